@@ -1,0 +1,154 @@
+#include "core/fs/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+#include "core/lib/strings.h"
+
+namespace quillet::fs {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done) {
+  done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, data + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string WithSeparator(std::string_view directory) {
+  std::string out(directory);
+  if (!out.empty() && out.back() != '/') out += '/';
+  return out;
+}
+
+path FindNoCase(const path& dir, std::string_view name) {
+  const path base = dir.empty() ? path(".") : dir;
+  std::error_code ec;
+  const path exact = base / std::string(name);
+  if (std::filesystem::exists(exact, ec)) return dir.empty() ? path(std::string(name)) : exact;
+  std::filesystem::directory_iterator it(base, std::filesystem::directory_options::skip_permission_denied, ec);
+  if (ec) return {};
+  for (const auto& entry : it) {
+    const std::string entryName = entry.path().filename().string();
+    if (EqualsNoCase(entryName, name)) return dir.empty() ? path(entryName) : base / entryName;
+  }
+  return {};
+}
+
+path PathNoCase(const path& dir, std::string_view name) {
+  path found = FindNoCase(dir, name);
+  if (!found.empty()) return found;
+  return dir.empty() ? path(std::string(name)) : dir / std::string(name);
+}
+
+std::string QuoteFileName(int fileNumber, std::string_view extension) {
+  return "F" + std::to_string(fileNumber) + "." + std::string(extension);
+}
+
+bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes) {
+  Fd f(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (f.fd < 0) return false;
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  bytes.resize(static_cast<size_t>(st.st_size));
+  size_t done = 0;
+  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done)) return false;
+  bytes.resize(done);
+  return true;
+}
+
+bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
+  Fd f(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (f.fd < 0) return false;
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+  const uint64_t available = offset < fileSize ? fileSize - offset : 0;
+  bytes.resize(static_cast<size_t>(std::min<uint64_t>(available, size)));
+  if (bytes.empty()) return true;
+  if (::lseek(f.fd, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
+  size_t done = 0;
+  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done)) return false;
+  bytes.resize(done);
+  return true;
+}
+
+bool Exists(const path& file) {
+  std::error_code ec;
+  return std::filesystem::exists(file, ec);
+}
+
+}  // namespace quillet::fs
+
+namespace quillet::fs {
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool InputFile::Open(const path& file) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  size_ = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool InputFile::ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
+  if (fd_ < 0) return false;
+  const uint64_t available = offset < size_ ? size_ - offset : 0;
+  bytes.resize(static_cast<size_t>(std::min<uint64_t>(available, size)));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
+                              static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+bool InputFile::ReadExact(uint64_t offset, void* data, size_t size) {
+  std::vector<uint8_t> bytes;
+  if (!ReadAt(offset, size, bytes) || bytes.size() != size) return false;
+  std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(data));
+  return true;
+}
+
+}  // namespace quillet::fs

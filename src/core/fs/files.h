@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet::fs {
+
+using std::filesystem::path;
+
+// The directory text with exactly one trailing separator ("" stays "": the
+// current directory, to which file names are appended as they are).
+std::string WithSeparator(std::string_view directory);
+
+// The existing entry of dir whose name equals name ignoring ASCII letter case
+// (an exact match wins); empty when there is none. The format's names (MASTER,
+// F7.DAT, F7.DOP) come from a case-blind disk and may be stored in any case.
+path FindNoCase(const path& dir, std::string_view name);
+// The existing entry as above, or dir/name as given for a file still to be made.
+path PathNoCase(const path& dir, std::string_view name);
+
+// The quote file names of file number n ("F7.DAT", "F7.DOP", ...).
+std::string QuoteFileName(int fileNumber, std::string_view extension);
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes);
+// Reads up to size bytes from offset; the bytes read are returned (fewer at the
+// end of the file); false when the file cannot be opened.
+bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
+
+bool Exists(const path& file);
+
+}  // namespace quillet::fs
+
+namespace quillet::fs {
+
+// A file opened for reading at offsets; closed when it goes.
+class InputFile {
+ public:
+  InputFile() = default;
+  explicit InputFile(const path& file) { Open(file); }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  bool Open(const path& file);
+  bool IsOpen() const { return fd_ >= 0; }
+  uint64_t Size() const { return size_; }
+  // Reads up to size bytes at offset into bytes (fewer at the end of the file).
+  bool ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
+  // Exactly size bytes at offset into data; false when fewer are there.
+  bool ReadExact(uint64_t offset, void* data, size_t size);
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+}  // namespace quillet::fs

@@ -1,0 +1,152 @@
+#include "core/fs/safe_replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "core/fs/fault.h"
+#include "core/fs/files.h"
+
+namespace quillet::fs {
+namespace {
+
+constexpr size_t kBufferSize = 1 << 16;
+
+path ParentOf(const path& file) {
+  path parent = file.parent_path();
+  return parent.empty() ? path(".") : parent;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SyncDirectory(const path& directory) {
+  if (!StepAllowed(FsStep::Sync, directory)) return false;
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  return ok;
+}
+
+AtomicFile::~AtomicFile() { Abandon(); }
+
+LibResult AtomicFile::Open(const path& target, const path& working) {
+  Abandon();
+  target_ = target;
+  working_ = working;
+  failed_ = false;
+  buffer_.clear();
+  if (!StepAllowed(FsStep::Create, working)) return LIB_FILE_OPEN;
+  // The working file takes the target's permissions, so the swap changes content only.
+  mode_t mode = 0644;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  fd_ = ::open(working.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd_ < 0) return LIB_FILE_OPEN;
+  buffer_.reserve(kBufferSize);
+  return LIB_OK;
+}
+
+bool AtomicFile::Flush() {
+  if (failed_ || fd_ < 0) return false;
+  if (buffer_.empty()) return true;
+  if (!StepAllowed(FsStep::Write, working_) || !WriteAll(fd_, buffer_.data(), buffer_.size())) {
+    failed_ = true;
+  }
+  buffer_.clear();
+  return !failed_;
+}
+
+bool AtomicFile::Write(const void* data, size_t size) {
+  if (failed_ || fd_ < 0) return false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (buffer_.size() + size > kBufferSize && !Flush()) return false;
+  if (size >= kBufferSize) {
+    if (!StepAllowed(FsStep::Write, working_) || !WriteAll(fd_, bytes, size)) failed_ = true;
+    return !failed_;
+  }
+  buffer_.insert(buffer_.end(), bytes, bytes + size);
+  return true;
+}
+
+LibResult AtomicFile::Commit() {
+  if (fd_ < 0) return LIB_FILE_WRITE;
+  bool ok = Flush();
+  ok = ok && StepAllowed(FsStep::Sync, working_) && ::fsync(fd_) == 0;
+  ok = ::close(fd_) == 0 && ok;
+  fd_ = -1;
+  ok = ok && StepAllowed(FsStep::Rename, target_) &&
+       std::rename(working_.c_str(), target_.c_str()) == 0;
+  if (!ok) {
+    ::unlink(working_.c_str());
+    working_.clear();
+    return LIB_FILE_WRITE;
+  }
+  working_.clear();
+  // The new content is in place; a failed folder sync cannot undo that, and the
+  // rename itself has succeeded, so it is not reported as a lost write.
+  SyncDirectory(ParentOf(target_));
+  return LIB_OK;
+}
+
+void AtomicFile::Abandon() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!working_.empty()) {
+    ::unlink(working_.c_str());
+    working_.clear();
+  }
+  buffer_.clear();
+}
+
+LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes) {
+  AtomicFile out;
+  if (LibResult r = out.Open(target, working); r != LIB_OK) return r;
+  if (!out.Write(bytes)) return LIB_FILE_WRITE;
+  return out.Commit();
+}
+
+LibResult CopyFileSynced(const path& source, const path& destination) {
+  if (!StepAllowed(FsStep::Copy, source)) return LIB_FILE_READ;
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(source, bytes)) return LIB_FILE_READ;
+  path working = destination;
+  working += ".~CP";
+  return ReplaceFile(destination, working, bytes);
+}
+
+LibResult RemoveFile(const path& file) {
+  if (!StepAllowed(FsStep::Remove, file)) return LIB_FILE_WRITE;
+  if (::unlink(file.c_str()) != 0 && errno != ENOENT) return LIB_FILE_WRITE;
+  SyncDirectory(ParentOf(file));
+  return LIB_OK;
+}
+
+LibResult RenameFile(const path& from, const path& to) {
+  if (!StepAllowed(FsStep::Rename, to)) return LIB_FILE_WRITE;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return LIB_FILE_WRITE;
+  SyncDirectory(ParentOf(to));
+  if (ParentOf(from) != ParentOf(to)) SyncDirectory(ParentOf(from));
+  return LIB_OK;
+}
+
+}  // namespace quillet::fs

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "core/lib/result.h"
+
+namespace quillet::fs {
+
+using std::filesystem::path;
+
+// Writes a file through a working file that is swapped in by rename-over, so the
+// target is always either exactly as before or exactly as after:
+//   AtomicFile out;
+//   if (out.Open(target, working) != LIB_OK) ...
+//   out.Write(...); ...
+//   LibResult r = out.Commit();
+// Every write is checked; the first failure is remembered and makes Commit fail.
+// A working file not committed is removed when the object goes.
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  ~AtomicFile();
+
+  // Creates (truncates) the working file. LIB_FILE_OPEN when it cannot be made.
+  LibResult Open(const path& target, const path& working);
+  bool Write(const void* data, size_t size);
+  bool Write(std::span<const uint8_t> bytes) { return Write(bytes.data(), bytes.size()); }
+  // Flush, fsync, rename over the target, fsync the folder. LIB_FILE_WRITE on
+  // any failure, with the working file removed and the target untouched.
+  LibResult Commit();
+  // Removes the working file and leaves the target untouched.
+  void Abandon();
+
+ private:
+  bool Flush();
+  int fd_ = -1;
+  bool failed_ = false;
+  path target_;
+  path working_;
+  std::vector<uint8_t> buffer_;
+};
+
+// The whole content in one go, through the working file.
+LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes);
+
+// Copies source over destination (a backup, or a quote file into another
+// Portfolio) through destination + ".~CP", synced: the destination is never partial.
+LibResult CopyFileSynced(const path& source, const path& destination);
+
+// Removes a file; a file that is already gone counts as removed.
+LibResult RemoveFile(const path& file);
+
+// Renames over the destination and syncs the folder(s).
+LibResult RenameFile(const path& from, const path& to);
+
+bool SyncDirectory(const path& directory);
+
+}  // namespace quillet::fs

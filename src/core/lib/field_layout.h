@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/lib/result.h"
+
+namespace quillet {
+
+// The eight quote fields, in the order used throughout the library.
+enum QuoteField : int {
+  FIELD_DATE = 0,
+  FIELD_TIME = 1,
+  FIELD_OPEN = 2,
+  FIELD_HIGH = 3,
+  FIELD_LOW = 4,
+  FIELD_CLOSE = 5,
+  FIELD_VOL = 6,
+  FIELD_OI = 7,
+};
+inline constexpr int kQuoteFieldCount = 8;
+inline constexpr std::array<std::string_view, kQuoteFieldCount> kQuoteFieldNames = {
+    "DATE", "TIME", "OPEN", "HIGH", "LOW", "CLOSE", "VOL", "OI"};
+
+// 1-based field positions within a DAT record (0: the file has no such field)
+// and the input and display format codes of a DOP file (0 when inferred).
+struct FieldLayout {
+  std::array<int16_t, kQuoteFieldCount> positions{};
+  std::array<int16_t, kQuoteFieldCount> inputFormats{};
+  std::array<int16_t, kQuoteFieldCount> displayFormats{};
+
+  bool Has(int field) const { return positions[static_cast<size_t>(field)] != 0; }
+  bool operator==(const FieldLayout&) const = default;
+};
+
+// The layout of file number fileNumber in directory: from its F<n>.DOP when that
+// file opens, otherwise inferred from the record length (for 20-byte records
+// from the first quote of F<n>.DAT). LIB_UNKNOWN_LAYOUT when it cannot be inferred.
+LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
+                          FieldLayout& layout);
+
+// The DOP text's layout (what ReadFieldLayout does with a DOP file that opens).
+FieldLayout ParseFieldLayout(std::string_view dopText);
+
+// Lines of a DOP file are read up to this many characters; a longer line is
+// read as more than one line.
+inline constexpr size_t kDopLineLimit = 299;
+
+}  // namespace quillet

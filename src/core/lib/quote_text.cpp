@@ -1,0 +1,21 @@
+#include "core/lib/quote_text.h"
+
+#include <cstdio>
+
+namespace quillet {
+
+std::array<std::string, 7> QuoteGridTexts(const Quote& quote) {
+  std::array<std::string, 7> texts;
+  texts.fill("N/A");
+  texts[0] = FormatDate(quote.date);
+  for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
+    const float v = quote.Value(f);
+    if (v < 0.0f) continue;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, f >= FIELD_VOL ? "%.0f" : "%.4f", static_cast<double>(v));
+    texts[static_cast<size_t>(f - FIELD_OPEN + 1)] = buffer;
+  }
+  return texts;
+}
+
+}  // namespace quillet

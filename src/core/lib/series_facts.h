@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/lib/field_layout.h"
+
+namespace quillet {
+
+// What the quote files record about one security, as the facts dialog shows it.
+struct SeriesFacts {
+  std::string directory;  // the directory the caller passed
+  uint8_t fileNumber = 0;
+  int8_t recordLength = 0;
+  int8_t fieldCount = 0;
+  int16_t quoteCount = 0;  // the DAT header's last-record number minus 1
+  std::string name;        // up to 16 characters
+  float firstDate = 0.0f;  // the on-disk CYYMMDD values
+  float lastDate = 0.0f;
+  std::string periodicity;  // "D Daily", ..., or "ERROR"
+  std::string symbol;       // up to 16 characters
+  // Texts of the format codes; empty for a field the layout does not hold.
+  std::array<std::string, kQuoteFieldCount> inputFormats;
+  std::array<std::string, kQuoteFieldCount> displayFormats;
+};
+
+// 0 on success; 1 on any failure (not found, unknown layout, DAT not openable),
+// and then facts is not filled.
+int ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts);
+
+// "D Daily", "I Intra-day", ... ; "ERROR" for any other letter.
+std::string PeriodicityText(char periodicity);
+// "Whole Num.", "100ths", "8ths", "1,000s", ...; a code with no text of its
+// own shows its number.
+std::string FormatCodeText(int code);
+
+// One row of lines as the facts dialog shows them: label and text.
+struct FactLine {
+  std::string label;
+  std::string text;
+};
+std::vector<FactLine> SeriesFactLines(const SeriesFacts& facts);
+
+}  // namespace quillet

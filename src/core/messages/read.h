@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/lib/result.h"
+
+namespace quillet::messages {
+
+// The texts a front end shows when a series cannot be read; the quote grid's
+// own message comes first, then what went wrong in plain words.
+inline constexpr const char* kErrorInFillQuotesGrid = "Error in FillQuotesGrid";
+
+// A plain sentence for a reader failure: "Symbol IBM was not found in /data/".
+std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query);
+
+}  // namespace quillet::messages

@@ -14,8 +14,9 @@ namespace quillet {
 
 // Sets the first date (which == 0) or the last date of the entries of fileNumber
 // in that MASTER. LIB_OK, or a failure code with the file unchanged.
-LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath, std::string_view query,
-                        const MbfFloat& dateField, uint8_t fileNumber, int which);
+LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
+                        std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
+                        int which);
 
 // Stores the new name and symbol (blank-padded to 16) in every security entry of
 // the old symbol's file number. LIB_OK, or a failure code with the file unchanged.

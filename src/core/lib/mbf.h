@@ -18,7 +18,9 @@ inline MbfFloat LoadMbf(const uint8_t* bytes) {
   std::memcpy(m.data(), bytes, 4);
   return m;
 }
-inline float MbfToIeee(const uint8_t* bytes) { return MbfToIeee(LoadMbf(bytes)); }
+inline float MbfToIeee(const uint8_t* bytes) {
+  return MbfToIeee(LoadMbf(bytes));
+}
 inline void StoreMbf(float value, uint8_t* bytes) {
   const MbfFloat m = IeeeToMbf(value);
   std::memcpy(bytes, m.data(), 4);

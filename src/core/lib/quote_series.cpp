@@ -44,11 +44,13 @@ struct LocatedSeries {
 };
 
 LibResult LocateSeries(std::string_view directory, std::string_view query, LocatedSeries& out) {
-  if (LibResult r = FindMasterRecord(directory, query, out.info.record, out.directory); r != LIB_OK) {
+  if (LibResult r = FindMasterRecord(directory, query, out.info.record, out.directory);
+      r != LIB_OK) {
     return r;
   }
   const MasterRecord& rec = out.info.record;
-  if (LibResult r = ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(), out.info.layout);
+  if (LibResult r =
+          ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(), out.info.layout);
       r != LIB_OK) {
     return r;
   }
@@ -65,8 +67,8 @@ int32_t LastRecordNumber(const std::vector<uint8_t>& head) {
   return head.size() >= 4 ? LoadInt16(head.data() + 2) : 1;
 }
 
-void DecodeRecords(const std::vector<uint8_t>& bytes, size_t offset, size_t records, int recordLength,
-                   const RecordDecoder& decoder, Quote* out) {
+void DecodeRecords(const std::vector<uint8_t>& bytes, size_t offset, size_t records,
+                   int recordLength, const RecordDecoder& decoder, Quote* out) {
   const uint8_t* p = bytes.data() + offset;
   for (size_t i = 0; i < records; ++i, p += recordLength) out[i] = decoder.Decode(p);
 }
@@ -217,8 +219,9 @@ int32_t FindQuoteByDate(std::string_view directory, std::string_view query, Quot
       }
       mid = 0;
     }
-    if (mid < 0 || !file.ReadExact(static_cast<uint64_t>(mid + 1) * static_cast<uint64_t>(recordLength),
-                                   record.data(), static_cast<size_t>(recordLength))) {
+    if (mid < 0 ||
+        !file.ReadExact(static_cast<uint64_t>(mid + 1) * static_cast<uint64_t>(recordLength),
+                        record.data(), static_cast<size_t>(recordLength))) {
       error = LIB_FILE_READ;
       break;
     }

@@ -57,6 +57,17 @@ Hms HmsFromTime(QuoteTime time) {
 }
 
 QuoteDay DayFromDateField(float value) {
+  // Whole values below 2^24 (every real date) take integer arithmetic, which gives
+  // the same results as the single-precision steps below at a fraction of the cost.
+  if (value >= 0.0f && value < 16777216.0f) {
+    int32_t xi = static_cast<int32_t>(value);
+    if (static_cast<float>(xi) == value) {
+      if (xi < 600000) xi += 1000000;
+      const int32_t y = xi / 10000, rest = xi % 10000;
+      return DayFromYmd(static_cast<int16_t>(y), static_cast<int16_t>(rest / 100),
+                        static_cast<int16_t>(rest % 100));
+    }
+  }
   float x = value;
   if (TruncToInt(x / 10000.0f) < 60) x += 1000000.0f;
   const int32_t y = TruncToInt(x / 10000.0f);

@@ -146,6 +146,11 @@ PortfolioBuilder& PortfolioBuilder::AddSeries(uint8_t fileNumber, const std::str
   return *this;
 }
 
+PortfolioBuilder& PortfolioBuilder::SetPeriodicity(char periodicity) {
+  if (!entries_.empty()) entries_.back().periodicity = periodicity;
+  return *this;
+}
+
 std::vector<uint8_t> ReadBytes(const path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),

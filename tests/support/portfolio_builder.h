@@ -77,6 +77,9 @@ class PortfolioBuilder {
                               const std::string& name, const std::vector<DatRow>& rows,
                               int recordLength = 28, int fields = 7);
 
+  // Changes the periodicity letter of the entry added last.
+  PortfolioBuilder& SetPeriodicity(char periodicity);
+
   static std::vector<uint8_t> DatBytes(int recordLength, const std::vector<DatRow>& rows,
                                        std::optional<int16_t> lastRecord = std::nullopt);
   std::vector<uint8_t> MasterBytes(std::optional<int16_t> headerCount = std::nullopt) const;

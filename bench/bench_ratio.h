@@ -2,6 +2,7 @@
 
 // Runs the registered benchmarks and prints, after Google Benchmark's own table,
 // one line per comparison of a figure with its baseline measured in the same run:
+// (CPU time, system time included, so other work on the machine does not skew it):
 //   RATIO <figure> vs <baseline>: <ratio>x (target <op> <limit>x) PASS|MISS
 // scripts/run-bench.sh collects these lines into its summary table.
 
@@ -27,7 +28,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-        seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
+        seconds_[run.run_name.function_name] = run.GetAdjustedCPUTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #include "core/fs/files.h"
 #include "core/lib/mbf.h"
@@ -52,12 +53,27 @@ inline uint32_t LoadWord(const uint8_t* p) {
 
 }  // namespace
 
-void RecordDecoder::DecodeMany(uint8_t* records, size_t count, int recordLength, Quote* out) const {
+// Built for wider vector units too where the processor has them (chosen at load time).
+__attribute__((target_clones("avx2", "default"))) void RecordDecoder::DecodeMany(uint8_t* records,
+                                                                                 size_t count,
+                                                                                 int recordLength,
+                                                                                 Quote* out) const {
   static_assert(std::endian::native == std::endian::little);
-  // First every whole word of the block from MBF to IEEE in place: one simple loop
-  // the compiler turns into vector code. Words of fields not decoded are never read.
+  // First every whole word of the block from MBF to IEEE in place, eight words at a
+  // time with the compiler's portable vector types. Words of fields not decoded are
+  // never read.
+  using Words = uint32_t __attribute__((vector_size(32)));
   const size_t words = count * static_cast<size_t>(recordLength) / 4;
-  for (size_t k = 0; k < words; ++k) {
+  size_t k = 0;
+  for (; k + 8 <= words; k += 8) {
+    Words w;
+    std::memcpy(&w, records + 4 * k, sizeof w);
+    const Words exponent = w >> 24;
+    Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
+    bits &= reinterpret_cast<Words>(exponent != 0);
+    std::memcpy(records + 4 * k, &bits, sizeof bits);
+  }
+  for (; k < words; ++k) {
     uint32_t w;
     std::memcpy(&w, records + 4 * k, 4);
     w = MbfBitsToIeeeBits(w);
@@ -78,14 +94,27 @@ void RecordDecoder::DecodeMany(uint8_t* records, size_t count, int recordLength,
     return v;
   };
   const bool hasTime = offsets_[FIELD_TIME] >= 0;
+  // The usual layouts keep OPEN to OI (or a first part of them) side by side in the
+  // record, as they lie in a Quote: that run is copied in one go.
+  size_t run = 0;
+  while (FIELD_OPEN + run < kQuoteFieldCount && offsets_[FIELD_OPEN + run] >= 0 &&
+         offsets_[FIELD_OPEN + run] == offsets_[FIELD_OPEN] + 4 * static_cast<int>(run)) {
+    ++run;
+  }
+  const uint8_t* runBase = run ? records + offsets_[FIELD_OPEN] : records;
   // Consecutive quotes mostly share year and month: the day number of the month's
   // day 0 is kept, so most dates cost an add (DayFromYmd is linear in the day).
   int32_t lastYearMonth = -1;
   int32_t monthBase = -1;
   for (size_t i = 0; i < count; ++i) {
     Quote& q = out[i];
-    q.values = {value(FIELD_OPEN, i),  value(FIELD_HIGH, i), value(FIELD_LOW, i),
-                value(FIELD_CLOSE, i), value(FIELD_VOL, i),  value(FIELD_OI, i)};
+    if (run == 6) {
+      std::memcpy(q.values.data(), runBase + i * static_cast<size_t>(recordLength), 24);
+    } else {
+      std::memcpy(q.values.data(), runBase + i * static_cast<size_t>(recordLength), 4 * run);
+      for (size_t f = FIELD_OPEN + run; f < kQuoteFieldCount; ++f)
+        q.values[f - FIELD_OPEN] = value(f, i);
+    }
     q.time = hasTime ? TimeFromTimeField(value(FIELD_TIME, i)) : QuoteTime{0};
     const float x = value(FIELD_DATE, i);
     int32_t xi = (x >= 0.0f && x < 16777216.0f) ? static_cast<int32_t>(x) : -1;
@@ -137,11 +166,6 @@ LibResult LocateSeries(std::string_view directory, std::string_view query, Locat
 // a file without quotes.
 int32_t LastRecordNumber(const std::vector<uint8_t>& head) {
   return head.size() >= 4 ? LoadInt16(head.data() + 2) : 1;
-}
-
-void DecodeRecords(std::vector<uint8_t>& bytes, size_t offset, size_t records, int recordLength,
-                   const RecordDecoder& decoder, Quote* out) {
-  decoder.DecodeMany(bytes.data() + offset, records, recordLength, out);
 }
 
 }  // namespace
@@ -208,7 +232,7 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
               static_cast<size_t>(available) * static_cast<size_t>(recordLength), block);
   const size_t records = block.size() / static_cast<size_t>(recordLength);
   const RecordDecoder decoder(located.info.layout, recordLength, located.info.record.FieldCount());
-  DecodeRecords(block, 0, records, recordLength, decoder, series.rows.data());
+  decoder.DecodeMany(block.data(), records, recordLength, series.rows.data());
   return SetQuoteSeriesCount(series, static_cast<int16_t>(records));
 }
 
@@ -221,36 +245,26 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
   const int recordLength = located.info.record.RecordLength();
   const uint64_t rl = static_cast<uint64_t>(recordLength);
 
-  std::vector<uint8_t> bytes;
-  int32_t last = 1;
-  size_t firstOffset = 0;
-  if (start == 0) {
-    // From the first quote: header and quotes in one read.
-    const uint64_t upTo = count < 0 ? file.Size() : (static_cast<uint64_t>(count) + 1) * rl;
-    file.ReadAt(0, static_cast<size_t>(std::min(upTo, file.Size())), bytes);
-    last = LastRecordNumber(bytes);
-    firstOffset = static_cast<size_t>(rl);
-  } else {
-    std::vector<uint8_t> head;
-    file.ReadAt(0, 4, head);
-    last = LastRecordNumber(head);
-  }
+  std::vector<uint8_t> head;
+  file.ReadAt(0, 4, head);
+  const int32_t last = LastRecordNumber(head);
   const int32_t total = last - 1;
   if (start < 0) start = std::max(total - std::max(count, 0), 0);
   int32_t wanted = std::max(total - start, 0);
   if (count >= 0) wanted = std::min(wanted, count);
-  if (firstOffset == 0 && wanted > 0) {
-    file.ReadAt(static_cast<uint64_t>(start + 1) * rl, static_cast<size_t>(wanted) * rl, bytes);
-  }
-  const size_t held = bytes.size() > firstOffset ? (bytes.size() - firstOffset) / rl : 0;
-  const size_t records = std::min(held, static_cast<size_t>(wanted));
+  // One block read into a buffer that is not cleared first: every byte decoded
+  // is a byte read.
+  const size_t blockSize = static_cast<size_t>(wanted) * rl;
+  const auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
+  const size_t got = file.ReadInto(static_cast<uint64_t>(start + 1) * rl, blockSize, block.get());
+  const size_t records = got / rl;
 
   out.info = located.info;
   out.directory = located.directory;
   out.total = total;
   out.quotes.resize(records);
   const RecordDecoder decoder(located.info.layout, recordLength, located.info.record.FieldCount());
-  DecodeRecords(bytes, firstOffset, records, recordLength, decoder, out.quotes.data());
+  decoder.DecodeMany(block.get(), records, recordLength, out.quotes.data());
   return LIB_OK;
 }
 

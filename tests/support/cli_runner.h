@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillet::testing {
+
+struct CliResult {
+  int status = -1;  // exit status; -1 when it did not exit (killed, timed out)
+  std::string out;
+  std::string err;
+};
+
+// Runs the built quillet-cli with args, capturing stdout and stderr; a run that
+// takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
+
+}  // namespace quillet::testing

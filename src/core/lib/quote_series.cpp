@@ -59,6 +59,7 @@ __attribute__((target_clones("avx2", "default"))) void RecordDecoder::DecodeMany
                                                                                  int recordLength,
                                                                                  Quote* out) const {
   static_assert(std::endian::native == std::endian::little);
+  if (count == 0) return;  // an empty block may have no storage to point into
   // First every whole word of the block from MBF to IEEE in place, eight words at a
   // time with the compiler's portable vector types. Words of fields not decoded are
   // never read.

@@ -152,8 +152,12 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
   int32_t last = 1;
   size_t firstOffset = 0;
   if (start == 0) {
-    // From the first quote: header and quotes in one read.
-    const uint64_t upTo = count < 0 ? file.Size() : (static_cast<uint64_t>(count) + 1) * rl;
+    // From the first quote: header and quotes in one read. The header's 16-bit
+    // last-record number caps what is used, so a file longer than that (garbage
+    // appended, a foreign file) is not read into memory beyond it.
+    const uint64_t mostUsed = static_cast<uint64_t>(INT16_MAX) * rl;
+    const uint64_t upTo = std::min(
+        count < 0 ? file.Size() : (static_cast<uint64_t>(count) + 1) * rl, mostUsed);
     file.ReadAt(0, static_cast<size_t>(std::min(upTo, file.Size())), bytes);
     last = LastRecordNumber(bytes);
     firstOffset = static_cast<size_t>(rl);

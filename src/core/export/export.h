@@ -41,6 +41,9 @@ inline constexpr std::string_view kExportDateTitle = "DATE";
 inline constexpr size_t kExportValueRoom = 64;
 char* AppendExportValue(char* p, float value, int decimals);
 
+// The longest row: a date, six values, their delimiters and the line end.
+inline constexpr size_t kExportRowRoom = 8 + 6 * (1 + kExportValueRoom) + 2;
+
 // The lines of an export: the title row and one row per quote, fields joined by
 // the delimiter, each line ended by CR LF.
 class ExportFormatter {
@@ -49,10 +52,12 @@ class ExportFormatter {
   bool HasTitle() const { return title_; }
   bool NewestFirst() const { return newestFirst_; }
   void AppendTitle(std::string& out) const;
-  void AppendRow(std::string& out, const Quote& quote) const;
+  void AppendRow(std::string& out, const Quote& quote);
+  // Writes one row at p (room for kExportRowRoom characters); returns the end.
+  char* WriteRow(char* p, const Quote& quote);
   // The whole file's text for a series: the title row if asked for, then the
   // rows in the chosen order.
-  std::string Text(std::span<const Quote> quotes) const;
+  std::string Text(std::span<const Quote> quotes);
 
  private:
   char delimiter_;
@@ -60,6 +65,13 @@ class ExportFormatter {
   bool newestFirst_;
   std::array<int, 6> fields_{};  // included quote fields, in column order
   int fieldCount_ = 0;
+  // The month of the last date written: its first day (and that day's number
+  // within the month), its length and its text.
+  char* AppendDate(char* p, QuoteDay day);
+  QuoteDay cachedFirst_ = 1;
+  int cachedFirstDay_ = 1;
+  int cachedDays_ = 0;
+  std::array<char, 8> cachedText_{};
 };
 
 enum class ExportStatus {

@@ -13,6 +13,9 @@ std::optional<SplitCandidate> SplitPairTest(const Quote& earlier, const Quote& l
   const float after = later.Value(FIELD_CLOSE);
   if (before == 0.0f || after == 0.0f) return std::nullopt;
   const float ratio = before / after;
+  // Between the bands of 2 for 3 and 3 for 2 (most pairs) no candidate can match.
+  const double r0 = ratio;
+  if (r0 >= 1.1 * (2.0 / 3.0) && r0 <= 0.9 * (3.0 / 2.0)) return std::nullopt;
   for (const SplitCandidate& c : kSplitCandidates) {
     const double target = static_cast<double>(c.p) / static_cast<double>(c.q);
     const double r = ratio;

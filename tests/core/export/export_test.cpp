@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +71,27 @@ TEST(ExportValue, BelowZeroOrNotANumberIsNA) {
   }
   EXPECT_EQ(Value(0.0f, 4), "0.0000");
   EXPECT_EQ(Value(0.0f, 2), "0.00");
+}
+
+TEST(ExportFormatter, DatesAsFormatDateWritesThemInAnyOrder) {
+  // Every day number, ascending and descending, and days in a shuffled order.
+  std::vector<Quote> quotes(65536);
+  for (size_t i = 0; i < quotes.size(); ++i) quotes[i].date = static_cast<QuoteDay>(i);
+  std::vector<Quote> shuffled = quotes;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(3));
+  ExportOptions o;
+  o.useOpen = o.useHigh = o.useLow = o.useClose = o.useVolume = o.useOpenInterest = false;
+  for (int order : {0, 1, 2}) {
+    o.order = order == 1 ? 1 : 0;
+    const std::vector<Quote>& input = order == 2 ? shuffled : quotes;
+    ExportFormatter formatter(o);
+    const std::string text = formatter.Text(input);
+    ASSERT_EQ(text.size(), input.size() * 10);
+    for (size_t i = 0; i < input.size(); ++i) {
+      const Quote& q = input[o.order == 0 ? i : input.size() - 1 - i];
+      ASSERT_EQ(text.substr(i * 10, 10), FormatDate(q.date) + "\r\n") << q.date;
+    }
+  }
 }
 
 TEST(ExportDelimiter, CommaTabSpaceAndCommaForAnyOther) {

@@ -54,6 +54,10 @@ int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
 
 LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
   if (LibResult r = fs::CopyFileSynced(master, WithSuffix(master, ".BAK")); r != LIB_OK) return r;
+  return RestoreMaster(master, bytes);
+}
+
+LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
   return fs::ReplaceFile(master, WithSuffix(master, ".NEW"), bytes);
 }
 

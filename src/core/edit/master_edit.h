@@ -46,6 +46,8 @@ int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
 // Backs the MASTER up (master + ".BAK"), then swaps the new content in through
 // master + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
 LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+// The same swap without a backup: puts content back after a later step failed.
+LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
 
 }  // namespace master_edit
 }  // namespace quillet

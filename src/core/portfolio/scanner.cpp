@@ -21,6 +21,11 @@ bool PassesSearchFilter(std::string_view pathUpper, const SearchFilter& filter) 
          std::string_view(filter.filterUpper).find(pathUpper) != std::string_view::npos;
 }
 
+bool ListsFolder(std::string_view pathUpper, const SearchFilter& filter) {
+  return PassesSearchFilter(pathUpper, filter) &&
+         (pathUpper.size() >= 4 || pathUpper.find(filter.filterUpper) != std::string_view::npos);
+}
+
 namespace {
 
 // Folder texts never exceed the platform's path limit: that bounds the depth.
@@ -89,10 +94,7 @@ class Walker {
     ::closedir(dir);
 
     if (hasMaster) {
-      const std::string upper = ToUpperAscii(directory);
-      // The short root of a volume is listed only when the filter text occurs in it.
-      if (PassesSearchFilter(upper, filter_) &&
-          (upper.size() >= 4 || upper.find(filter_.filterUpper) != std::string::npos)) {
+      if (ListsFolder(ToUpperAscii(directory), filter_)) {
         result_.folders.push_back(Join(directory, ""));
         ++count_;
         if (!Report(directory)) return false;

@@ -18,6 +18,11 @@ struct SearchFilter {
 // occurs in the filter text (the path lies on the way down to it).
 bool PassesSearchFilter(std::string_view pathUpper, const SearchFilter& filter);
 
+// Whether a folder holding a MASTER file is listed: it passes the filter, and
+// a path shorter than 4 characters (the root of a volume) only when the filter
+// text occurs in it.
+bool ListsFolder(std::string_view pathUpper, const SearchFilter& filter);
+
 // Told the folder being searched and the Portfolios found so far, as each folder
 // is entered and as each Portfolio is counted; returning false stops the walk.
 using ScanProgress = std::function<bool(const std::string& folder, int count)>;

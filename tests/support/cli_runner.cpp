@@ -1,61 +1,75 @@
 #include "support/cli_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
-#include "support/portfolio_builder.h"
+#include <chrono>
 
 namespace quillet::testing {
-namespace {
 
-std::string Slurp(const path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
+  return RunCliWith({}, args, timeoutSeconds);
 }
 
-}  // namespace
-
-CliOutput RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args) {
-  TempDir capture;
-  const path outFile = capture / "out";
-  const path errFile = capture / "err";
-  std::vector<std::string> argv = prefix;
-  argv.push_back(QUILLET_CLI_PATH);
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> raw;
-  for (std::string& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-
-  CliOutput result;
+CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
+                     int timeoutSeconds) {
+  CliResult result;
+  int out[2], err[2];
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
   const pid_t pid = ::fork();
-  if (pid < 0) return result;
   if (pid == 0) {
-    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0) ::_exit(127);
-    ::dup2(out, STDOUT_FILENO);
-    ::dup2(err, STDERR_FILENO);
-    ::execvp(raw[0], raw.data());
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    const int devnull = ::open("/dev/null", O_RDONLY);
+    ::dup2(devnull, 0);
+    std::vector<char*> argv;
+    std::vector<std::string> copy = prefix;
+    copy.push_back(QUILLET_CLI_PATH);
+    copy.insert(copy.end(), args.begin(), args.end());
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  ::close(out[1]);
+  ::close(err[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open = 2;
+  bool timedOut = false;
+  while (open > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    if (::poll(fds, 2, static_cast<int>(left.count())) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      char buffer[65536];
+      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(n));
+      } else {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
   }
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  result.out = Slurp(outFile);
-  result.err = Slurp(errFile);
+  for (pollfd& f : fds) {
+    if (f.fd >= 0) ::close(f.fd);
+  }
+  if (timedOut) ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.status = (!timedOut && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
   return result;
-}
-
-CliOutput RunCli(const std::vector<std::string>& args) {
-  return RunCliWith({}, args);
 }
 
 }  // namespace quillet::testing

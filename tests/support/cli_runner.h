@@ -5,17 +5,19 @@
 
 namespace quillet::testing {
 
-struct CliOutput {
-  int status = -1;  // exit status; -1 when the program did not exit normally
+struct CliResult {
+  int status = -1;  // exit status; -1 when it did not exit (killed, timed out)
   std::string out;
   std::string err;
 };
 
-// Runs the built quillet-cli with args and collects its exit status and output.
-CliOutput RunCli(const std::vector<std::string>& args);
+// Runs the built quillet-cli with args, capturing stdout and stderr; a run that
+// takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
-// The same, with the program started through prefix (for example setpriv and
-// its options, to run it as another user).
-CliOutput RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args);
+// The same, with quillet-cli started through prefix (a program found on PATH and
+// its options, such as setpriv to run it as another user).
+CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
+                     int timeoutSeconds = 60);
 
 }  // namespace quillet::testing

@@ -164,6 +164,43 @@ TEST_F(PortfolioCliTest, SymbolCopyAndMovePrintTheNewFileNumber) {
   EXPECT_EQ(RunCli({"symbol-move", dir("A"), "IBM"}).status, 2);
 }
 
+TEST(PortfolioCliSamplesTest, EveryCommandOnACopyOfTheDemoTree) {
+  TempDir tmp;
+  stdfs::copy(stdfs::path(QUILLET_SOURCE_DIR) / "samples", tmp.root(),
+              stdfs::copy_options::recursive);
+  const std::string futures = (tmp / "Futures").string();
+  const std::string stocks = (tmp / "Stocks").string();
+  EXPECT_EQ(RunCli({"scan", tmp.str()}).out,
+            futures + "/\n" + stocks + "/\n" + stocks + "/FUNDS/\n");
+  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
+  // Stocks is the damaged one: its <DIR> entry has no symbol.
+  const auto stocksMaster = ReadBytes(tmp / "Stocks" / "MASTER");
+  const auto refused = RunCli({"symbols", stocks});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("damaged: symbols: record"), std::string::npos);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER"), stocksMaster);
+  const auto repaired = RunCli({"symbols", stocks, "--repair"});
+  EXPECT_EQ(repaired.status, 0) << repaired.err;
+  EXPECT_NE(repaired.out.find("IBM\t"), std::string::npos);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER.bak"), stocksMaster);
+  EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
+  EXPECT_EQ(RunCli({"repair", stocks}).out, "sound: nothing to repair\n");
+
+  const auto copied = RunCli({"symbol-copy", stocks, "IBM", futures});
+  EXPECT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, "2\n");
+  const auto moved = RunCli({"symbol-move", stocks, "MSFT", futures});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  EXPECT_EQ(moved.out, "3\n");
+  EXPECT_EQ(RunCli({"symbol-edit", futures, "IBM", "IBM2", "BIG BLUE"}).status, 0);
+  EXPECT_EQ(RunCli({"symbol-delete", futures, "IBM2"}).status, 0);
+  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
+  EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
+  const auto left = RunCli({"symbols", futures});
+  EXPECT_EQ(left.out.find("IBM"), std::string::npos);
+  EXPECT_NE(left.out.find("MSFT\t"), std::string::npos);
+}
+
 TEST(PortfolioCliRealDataTest, EveryCommandOnSampleCopies) {
   const auto real = testing::RealDataDir();
   if (real.empty()) GTEST_SKIP() << "no real data here";

@@ -112,8 +112,9 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
   }
 
   FileJournal journal;
-  journal.Remember(master);
-  for (const fs::path& file : doomed) {
+  std::vector<fs::path> touched{master};
+  touched.insert(touched.end(), doomed.begin(), doomed.end());
+  for (const fs::path& file : touched) {
     if (!journal.Remember(file)) {
       result.code = LIB_FILE_READ;
       result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(file.string()));

@@ -29,21 +29,26 @@ void Undo(FileJournal& journal, std::string& message) {
 }
 
 // Makes destination's F<n>.ext exactly the source's: copied over a leftover
-// file, or a leftover removed when the source has none.
-LibResult TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs::path& destDir,
-                            int newNumber, const char* extension, FileJournal& journal,
-                            std::string& failedFile) {
+// file, or a leftover removed when the source has none. The reason it failed,
+// or empty.
+std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs::path& destDir,
+                              int newNumber, const char* extension, FileJournal& journal) {
   const fs::path source = fs::FindNoCase(sourceDir, fs::QuoteFileName(oldNumber, extension));
   const fs::path target = fs::PathNoCase(destDir, fs::QuoteFileName(newNumber, extension));
-  if (source.empty() && !fs::Exists(target)) return LIB_OK;
-  failedFile = target.string();
-  if (!journal.Remember(target)) return LIB_FILE_READ;
-  if (source.empty()) return fs::RemoveFile(target);
-  if (LibResult r = fs::CopyFileSynced(source, target); r != LIB_OK) {
-    if (r == LIB_FILE_READ) failedFile = source.string();
-    return r;
+  if (source.empty() && !fs::Exists(target)) return {};
+  if (!journal.Remember(target)) return messages::CannotRead(target.string());
+  if (source.empty()) {
+    return fs::RemoveFile(target) == LIB_OK ? std::string()
+                                            : messages::CannotRemove(target.string());
   }
-  return LIB_OK;
+  switch (fs::CopyFileSynced(source, target)) {
+    case LIB_OK:
+      return {};
+    case LIB_FILE_READ:
+      return messages::CannotRead(source.string());
+    default:
+      return messages::CannotWrite(target.string());
+  }
 }
 
 }  // namespace
@@ -101,21 +106,20 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
   // The quote files first: the new record never points at a file not yet there.
   const fs::path sourceDir{std::string(sourceDirectory)};
   for (const char* extension : {"DAT", "DOP"}) {
-    std::string failedFile;
-    if (TransferQuoteFile(sourceDir, record.FileNumber(), destDir, number, extension, journal,
-                          failedFile) != LIB_OK) {
-      result.message = messages::MoveCopyFailed(move, symbol, messages::CannotWrite(failedFile));
+    const std::string reason =
+        TransferQuoteFile(sourceDir, record.FileNumber(), destDir, number, extension, journal);
+    if (!reason.empty()) {
+      result.message = messages::MoveCopyFailed(move, symbol, reason);
       Undo(journal, result.message);
       return result;
     }
   }
   AddToCounts(bytes, +1);
-  bytes.resize((static_cast<size_t>(bytes.size()) / kMasterRecordSize) * kMasterRecordSize);
   MasterRecord added = record;
   added.bytes[kMasterFileNumber] = static_cast<uint8_t>(number);
   bytes.insert(bytes.end(), added.bytes.begin(), added.bytes.end());
-  journal.Remember(master);
-  if (fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes) != LIB_OK) {
+  if (!journal.Remember(master) ||
+      fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes) != LIB_OK) {
     result.message = messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.string()));
     Undo(journal, result.message);
     return result;
@@ -177,8 +181,8 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   }
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
   AddToCounts(bytes, -removed);
-  journal.Remember(sourceMaster);
-  if (fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes) != LIB_OK) {
+  if (!journal.Remember(sourceMaster) ||
+      fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes) != LIB_OK) {
     return fail(messages::CannotWrite(sourceMaster.string()));
   }
   // Every security of that number has left this MASTER, so its files go too.

@@ -201,45 +201,5 @@ TEST(PortfolioCliSamplesTest, EveryCommandOnACopyOfTheDemoTree) {
   EXPECT_NE(left.out.find("MSFT\t"), std::string::npos);
 }
 
-TEST(PortfolioCliRealDataTest, EveryCommandOnSampleCopies) {
-  const auto real = testing::RealDataDir();
-  if (real.empty()) GTEST_SKIP() << "no real data here";
-  TempDir tmp;
-  for (const char* folder : {"bbfinance", "equis_b", "mixed_index_lowercase"}) {
-    stdfs::copy(real / folder, tmp / folder);
-    stdfs::permissions(tmp / folder, stdfs::perms::owner_all, stdfs::perm_options::add);
-    for (const auto& e : stdfs::directory_iterator(tmp / folder)) {
-      stdfs::permissions(e.path(), stdfs::perms::owner_write, stdfs::perm_options::add);
-    }
-  }
-  const std::string bb = (tmp / "bbfinance").string();
-  const std::string eb = (tmp / "equis_b").string();
-  const std::string mixed = (tmp / "mixed_index_lowercase").string();
-  EXPECT_EQ(RunCli({"scan", tmp.str()}).out, bb + "/\n" + eb + "/\n" + mixed + "/\n");
-  EXPECT_EQ(RunCli({"check", bb}).out, "sound\n");
-  EXPECT_EQ(RunCli({"symbols", mixed}).status, 0);  // "master" in lower case
-
-  // Damage bbfinance (AEMI twice) and let the repair put it back.
-  const auto original = ReadBytes(tmp / "bbfinance" / "MASTER");
-  auto damaged = original;
-  damaged.insert(damaged.end(), original.begin() + 53, original.begin() + 106);
-  StoreInt16(41, damaged.data());
-  testing::WriteBytes(tmp / "bbfinance" / "MASTER", damaged);
-  EXPECT_EQ(RunCli({"check", bb}).status, 1);
-  EXPECT_EQ(RunCli({"symbols", bb}).status, 1);
-  const auto listed = RunCli({"symbols", bb, "--repair"});
-  EXPECT_EQ(listed.status, 0) << listed.err;
-  EXPECT_EQ(ReadBytes(tmp / "bbfinance" / "MASTER"), original);
-
-  EXPECT_EQ(RunCli({"symbol-copy", bb, "AEMI", eb}).out, "3\n");
-  EXPECT_EQ(RunCli({"symbol-move", bb, "AZM", eb}).out, "4\n");
-  EXPECT_EQ(RunCli({"symbol-edit", eb, "AEMI", "A2A", "A2A SPA"}).status, 0);
-  EXPECT_EQ(RunCli({"symbol-delete", eb, "A2A"}).status, 0);
-  EXPECT_FALSE(stdfs::exists(tmp / "equis_b" / "F3.DAT"));
-  EXPECT_TRUE(stdfs::exists(tmp / "equis_b" / "F4.DAT"));
-  EXPECT_EQ(RunCli({"check", eb}).out, "sound\n");
-  EXPECT_EQ(RunCli({"check", bb}).out, "sound\n");
-}
-
 }  // namespace
 }  // namespace quillet

@@ -159,6 +159,16 @@ TEST(ScannerTest, SymbolicLinksToFoldersAreNeverFollowedSoLoopsEnd) {
   EXPECT_EQ(r.folders, (std::vector<std::string>{Folder(tmp, "A"), Folder(tmp, "B")}));
 }
 
+TEST(ScannerTest, ProcEndsWithoutFollowingItsLinks) {
+  // /proc/self, /proc/<pid>/cwd and /proc/<pid>/root lead back up the system tree.
+  if (!stdfs::is_directory("/proc/self")) GTEST_SKIP() << "no /proc here";
+  int folders = 0;
+  const ScanResult r =
+      ScanPortfolios("/proc", {}, [&](const std::string&, int) { return ++folders < 1000000; });
+  EXPECT_FALSE(r.cancelled);
+  EXPECT_GT(folders, 1);
+}
+
 TEST(ScannerTest, MissingRootGivesNothing) {
   const ScanResult r = ScanPortfolios("/nonexistent/quillet/root", {});
   EXPECT_TRUE(r.folders.empty());

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/fs/files.h"
+#include "core/portfolio/master_file.h"
 #include "core/splitsearch/split_search.h"
-#include "core/splitsearch/symbol_order.h"
 #include "support/portfolio_builder.h"
 
 namespace {
@@ -67,8 +67,7 @@ void BM_SplitSearchPortfolio(benchmark::State& state) {
   const std::string dir = Portfolio().dir.str();
   size_t found = 0;
   for (auto _ : state) {
-    std::vector<std::string> symbols;
-    ReadSymbolListOrder(dir, symbols);
+    const std::vector<std::string> symbols = SplitSearchSymbols(ReadSymbolList(MasterPathOf(dir)));
     Quiet quiet;
     const SplitSearchResult r = SplitSearch(dir, symbols, quiet);
     benchmark::DoNotOptimize(r.findings.data());

@@ -7,10 +7,11 @@
 #include "cli/commands.h"
 #include "core/export/export.h"
 #include "core/messages/export.h"
+#include "core/messages/portfolio.h"
 #include "core/messages/read.h"
 #include "core/messages/splitsearch.h"
+#include "core/portfolio/master_file.h"
 #include "core/splitsearch/split_search.h"
-#include "core/splitsearch/symbol_order.h"
 
 namespace quillet::cli {
 namespace {
@@ -40,11 +41,20 @@ int RunSplitSearch(const Context& context) {
   if (!ParseArgs(context, command, 1, {}, {"-o"}, args, exit)) return exit;
   const std::string& dir = args.positional()[0];
 
-  std::vector<std::string> symbols;
-  if (LibResult r = ReadSymbolListOrder(dir, symbols); r != LIB_OK) {
-    Error("The MASTER file of " + dir + " cannot be read");
+  // The search goes through the symbol list, which a damaged MASTER does not fill.
+  const std::string masterPath = MasterPathOf(dir);
+  const MasterCheck check = TestMasterFile(masterPath);
+  if (!check.Sound()) {
+    Error((check.result == LIB_OK ? "damaged: " : "") + check.Describe(masterPath));
+    Error(messages::kFailureFillingSymbolsGrid1);
     return kExitFailed;
   }
+  const SymbolList list = ReadSymbolList(masterPath);
+  if (list.result != LIB_OK) {
+    Error(messages::kFailureFillingSymbolsGrid2);
+    return kExitFailed;
+  }
+  const std::vector<std::string> symbols = SplitSearchSymbols(list);
   CliSplitSearchObserver observer(context.json);
   const SplitSearchResult result = SplitSearch(dir, symbols, observer);
   std::vector<std::string> lines;

@@ -19,6 +19,7 @@ using testing::ReadBytes;
 using testing::RunCli;
 using testing::SnapshotTree;
 using testing::TempDir;
+using testing::WriteBytes;
 namespace stdfs = std::filesystem;
 
 MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
@@ -135,7 +136,7 @@ TEST_F(PortfolioCliTest, SymbolEditAndDelete) {
 
   ASSERT_EQ(RunCli({"symbol-edit", dir("A"), "ibm", "ibm", "big blue"}).status, 0);
   EXPECT_EQ(RunCli({"symbols", dir("A")}).out,
-            "MSFT\tMICROSOFT       \t2\nibm\tbig blue        \t7\n");
+            "ibm\tbig blue        \t7\nMSFT\tMICROSOFT       \t2\n");  // letter case set aside
 
   const auto missing = RunCli({"symbol-delete", dir("A"), "NONE"});
   EXPECT_EQ(missing.status, 1);
@@ -173,7 +174,10 @@ TEST(PortfolioCliSamplesTest, EveryCommandOnACopyOfTheDemoTree) {
   EXPECT_EQ(RunCli({"scan", tmp.str()}).out,
             futures + "/\n" + stocks + "/\n" + stocks + "/FUNDS/\n");
   EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
-  // Stocks is the damaged one: its <DIR> entry has no symbol.
+  // Damage Stocks as other tools leave it: a <DIR> entry (record 5) without a symbol.
+  auto damaged = ReadBytes(tmp / "Stocks" / "MASTER");
+  std::fill_n(damaged.begin() + 5 * 53 + 36, 16, ' ');
+  WriteBytes(tmp / "Stocks" / "MASTER", damaged);
   const auto stocksMaster = ReadBytes(tmp / "Stocks" / "MASTER");
   const auto refused = RunCli({"symbols", stocks});
   EXPECT_EQ(refused.status, 1);

@@ -113,6 +113,16 @@ MasterCheck TestMasterBytes(const std::vector<uint8_t>& file) {
   return check;
 }
 
+bool SymbolListLess(std::string_view a, std::string_view b) {
+  const auto up = [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  const auto lower = [&](char x, char y) { return up(x) < up(y); };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lower)) return true;
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lower)) return false;
+  return a < b;
+}
+
 SymbolList ReadSymbolList(std::string_view masterPath) {
   SymbolList list;
   fs::InputFile in;
@@ -136,8 +146,8 @@ SymbolList ReadSymbolList(std::string_view masterPath) {
   for (size_t i = 0; i < present && i < static_cast<size_t>(shown); ++i) {
     MasterRecord record;
     std::memcpy(record.bytes.data(), &bytes[i * kMasterRecordSize], kMasterRecordSize);
-    list.rows.push_back(
-        {SymbolText(record), record.Name(), record.FileNumber(), static_cast<int>(i) + 1});
+    list.rows.push_back({SymbolText(record), record.Name(), record.FileNumber(),
+                         static_cast<int>(i) + 1, record.IsDirectory()});
   }
   if (list.rows.size() != static_cast<size_t>(shown)) {
     list.rows.clear();
@@ -145,8 +155,9 @@ SymbolList ReadSymbolList(std::string_view masterPath) {
     return list;
   }
   // The list keeps its rows in ascending order of the symbol text.
-  std::stable_sort(list.rows.begin(), list.rows.end(),
-                   [](const SymbolRow& a, const SymbolRow& b) { return a.symbol < b.symbol; });
+  std::stable_sort(list.rows.begin(), list.rows.end(), [](const SymbolRow& a, const SymbolRow& b) {
+    return SymbolListLess(a.symbol, b.symbol);
+  });
   return list;
 }
 

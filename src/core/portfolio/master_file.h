@@ -69,15 +69,21 @@ struct SymbolRow {
   std::string symbol;  // SymbolText of the record
   std::string name;    // the 16 name bytes as stored (trailing blanks kept)
   uint8_t fileNumber = 0;
-  int record = 0;  // 1-based record number in MASTER
+  int record = 0;            // 1-based record number in MASTER
+  bool isDirectory = false;  // a <DIR> entry: listed, but it holds no quotes of its own
 };
 
 struct SymbolList {
   LibResult result = LIB_OK;
-  int16_t count = 0;            // N from the header
-  std::vector<SymbolRow> rows;  // list order: ascending symbol text, equal texts in file order
-  std::string notice;           // the 255-symbol notice, shown before the list; empty when none
+  int16_t count = 0;  // N from the header
+  // List order: ascending symbol text, letter case set aside, then byte order;
+  // equal texts in file order.
+  std::vector<SymbolRow> rows;
+  std::string notice;  // the 255-symbol notice, shown before the list; empty when none
 };
+
+// The list's sort rule: letter case set aside, then byte order.
+bool SymbolListLess(std::string_view a, std::string_view b);
 
 // Reads the rows of the first min(N, 255) records. LIB_FILE_OPEN when the file or
 // its header cannot be read, LIB_FILE_READ when it holds fewer records than the

@@ -8,6 +8,14 @@
 
 namespace quillet {
 
+std::vector<std::string> SplitSearchSymbols(const SymbolList& list) {
+  std::vector<std::string> symbols;
+  for (const SymbolRow& row : list.rows) {
+    if (!row.isDirectory) symbols.push_back(row.symbol);
+  }
+  return symbols;
+}
+
 std::optional<SplitCandidate> SplitPairTest(const Quote& earlier, const Quote& later) {
   const float before = earlier.Value(FIELD_CLOSE);
   const float after = later.Value(FIELD_CLOSE);

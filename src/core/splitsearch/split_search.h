@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/portfolio/master_file.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -67,6 +69,11 @@ struct SplitSearchResult {
   std::string failedSymbol;
   LibResult readResult = LIB_OK;
 };
+
+// The symbols the search goes through: the securities of the symbol list, in its
+// order. <DIR> rows are left out: they hold no series, and reading one would end
+// the whole search with a read error.
+std::vector<std::string> SplitSearchSymbols(const SymbolList& list);
 
 // Searches the series of the symbols, in the order given (the symbol list's),
 // in the Portfolio whose lookup directory is given. Each series is read once.

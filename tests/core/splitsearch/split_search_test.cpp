@@ -7,7 +7,6 @@
 #include "core/fs/fault.h"
 #include "core/messages/splitsearch.h"
 #include "core/splitsearch/split_search.h"
-#include "core/splitsearch/symbol_order.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -228,7 +227,9 @@ TEST(SaveSplitSearchResults, AFailureWritesNothingUnderTheName) {
   EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
 }
 
-TEST(ReadSymbolListOrder, AscendingSymbolTextOfTheFirst255Records) {
+// The search goes through the symbol list's securities in list order (letter case
+// set aside), leaving out <DIR> rows, which hold no series.
+TEST(SplitSearchSymbols, SecuritiesOfTheSymbolListInItsOrder) {
   TempDir dir;
   PortfolioBuilder p(dir.root());
   for (const char* s : {"msft", "IBM", "AAPL", "ibm", "IB", "A.B"}) {
@@ -241,31 +242,12 @@ TEST(ReadSymbolListOrder, AscendingSymbolTextOfTheFirst255Records) {
   cut.fileNumber = 9;
   cut.symbol = "ZZ TOP";  // the list shows the symbol up to the blank
   p.Add(cut);
+  MasterEntry sub = MasterEntry::Directory("SUB");
+  sub.symbol = "SUB";
+  p.Add(sub);
   p.WriteMaster();
-  std::vector<std::string> symbols;
-  ASSERT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_OK);
-  EXPECT_EQ(symbols, (std::vector<std::string>{"A.B", "AAPL", "IB", "IBM", "ibm", "msft", "ZZ"}));
-}
-
-TEST(ReadSymbolListOrder, AtMost255AndFailures) {
-  TempDir dir;
-  PortfolioBuilder p(dir.root());
-  for (int i = 0; i < 300; ++i) {
-    MasterEntry e;
-    e.fileNumber = static_cast<uint8_t>(i % 255 + 1);
-    e.symbol = "S" + std::to_string(1000 + i);
-    p.Add(e);
-  }
-  p.WriteMaster();
-  std::vector<std::string> symbols;
-  ASSERT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_OK);
-  ASSERT_EQ(symbols.size(), 255u);
-  EXPECT_EQ(symbols.back(), "S1254");  // records 256 to 300 are not listed
-
-  p.WriteMaster(400);  // the header claims more records than the file holds
-  std::filesystem::resize_file(dir / "MASTER", 53 * 100);
-  EXPECT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_FILE_READ);
-  EXPECT_EQ(ReadSymbolListOrder((dir / "nothing").string(), symbols), LIB_FILE_OPEN);
+  EXPECT_EQ(SplitSearchSymbols(ReadSymbolList(MasterPathOf(dir.str()))),
+            (std::vector<std::string>{"A.B", "AAPL", "IB", "IBM", "ibm", "msft", "ZZ"}));
 }
 
 }  // namespace

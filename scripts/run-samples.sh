@@ -12,13 +12,13 @@ for master in $(find samples -iname master | sort); do
   echo "== Portfolio $dir"
   "$cli" symbols "$dir" || true
 done
-first=$(find samples -iname master | sort | head -n 1)
+first=$(find samples -iname master | sort | tail -n 1)
 if [ -n "$first" ]; then
   dir=$(dirname "$first")
   symbol=$("$cli" symbols "$dir" 2>/dev/null | head -n 1 | cut -f1)
   if [ -n "$symbol" ]; then
     echo
     echo "== Newest quotes of $symbol in $dir"
-    "$cli" quotes "$dir" "$symbol" | head -n 10
+    "$cli" quotes "$dir" "$symbol" | sed -n '1,10p' || true
   fi
 fi

@@ -22,13 +22,7 @@ using testing::TempDir;
 using testing::WriteBytes;
 namespace stdfs = std::filesystem;
 
-MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
-  MasterEntry e;
-  e.fileNumber = number;
-  e.symbol = symbol;
-  e.name = name;
-  return e;
-}
+using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
 
 class PortfolioCliTest : public ::testing::Test {
  protected:

@@ -32,6 +32,11 @@ class TempDir {
 
 // One MASTER entry as a test describes it; Bytes() lays it out byte by byte.
 struct MasterEntry {
+  MasterEntry() = default;
+  // A security entry.
+  MasterEntry(uint8_t number, std::string symbolText, std::string nameText = "NAME")
+      : fileNumber(number), symbol(std::move(symbolText)), name(std::move(nameText)) {}
+
   uint8_t fileNumber = 1;
   std::string symbol;        // blank-padded to 16
   std::string name;          // blank-padded to 16

@@ -18,13 +18,7 @@ using testing::MasterEntry;
 using testing::PortfolioBuilder;
 using testing::TempDir;
 
-MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
-  MasterEntry e;
-  e.fileNumber = number;
-  e.symbol = symbol;
-  e.name = name;
-  return e;
-}
+using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
 
 TEST(SymbolTextTest, CutAtTheFirstByteThatIsBlankControlOrHigh) {
   struct Case {

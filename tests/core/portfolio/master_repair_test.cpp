@@ -34,13 +34,7 @@ class FakePrompt : public RepairPrompt {
   bool answer_;
 };
 
-MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name) {
-  MasterEntry e;
-  e.fileNumber = number;
-  e.symbol = symbol;
-  e.name = name;
-  return e;
-}
+using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
 
 std::vector<uint8_t> Record(const std::vector<uint8_t>& master, int k) {
   return {master.begin() + k * 53, master.begin() + (k + 1) * 53};

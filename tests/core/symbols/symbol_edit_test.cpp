@@ -20,13 +20,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 namespace stdfs = std::filesystem;
 
-MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
-  MasterEntry e;
-  e.fileNumber = number;
-  e.symbol = symbol;
-  e.name = name;
-  return e;
-}
+using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
 
 std::string Text16(const std::vector<uint8_t>& master, int record, int offset) {
   return std::string(

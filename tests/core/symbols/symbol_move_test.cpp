@@ -23,10 +23,7 @@ using testing::TempDir;
 namespace stdfs = std::filesystem;
 
 MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
-  MasterEntry e;
-  e.fileNumber = number;
-  e.symbol = symbol;
-  e.name = name;
+  MasterEntry e(number, symbol, name);
   e.firstDate = 1000103.0f;
   e.lastDate = 1000110.0f;
   return e;

@@ -10,13 +10,29 @@ static int NotYet(const char* name) {
   return kExitFailed;
 }
 
-int RunScan(const Context&) { return NotYet("RunScan"); }
-int RunSymbols(const Context&) { return NotYet("RunSymbols"); }
-int RunCheck(const Context&) { return NotYet("RunCheck"); }
-int RunRepair(const Context&) { return NotYet("RunRepair"); }
-int RunSymbolEdit(const Context&) { return NotYet("RunSymbolEdit"); }
-int RunSymbolDelete(const Context&) { return NotYet("RunSymbolDelete"); }
-int RunSymbolCopy(const Context&) { return NotYet("RunSymbolCopy"); }
-int RunSymbolMove(const Context&) { return NotYet("RunSymbolMove"); }
+int RunScan(const Context&) {
+  return NotYet("RunScan");
+}
+int RunSymbols(const Context&) {
+  return NotYet("RunSymbols");
+}
+int RunCheck(const Context&) {
+  return NotYet("RunCheck");
+}
+int RunRepair(const Context&) {
+  return NotYet("RunRepair");
+}
+int RunSymbolEdit(const Context&) {
+  return NotYet("RunSymbolEdit");
+}
+int RunSymbolDelete(const Context&) {
+  return NotYet("RunSymbolDelete");
+}
+int RunSymbolCopy(const Context&) {
+  return NotYet("RunSymbolCopy");
+}
+int RunSymbolMove(const Context&) {
+  return NotYet("RunSymbolMove");
+}
 
 }  // namespace quillet::cli

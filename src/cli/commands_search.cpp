@@ -10,7 +10,11 @@ static int NotYet(const char* name) {
   return kExitFailed;
 }
 
-int RunSplitSearch(const Context&) { return NotYet("RunSplitSearch"); }
-int RunExport(const Context&) { return NotYet("RunExport"); }
+int RunSplitSearch(const Context&) {
+  return NotYet("RunSplitSearch");
+}
+int RunExport(const Context&) {
+  return NotYet("RunExport");
+}
 
 }  // namespace quillet::cli

@@ -59,79 +59,83 @@ struct Rewritten {
   size_t inserted = 0;
 };
 
-void Build(const std::vector<uint8_t>& old, const RecordShape& shape, const QuoteChange& change,
-           Rewritten& out) {
+// Converts every record in place and applies the change to those in range;
+// records to leave out or copy are noted, not yet moved.
+void ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
+                    const QuoteChange& change, std::vector<uint8_t>& inRange,
+                    std::vector<QuoteDay>& days) {
   const size_t rl = shape.length;
-  out.records = (old.size() - rl) / rl;
-  out.bytes.clear();
-  out.bytes.reserve(old.size() + (change.kind == CHANGE_INSERT ? old.size() / 8 + rl : 0));
-  out.bytes.insert(out.bytes.end(), old.begin(), old.begin() + static_cast<std::ptrdiff_t>(rl));
-
-  std::array<uint8_t, kMaxRecordLength> work{};
+  const bool replace = change.kind == CHANGE_REPLACE, scale = IsScale(change.kind);
   std::array<float, kMaxSlots> values{};
-  // Inserts: the records of one day in range wait here, so that their copies
-  // go ahead of the whole day and the file stays in date order.
-  std::vector<uint8_t> group;
-  QuoteDay groupDay = 0;
-  const auto flushGroup = [&]() {
-    if (group.empty()) return;
-    const MbfFloat copyDate = DateFieldFromDay(PreviousWeekday(groupDay));
-    const size_t start = out.bytes.size();
-    out.bytes.insert(out.bytes.end(), group.begin(), group.end());
-    for (size_t at = start; at < out.bytes.size(); at += rl) {
-      if (shape.dateSlot >= 0) {
-        std::memcpy(&out.bytes[at + static_cast<size_t>(shape.dateSlot) * 4], copyDate.data(), 4);
-      }
-      ++out.inserted;
-    }
-    out.bytes.insert(out.bytes.end(), group.begin(), group.end());
-    group.clear();
-  };
-
-  for (size_t i = 0; i < out.records; ++i) {
-    std::memcpy(work.data(), old.data() + (i + 1) * rl, rl);
+  for (size_t i = 0; i < records; ++i) {
+    uint8_t* record = bytes.data() + (i + 1) * rl;
     // Every record passes through the conversions, in range or not.
-    for (int s = 0; s < shape.slots; ++s)
-      values[static_cast<size_t>(s)] = MbfToIeee(&work[static_cast<size_t>(s) * 4]);
+    for (int s = 0; s < shape.slots; ++s) {
+      values[static_cast<size_t>(s)] = MbfToIeee(record + static_cast<size_t>(s) * 4);
+    }
     const QuoteDay day =
         shape.dateSlot < 0 ? 0 : DayFromDateField(values[static_cast<size_t>(shape.dateSlot)]);
-    const bool inRange = change.fromDay <= day && day <= change.toDay;
-    bool leaveOut = false;
-    if (inRange) {
+    days[i] = day;
+    inRange[i] = change.fromDay <= day && day <= change.toDay;
+    if (inRange[i] && (replace || scale)) {
       for (size_t k = 0; k < shape.valueSlots.size(); ++k) {
         const int slot = shape.valueSlots[k];
         if (slot < 0) continue;
         float& v = values[static_cast<size_t>(slot)];
-        if (change.kind == CHANGE_REPLACE) {
-          v = change.values[k];
-        } else if (IsScale(change.kind)) {
-          v = v * change.values[k];  // the product rounded to single precision
+        // A replace is bit for bit; a product is rounded to single precision.
+        v = replace ? change.values[k] : v * change.values[k];
+      }
+    }
+    for (int s = 0; s < shape.slots; ++s) {
+      StoreMbf(values[static_cast<size_t>(s)], record + static_cast<size_t>(s) * 4);
+    }
+  }
+}
+
+void Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange& change,
+           Rewritten& out) {
+  const size_t rl = shape.length;
+  out.records = (old.size() - rl) / rl;
+  std::vector<uint8_t> inRange(out.records);
+  std::vector<QuoteDay> days(out.records);
+  ConvertInPlace(old, out.records, shape, change, inRange, days);
+  const auto recordAt = [&](size_t i) {
+    return old.begin() + static_cast<std::ptrdiff_t>((i + 1) * rl);
+  };
+
+  if (change.kind == CHANGE_DELETE) {
+    const auto first = std::find(inRange.begin(), inRange.end(), 1);
+    if (first != inRange.end()) {
+      out.deleted = static_cast<size_t>(first - inRange.begin());
+      old.erase(recordAt(*out.deleted), recordAt(*out.deleted + 1));
+    }
+  } else if (change.kind == CHANGE_INSERT) {
+    // The copies of the records of one day go ahead of the whole day, dated the
+    // weekday before, so that the file stays in date order.
+    std::vector<uint8_t> bytes;
+    bytes.reserve(old.size() + old.size() / 4);
+    bytes.insert(bytes.end(), old.begin(), recordAt(0));
+    for (size_t i = 0; i < out.records;) {
+      size_t end = i + 1;
+      if (inRange[i]) {
+        while (end < out.records && inRange[end] && days[end] == days[i]) ++end;
+        const MbfFloat copyDate = DateFieldFromDay(PreviousWeekday(days[i]));
+        for (size_t k = i; k < end; ++k, ++out.inserted) {
+          bytes.insert(bytes.end(), recordAt(k), recordAt(k + 1));
+          if (shape.dateSlot >= 0) {
+            std::memcpy(&bytes[bytes.size() - rl + static_cast<size_t>(shape.dateSlot) * 4],
+                        copyDate.data(), 4);
+          }
         }
       }
-      if (change.kind == CHANGE_DELETE && !out.deleted) {
-        out.deleted = i;
-        leaveOut = true;
-      }
+      bytes.insert(bytes.end(), recordAt(i), recordAt(end));
+      i = end;
     }
-    for (int s = 0; s < shape.slots; ++s)
-      StoreMbf(values[static_cast<size_t>(s)], &work[static_cast<size_t>(s) * 4]);
-
-    if (change.kind == CHANGE_INSERT) {
-      if (!inRange || (!group.empty() && day != groupDay)) flushGroup();
-      if (inRange) {
-        groupDay = day;
-        group.insert(group.end(), work.begin(), work.begin() + static_cast<std::ptrdiff_t>(rl));
-        continue;
-      }
-    }
-    if (!leaveOut)
-      out.bytes.insert(out.bytes.end(), work.begin(),
-                       work.begin() + static_cast<std::ptrdiff_t>(rl));
+    // A partial record at the end is no quote, but it is not ours to drop.
+    bytes.insert(bytes.end(), recordAt(out.records), old.end());
+    old = std::move(bytes);
   }
-  flushGroup();
-  // A partial record at the end is no quote, but it is not ours to drop.
-  out.bytes.insert(out.bytes.end(),
-                   old.begin() + static_cast<std::ptrdiff_t>((out.records + 1) * rl), old.end());
+  out.bytes = std::move(old);
 }
 
 RewriteResult Fail(int16_t code, std::string_view message = {}) {
@@ -207,8 +211,11 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     if (changed == 0 || newMaster == oldMaster) master.clear();
   }
 
+  // The backup is written from the bytes already read: the same copy, one read less.
   const fs::path backup = fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "BAK"));
-  if (LibResult r = fs::CopyFileSynced(dat, backup); r != LIB_OK) return Fail(r);
+  fs::path backupWorking = backup;
+  backupWorking += ".~CP";
+  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old); r != LIB_OK) return Fail(r);
   fs::AtomicFile out;
   if (LibResult r = out.Open(dat, fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "NEW")));
       r != LIB_OK) {

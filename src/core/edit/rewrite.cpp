@@ -1,6 +1,7 @@
 #include "core/edit/rewrite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -59,11 +60,21 @@ struct Rewritten {
   size_t inserted = 0;
 };
 
+}  // namespace
+
+bool FitsMbf(float value) {
+  return value == 0.0f || (std::isnormal(value) && std::fabs(value) < 0x1p127f);
+}
+
+namespace {
+
 // Converts every record in place and applies the change to those in range;
 // records to leave out or copy are noted, not yet moved.
-void ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
+// False when a product does not fit an MBF number.
+bool ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
                     const QuoteChange& change, std::vector<uint8_t>& inRange,
                     std::vector<QuoteDay>& days) {
+  bool fits = true;
   const size_t rl = shape.length;
   const bool replace = change.kind == CHANGE_REPLACE, scale = IsScale(change.kind);
   std::array<float, kMaxSlots> values{};
@@ -84,21 +95,23 @@ void ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordSha
         float& v = values[static_cast<size_t>(slot)];
         // A replace is bit for bit; a product is rounded to single precision.
         v = replace ? change.values[k] : v * change.values[k];
+        fits = fits && (replace || FitsMbf(v));
       }
     }
     for (int s = 0; s < shape.slots; ++s) {
       StoreMbf(values[static_cast<size_t>(s)], record + static_cast<size_t>(s) * 4);
     }
   }
+  return fits;
 }
 
-void Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange& change,
+bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange& change,
            Rewritten& out) {
   const size_t rl = shape.length;
   out.records = (old.size() - rl) / rl;
   std::vector<uint8_t> inRange(out.records);
   std::vector<QuoteDay> days(out.records);
-  ConvertInPlace(old, out.records, shape, change, inRange, days);
+  if (!ConvertInPlace(old, out.records, shape, change, inRange, days)) return false;
   const auto recordAt = [&](size_t i) {
     return old.begin() + static_cast<std::ptrdiff_t>((i + 1) * rl);
   };
@@ -136,6 +149,7 @@ void Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange
     old = std::move(bytes);
   }
   out.bytes = std::move(old);
+  return true;
 }
 
 RewriteResult Fail(int16_t code, std::string_view message = {}) {
@@ -166,7 +180,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
 
   // The whole new file is worked out before anything is touched.
   Rewritten next;
-  Build(old, shape, change, next);
+  if (!Build(old, shape, change, next)) return Fail(LIB_INVALID_PARM);
   const auto dayAt = [&](size_t i) { return shape.DayOf(old.data() + (i + 1) * shape.length); };
   int32_t delta = 0;
   if (change.kind == CHANGE_DELETE) {

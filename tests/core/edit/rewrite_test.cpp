@@ -374,6 +374,15 @@ TEST_F(RewriteTest, LookupFailuresTouchNothing) {
   EXPECT_EQ(SnapshotTree(tmp_.root()), before);
 }
 
+TEST_F(RewriteTest, AProductAnMbfNumberCannotHoldIsRefused) {
+  MakeSeries({Row28(kMonday, 1, 1, 1, 1, 1e30f, 1), Row28(kMonday + 1, 1, 1, 1, 1, 1, 1)});
+  const auto before = SnapshotTree(tmp_.root());
+  EXPECT_EQ(Run(Change(CHANGE_SCALE, 0, 0xFFFF, {1, 1, 1, 1, 1e10f, 1})).code, LIB_INVALID_PARM);
+  EXPECT_EQ(SnapshotTree(tmp_.root()), before);
+  // Out of range, the same factor changes nothing and is accepted.
+  EXPECT_TRUE(Run(Change(CHANGE_SCALE, kMonday + 1, kMonday + 1, {1, 1, 1, 1, 1e10f, 1})).ok());
+}
+
 // Fails the n-th file step of a run, for every n: each run either fails with the
 // quote file and MASTER as they were, or succeeds with the full result.
 TEST_F(RewriteTest, AFailureAtAnyFileStepLeavesTheFilesAsTheyWere) {

@@ -13,7 +13,7 @@
 namespace quillet {
 namespace {
 
-using testing::CliRun;
+using testing::CliResult;
 using testing::DailyRows;
 using testing::DatRow;
 using testing::PortfolioBuilder;
@@ -38,7 +38,7 @@ class EditCliTest : public ::testing::Test {
     builder_.AddSeries(1, "AAA", "Alpha", rows_).AddSeries(2, "NOI", "No OI", noOi, 24, 6);
     builder_.WriteMaster();
   }
-  CliRun Run(std::vector<std::string> args) {
+  CliResult Run(std::vector<std::string> args) {
     args.insert(args.begin() + 1, tmp_.str());
     return RunCli(args);
   }
@@ -76,13 +76,13 @@ TEST_F(EditCliTest, InvalidInputExitsTwoAndTouchesNothing) {
   };
   const auto before = SnapshotTree(tmp_.root());
   for (const Case& c : cases) {
-    const CliRun r = Run(c.args);
+    const CliResult r = Run(c.args);
     EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args[2];
     EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args[2];
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(SnapshotTree(tmp_.root()), before);
   }
-  const CliRun usage = Run({"split", "AAA", "01/10/00", "2"});
+  const CliResult usage = Run({"split", "AAA", "01/10/00", "2"});
   EXPECT_EQ(usage.status, 2);
   EXPECT_EQ(SnapshotTree(tmp_.root()), before);
 }
@@ -114,7 +114,7 @@ TEST_F(EditCliTest, SplitAndAdjustScaleAsTheDialogsAsk) {
 }
 
 TEST_F(EditCliTest, AddPrintsTheNewDateAndDeleteRemovesIt) {
-  const CliRun add = Run({"add", "AAA", "01/10/00"});
+  const CliResult add = Run({"add", "AAA", "01/10/00"});
   ASSERT_EQ(add.status, 0) << add.err;
   EXPECT_EQ(add.out, "01/07/00\n");
   std::vector<DatRow> expected = rows_;
@@ -136,12 +136,12 @@ TEST_F(EditCliTest, AFailedRewriteExitsOneWithTheCommandsMessage) {
   // A folder in the working file's place: it cannot be created, even by root.
   std::filesystem::create_directory(tmp_ / "F1.NEW");
   const auto before = SnapshotTree(tmp_.root());
-  const CliRun r = Run({"edit", "AAA", "01/10/00", "1", "2", "3", "4", "5", "6"});
+  const CliResult r = Run({"edit", "AAA", "01/10/00", "1", "2", "3", "4", "5", "6"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')), messages::kSingleDateEditFailed);
   EXPECT_EQ(Dat(), before.at("F1.DAT"));
 
-  const CliRun missing = Run({"delete", "ZZZ", "01/10/00"});
+  const CliResult missing = Run({"delete", "ZZZ", "01/10/00"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err.substr(0, missing.err.find('\n')), messages::kDeleteEditFailed);
 }
@@ -163,7 +163,7 @@ TEST(EditCliRealDataTest, SplitOnARealCopyMatchesTheCore) {
   const std::string first = FormatDate(series.quotes.front().date);
   const std::string last = FormatDate(series.quotes.back().date);
 
-  const CliRun r = RunCli({"split", viaCli.str(), ".DJX", last, "3", "1"});
+  const CliResult r = RunCli({"split", viaCli.str(), ".DJX", last, "3", "1"});
   ASSERT_EQ(r.status, 0) << r.err;
   QuoteChange change;
   ASSERT_TRUE(MakeSplitChange({last, "3", "1"}, first, last, change).ok());
@@ -171,7 +171,7 @@ TEST(EditCliRealDataTest, SplitOnARealCopyMatchesTheCore) {
   EXPECT_EQ(SnapshotTree(viaCli.root()), SnapshotTree(viaCore.root()));
   EXPECT_NE(ReadBytes(viaCli / "F1.DAT"), ReadBytes(real / "equis_a" / "F1.DAT"));
 
-  const CliRun del = RunCli({"delete", viaCli.str(), ".DJX", first});
+  const CliResult del = RunCli({"delete", viaCli.str(), ".DJX", first});
   ASSERT_EQ(del.status, 0) << del.err;
   ASSERT_TRUE(MakeDeleteChange(first, change).ok());
   ASSERT_TRUE(RewriteSeries(viaCore.str(), (viaCore / "MASTER").string(), change, ".DJX").ok());

@@ -1,52 +1,70 @@
 #include "support/cli_runner.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-
-#include "support/portfolio_builder.h"
-
-extern char** environ;
+#include <chrono>
 
 namespace quillet::testing {
-namespace {
 
-std::string Text(const path& file) {
-  const std::vector<uint8_t> bytes = ReadBytes(file);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args) {
-  TempDir capture;
-  const std::string out = (capture / "out").string(), err = (capture / "err").string();
-  std::vector<std::string> argv = {QUILLET_CLI_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> pointers;
-  for (std::string& a : argv) pointers.push_back(a.data());
-  pointers.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  CliRun run;
-  pid_t pid = 0;
-  const int spawned =
-      posix_spawn(&pid, QUILLET_CLI_PATH, &actions, nullptr, pointers.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return run;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
+  CliResult result;
+  int out[2], err[2];
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    const int devnull = ::open("/dev/null", O_RDONLY);
+    ::dup2(devnull, 0);
+    std::vector<char*> argv;
+    std::string cli = QUILLET_CLI_PATH;
+    argv.push_back(cli.data());
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
   }
-  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  run.out = Text(out);
-  run.err = Text(err);
-  return run;
+  ::close(out[1]);
+  ::close(err[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open = 2;
+  bool timedOut = false;
+  while (open > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    if (::poll(fds, 2, static_cast<int>(left.count())) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      char buffer[65536];
+      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(n));
+      } else {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  for (pollfd& f : fds) {
+    if (f.fd >= 0) ::close(f.fd);
+  }
+  if (timedOut) ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.status = (!timedOut && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+  return result;
 }
 
 }  // namespace quillet::testing

@@ -5,14 +5,14 @@
 
 namespace quillet::testing {
 
-// What one run of the built quillet-cli gave.
-struct CliRun {
-  int status = -1;  // the exit status; -1 when the program did not exit normally
+struct CliResult {
+  int status = -1;  // exit status; -1 when it did not exit (killed, timed out)
   std::string out;
   std::string err;
 };
 
-// Runs quillet-cli (QUILLET_CLI_PATH) with these arguments, no shell involved.
-CliRun RunCli(const std::vector<std::string>& args);
+// Runs the built quillet-cli with args, capturing stdout and stderr; a run that
+// takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
 }  // namespace quillet::testing

@@ -59,25 +59,37 @@ __attribute__((target_clones("avx2", "default"))) void RecordDecoder::DecodeMany
                                                                                  int recordLength,
                                                                                  Quote* out) const {
   static_assert(std::endian::native == std::endian::little);
+  if (count == 0) return;  // an empty block may have no storage to point into
   // First every whole word of the block from MBF to IEEE in place, eight words at a
   // time with the compiler's portable vector types. Words of fields not decoded are
   // never read.
   using Words = uint32_t __attribute__((vector_size(32)));
-  const size_t words = count * static_cast<size_t>(recordLength) / 4;
-  size_t k = 0;
-  for (; k + 8 <= words; k += 8) {
-    Words w;
-    std::memcpy(&w, records + 4 * k, sizeof w);
-    const Words exponent = w >> 24;
-    Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
-    bits &= reinterpret_cast<Words>(exponent != 0);
-    std::memcpy(records + 4 * k, &bits, sizeof bits);
-  }
-  for (; k < words; ++k) {
+  const auto convertWord = [](uint8_t* p) {
     uint32_t w;
-    std::memcpy(&w, records + 4 * k, 4);
+    std::memcpy(&w, p, 4);
     w = MbfBitsToIeeeBits(w);
-    std::memcpy(records + 4 * k, &w, 4);
+    std::memcpy(p, &w, 4);
+  };
+  if (recordLength % 4 != 0) {
+    // Records that are not whole words (18 bytes) keep their fields at odd places
+    // in the block: convert record by record.
+    const size_t fields = static_cast<size_t>(recordLength) / 4;
+    for (size_t i = 0; i < count; ++i) {
+      for (size_t f = 0; f < fields; ++f)
+        convertWord(records + i * static_cast<size_t>(recordLength) + 4 * f);
+    }
+  } else {
+    const size_t words = count * static_cast<size_t>(recordLength) / 4;
+    size_t k = 0;
+    for (; k + 8 <= words; k += 8) {
+      Words w;
+      std::memcpy(&w, records + 4 * k, sizeof w);
+      const Words exponent = w >> 24;
+      Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
+      bits &= reinterpret_cast<Words>(exponent != 0);
+      std::memcpy(records + 4 * k, &bits, sizeof bits);
+    }
+    for (; k < words; ++k) convertWord(records + 4 * k);
   }
   // Then gather. An absent field reads a constant word instead of the record.
   const float absentValue = kAbsentValue;

@@ -137,6 +137,27 @@ TEST_F(SeriesTest, WholeSeriesEqualsRepeatedWindows) {
   }
 }
 
+// Block decoding against the one-record decoder, for every record length the
+// inference knows (18 bytes is not a whole number of words).
+TEST_F(SeriesTest, EveryLayoutDecodesAsSingleRecords) {
+  for (int length : {12, 16, 18, 20, 24, 28}) {
+    const int fields = length / 4;
+    PortfolioBuilder b(tmp_.root());
+    b.AddSeries(5, "L", "L", DailyRows(kStart, 37, fields), length, fields);
+    b.WriteMaster();
+    SeriesData all;
+    ASSERT_EQ(ReadWholeSeries(tmp_.str(), "L", all), LIB_OK) << length;
+    ASSERT_EQ(all.quotes.size(), 37u);
+    const RecordDecoder decoder(all.info.layout, length, fields);
+    const std::vector<uint8_t> dat = testing::ReadBytes(tmp_ / "F5.DAT");
+    for (size_t i = 0; i < all.quotes.size(); ++i) {
+      ASSERT_EQ(all.quotes[i], decoder.Decode(dat.data() + (i + 1) * static_cast<size_t>(length)))
+          << length << " quote " << i;
+    }
+    EXPECT_EQ(all.quotes[36].date, DayFromDateField(DailyRows(kStart, 37)[36][0]));
+  }
+}
+
 TEST_F(SeriesTest, FindQuoteByDate) {
   Make(30);
   struct Case {

@@ -19,6 +19,11 @@
 #include "core/messages/edit.h"
 
 namespace quillet {
+
+bool FitsMbf(float value) {
+  return value == 0.0f || (std::isnormal(value) && std::fabs(value) < 0x1p127f);
+}
+
 namespace {
 
 constexpr int kMaxSlots = kMaxRecordLength / 4;
@@ -43,8 +48,9 @@ struct RecordShape {
       return offset < 0 ? -1 : offset / 4;
     };
     dateSlot = slotOf(FIELD_DATE);
-    for (int f = FIELD_OPEN; f <= FIELD_OI; ++f)
+    for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
       valueSlots[static_cast<size_t>(f - FIELD_OPEN)] = slotOf(f);
+    }
   }
 
   QuoteDay DayOf(const uint8_t* record) const {
@@ -59,14 +65,6 @@ struct Rewritten {
   std::optional<size_t> deleted;  // the record left out
   size_t inserted = 0;
 };
-
-}  // namespace
-
-bool FitsMbf(float value) {
-  return value == 0.0f || (std::isnormal(value) && std::fabs(value) < 0x1p127f);
-}
-
-namespace {
 
 // Converts every record in place and applies the change to those in range;
 // records to leave out or copy are noted, not yet moved.
@@ -162,8 +160,9 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
                             const QuoteChange& change, std::string_view symbol) {
   MasterRecord record;
   std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK)
+  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
     return Fail(r);
+  }
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;

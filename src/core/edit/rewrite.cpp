@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/edit/master_edit.h"
+#include "core/edit/mbf_words.h"
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
@@ -38,11 +39,12 @@ struct RecordShape {
   int slots = 0;  // slots converted for every record: the MASTER's field count, within the record
   int dateSlot = -1;
   std::array<int, 6> valueSlots{};  // Open .. Open interest; -1 when the file does not hold it
+  RecordDecoder decoder;
 
-  RecordShape(const FieldLayout& layout, int recordLength, int fieldCount) {
+  RecordShape(const FieldLayout& layout, int recordLength, int fieldCount)
+      : decoder(layout, recordLength, fieldCount) {
     length = static_cast<size_t>(recordLength);
     slots = std::clamp(fieldCount, 0, std::min(recordLength / 4, kMaxSlots));
-    const RecordDecoder decoder(layout, recordLength, fieldCount);
     const auto slotOf = [&](int field) {
       const int offset = decoder.Offset(field);
       return offset < 0 ? -1 : offset / 4;
@@ -66,38 +68,66 @@ struct Rewritten {
   size_t inserted = 0;
 };
 
-// Converts every record in place and applies the change to those in range;
-// records to leave out or copy are noted, not yet moved.
-// False when a product does not fit an MBF number.
+// The day of every record, as the reader decodes it for the grid: the dates a
+// command takes from the grid select the records it changes. Decoded in small
+// batches, so the scratch space stays in the cache.
+void DecodeDays(const std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
+                std::vector<QuoteDay>& days) {
+  constexpr size_t kBatch = 512;
+  const size_t rl = shape.length;
+  std::vector<uint8_t> scratch(kBatch * rl);
+  std::vector<Quote> quotes(kBatch);
+  for (size_t start = 0; start < records; start += kBatch) {
+    const size_t n = std::min(kBatch, records - start);
+    std::memcpy(scratch.data(), bytes.data() + (start + 1) * rl, n * rl);
+    shape.decoder.DecodeMany(scratch.data(), n, static_cast<int>(rl), quotes.data());
+    for (size_t i = 0; i < n; ++i) days[start + i] = shape.dateSlot < 0 ? 0 : quotes[i].date;
+  }
+}
+
+inline void ConvertWords(uint8_t* p, size_t words) {
+  for (size_t k = 0; k < words; ++k, p += 4) StoreWord(ConvertedMbfWord(LoadWord(p)), p);
+}
+
+// Passes every record through the conversions and applies the change to those
+// in range; records to leave out or copy are noted, not yet moved. False when a
+// product does not fit an MBF number.
 bool ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
                     const QuoteChange& change, std::vector<uint8_t>& inRange,
                     std::vector<QuoteDay>& days) {
-  bool fits = true;
-  const size_t rl = shape.length;
+  DecodeDays(bytes, records, shape, days);
+  const size_t rl = shape.length, slots = static_cast<size_t>(shape.slots);
+  uint8_t* first = bytes.data() + rl;
+  if (slots * 4 == rl) {
+    ConvertWords(first, records * slots);  // records of whole converted words lie end to end
+  } else {
+    for (size_t i = 0; i < records; ++i) ConvertWords(first + i * rl, slots);
+  }
+
   const bool replace = change.kind == CHANGE_REPLACE, scale = IsScale(change.kind);
-  std::array<float, kMaxSlots> values{};
+  if (!replace && !scale) {
+    for (size_t i = 0; i < records; ++i)
+      inRange[i] = change.fromDay <= days[i] && days[i] <= change.toDay;
+    return true;
+  }
+  bool fits = true;
   for (size_t i = 0; i < records; ++i) {
-    uint8_t* record = bytes.data() + (i + 1) * rl;
-    // Every record passes through the conversions, in range or not.
-    for (int s = 0; s < shape.slots; ++s) {
-      values[static_cast<size_t>(s)] = MbfToIeee(record + static_cast<size_t>(s) * 4);
-    }
-    const QuoteDay day =
-        shape.dateSlot < 0 ? 0 : DayFromDateField(values[static_cast<size_t>(shape.dateSlot)]);
-    days[i] = day;
-    inRange[i] = change.fromDay <= day && day <= change.toDay;
-    if (inRange[i] && (replace || scale)) {
-      for (size_t k = 0; k < shape.valueSlots.size(); ++k) {
-        const int slot = shape.valueSlots[k];
-        if (slot < 0) continue;
-        float& v = values[static_cast<size_t>(slot)];
-        // A replace is bit for bit; a product is rounded to single precision.
-        v = replace ? change.values[k] : v * change.values[k];
-        fits = fits && (replace || FitsMbf(v));
+    inRange[i] = change.fromDay <= days[i] && days[i] <= change.toDay;
+    if (!inRange[i]) continue;
+    uint8_t* record = first + i * rl;
+    for (size_t k = 0; k < shape.valueSlots.size(); ++k) {
+      const int slot = shape.valueSlots[k];
+      if (slot < 0) continue;
+      uint8_t* field = record + static_cast<size_t>(slot) * 4;
+      if (replace) {
+        StoreWord(FloatToMbfWord(change.values[k]), field);  // bit for bit
+        continue;
       }
-    }
-    for (int s = 0; s < shape.slots; ++s) {
-      StoreMbf(values[static_cast<size_t>(s)], record + static_cast<size_t>(s) * 4);
+      // The product rounded to single precision; one whose exponent would wrap is refused.
+      const float old = MbfWordToFloat(LoadWord(field));
+      const float v = old * change.values[k];
+      fits = fits && (!std::isfinite(old) || std::fabs(v) < 0x1p127f);
+      StoreWord(FloatToMbfWord(v), field);
     }
   }
   return fits;

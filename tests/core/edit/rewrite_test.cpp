@@ -107,13 +107,28 @@ TEST_F(RewriteTest, KindTwoScalesAndUnknownKindsCopy) {
 TEST_F(RewriteTest, EveryRecordPassesThroughTheConversions) {
   MakeSeries(DailyRows(kMonday, 3));
   std::vector<uint8_t> bytes = Dat();
-  // An MBF zero with stray mantissa bits, in a record outside the range.
+  // In a record outside the range: an MBF zero with stray mantissa bits, and a
+  // negative zero (exponent 2, empty mantissa) become zeros; the smallest
+  // exponents with a mantissa are kept as they are.
   const uint8_t stray[4] = {0x12, 0x34, 0x56, 0x00};
+  const uint8_t negativeZero[4] = {0x00, 0x00, 0x80, 0x02};
+  const uint8_t tiny[4] = {0x01, 0x00, 0x00, 0x02};
+  const uint8_t tinier[4] = {0x12, 0x34, 0xD6, 0x01};
   std::memcpy(&bytes[28 * 3 + 8], stray, 4);
+  std::memcpy(&bytes[28 * 3 + 12], negativeZero, 4);
+  std::memcpy(&bytes[28 * 3 + 16], tiny, 4);
+  std::memcpy(&bytes[28 * 3 + 20], tinier, 4);
   WriteBytes(tmp_ / "F1.DAT", bytes);
   ASSERT_TRUE(Run(Change(CHANGE_SCALE, DayOf(rows_[0]), DayOf(rows_[0]), {1, 1, 1, 1, 1, 1})).ok());
   std::vector<uint8_t> expected = bytes;
-  std::memset(&expected[28 * 3 + 8], 0, 4);
+  std::memset(&expected[28 * 3 + 8], 0, 8);
+  EXPECT_EQ(Dat(), expected);
+  // The same words in range, scaled by 1: what the conversions and the product give.
+  ASSERT_TRUE(Run(Change(CHANGE_SCALE, 0, 0xFFFF, {1, 1, 1, 1, 1, 1})).ok());
+  for (int offset : {16, 20}) {
+    const float product = MbfToIeee(&expected[28 * 3 + static_cast<size_t>(offset)]) * 1.0f;
+    StoreMbf(product, &expected[28 * 3 + static_cast<size_t>(offset)]);
+  }
   EXPECT_EQ(Dat(), expected);
 }
 

@@ -44,9 +44,9 @@ bool FitsMbf(float value);
 // F<n>.BAK, the new one is written as F<n>.NEW and renamed over F<n>.DAT. A delete
 // of the first or last quote keeps the first/last dates of the security's MASTER
 // entry in step. Every record keeps its own byte layout; the header count changes
-// by exactly the number of records left out or added. A scale whose product of a
-// number is too large for an MBF number is refused (LIB_INVALID_PARM). On any failure the quote
-// file and the MASTER are as they were.
+// by exactly the number of records left out or added. A scale that would make a
+// number too large for an MBF number is refused (LIB_INVALID_PARM). On any
+// failure the quote file and the MASTER are as they were.
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol);
 

@@ -11,6 +11,11 @@
 namespace quillet::testing {
 
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
+  return RunCliWith({}, args, timeoutSeconds);
+}
+
+CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
+                     int timeoutSeconds) {
   CliResult result;
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
@@ -21,12 +26,12 @@ CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
     const int devnull = ::open("/dev/null", O_RDONLY);
     ::dup2(devnull, 0);
     std::vector<char*> argv;
-    std::string cli = QUILLET_CLI_PATH;
-    argv.push_back(cli.data());
-    std::vector<std::string> copy = args;
+    std::vector<std::string> copy = prefix;
+    copy.push_back(QUILLET_CLI_PATH);
+    copy.insert(copy.end(), args.begin(), args.end());
     for (std::string& a : copy) argv.push_back(a.data());
     argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(out[1]);

@@ -15,4 +15,9 @@ struct CliResult {
 // takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
+// The same, with quillet-cli started through prefix (a program found on PATH and
+// its options, such as setpriv to run it as another user).
+CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
+                     int timeoutSeconds = 60);
+
 }  // namespace quillet::testing

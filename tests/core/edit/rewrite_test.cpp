@@ -10,6 +10,7 @@
 #include "core/fs/fault.h"
 #include "core/lib/mbf.h"
 #include "core/messages/edit.h"
+#include "support/fault_steps.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -413,32 +414,27 @@ TEST_F(RewriteTest, AFailureAtAnyFileStepLeavesTheFilesAsTheyWere) {
       PortfolioBuilder b(clean.root());
       b.AddSeries(1, "AAA", "Alpha", DailyRows(kMonday, 5)).WriteMaster();
     }
-    int steps = 0;
-    fs::SetFaultHook([&](fs::FsStep, const std::filesystem::path&) { return ++steps, true; });
-    ASSERT_TRUE(RewriteSeries(clean.str(), (clean / "MASTER").string(), change, "AAA").ok());
-    fs::SetFaultHook(nullptr);
+    const auto steps = testing::RecordSteps([&] {
+      ASSERT_TRUE(RewriteSeries(clean.str(), (clean / "MASTER").string(), change, "AAA").ok());
+    });
     const std::vector<uint8_t> doneDat = ReadBytes(clean / "F1.DAT");
     const std::vector<uint8_t> doneMaster = ReadBytes(clean / "MASTER");
-    ASSERT_GT(steps, 5);
+    ASSERT_GT(steps.size(), 5u);
 
-    for (int failAt = 1; failAt <= steps; ++failAt) {
+    for (size_t failAt = 0; failAt < steps.size(); ++failAt) {
       TempDir dir;
       PortfolioBuilder b(dir.root());
       b.AddSeries(1, "AAA", "Alpha", DailyRows(kMonday, 5)).WriteMaster();
       const std::vector<uint8_t> dat = ReadBytes(dir / "F1.DAT");
       const std::vector<uint8_t> master = ReadBytes(dir / "MASTER");
-      int step = 0;
-      fs::FsStep failed{};
-      fs::SetFaultHook([&](fs::FsStep s, const std::filesystem::path&) {
-        if (++step != failAt) return true;
-        failed = s;
-        return false;
-      });
-      const RewriteResult r = RewriteSeries(dir.str(), (dir / "MASTER").string(), change, "AAA");
-      fs::SetFaultHook(nullptr);
-      const std::string where = "kind " + std::to_string(change.kind) + " step " +
-                                std::to_string(failAt) + " (" +
-                                std::to_string(static_cast<int>(failed)) + ")";
+      RewriteResult r;
+      {
+        testing::FailNthStep fail(failAt);
+        r = RewriteSeries(dir.str(), (dir / "MASTER").string(), change, "AAA");
+      }
+      const fs::FsStep failed = steps[failAt].step;
+      const std::string where = "kind " + std::to_string(change.kind) + ": " +
+                                testing::StepName(failed) + " " + steps[failAt].file;
       if (r.ok()) {
         // Only a folder sync after a completed rename may fail unreported.
         EXPECT_EQ(failed, fs::FsStep::Sync) << where;

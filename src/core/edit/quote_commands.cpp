@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 
 #include "core/edit/weekday.h"
 #include "core/messages/edit.h"
@@ -12,11 +11,6 @@ namespace {
 
 CommandCheck Invalid() {
   return {messages::kInvalidDataEntered};
-}
-
-// An MBF number holds the IEEE exponents up to 253; a denormal has no MBF form.
-bool Storable(float v) {
-  return v == 0.0f || (std::isnormal(v) && std::fabs(v) < 0x1p127f);
 }
 
 // A box text as a value the files can hold: within the box's length, of the
@@ -29,7 +23,7 @@ std::optional<float> ReadBoxValue(std::string_view text, size_t limit, bool numE
     }
   }
   const std::optional<float> v = ReadFloatText(text);
-  if (!v || !Storable(*v)) return std::nullopt;
+  if (!v || !FitsMbf(*v)) return std::nullopt;
   return v;
 }
 

@@ -1,6 +1,7 @@
 #include "core/edit/rewrite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "core/edit/master_edit.h"
+#include "core/edit/mbf_words.h"
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
@@ -18,6 +20,11 @@
 #include "core/messages/edit.h"
 
 namespace quillet {
+
+bool FitsMbf(float value) {
+  return value == 0.0f || (std::isnormal(value) && std::fabs(value) < 0x1p127f);
+}
+
 namespace {
 
 constexpr int kMaxSlots = kMaxRecordLength / 4;
@@ -32,18 +39,20 @@ struct RecordShape {
   int slots = 0;  // slots converted for every record: the MASTER's field count, within the record
   int dateSlot = -1;
   std::array<int, 6> valueSlots{};  // Open .. Open interest; -1 when the file does not hold it
+  RecordDecoder decoder;
 
-  RecordShape(const FieldLayout& layout, int recordLength, int fieldCount) {
+  RecordShape(const FieldLayout& layout, int recordLength, int fieldCount)
+      : decoder(layout, recordLength, fieldCount) {
     length = static_cast<size_t>(recordLength);
     slots = std::clamp(fieldCount, 0, std::min(recordLength / 4, kMaxSlots));
-    const RecordDecoder decoder(layout, recordLength, fieldCount);
     const auto slotOf = [&](int field) {
       const int offset = decoder.Offset(field);
       return offset < 0 ? -1 : offset / 4;
     };
     dateSlot = slotOf(FIELD_DATE);
-    for (int f = FIELD_OPEN; f <= FIELD_OI; ++f)
+    for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
       valueSlots[static_cast<size_t>(f - FIELD_OPEN)] = slotOf(f);
+    }
   }
 
   QuoteDay DayOf(const uint8_t* record) const {
@@ -59,79 +68,116 @@ struct Rewritten {
   size_t inserted = 0;
 };
 
-void Build(const std::vector<uint8_t>& old, const RecordShape& shape, const QuoteChange& change,
+// The day of every record, as the reader decodes it for the grid: the dates a
+// command takes from the grid select the records it changes. Decoded in small
+// batches, so the scratch space stays in the cache.
+void DecodeDays(const std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
+                std::vector<QuoteDay>& days) {
+  constexpr size_t kBatch = 512;
+  const size_t rl = shape.length;
+  std::vector<uint8_t> scratch(kBatch * rl);
+  std::vector<Quote> quotes(kBatch);
+  for (size_t start = 0; start < records; start += kBatch) {
+    const size_t n = std::min(kBatch, records - start);
+    std::memcpy(scratch.data(), bytes.data() + (start + 1) * rl, n * rl);
+    shape.decoder.DecodeMany(scratch.data(), n, static_cast<int>(rl), quotes.data());
+    for (size_t i = 0; i < n; ++i) days[start + i] = shape.dateSlot < 0 ? 0 : quotes[i].date;
+  }
+}
+
+inline void ConvertWords(uint8_t* p, size_t words) {
+  for (size_t k = 0; k < words; ++k, p += 4) StoreWord(ConvertedMbfWord(LoadWord(p)), p);
+}
+
+// Passes every record through the conversions and applies the change to those
+// in range; records to leave out or copy are noted, not yet moved. False when a
+// product does not fit an MBF number.
+bool ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordShape& shape,
+                    const QuoteChange& change, std::vector<uint8_t>& inRange,
+                    std::vector<QuoteDay>& days) {
+  DecodeDays(bytes, records, shape, days);
+  const size_t rl = shape.length, slots = static_cast<size_t>(shape.slots);
+  uint8_t* first = bytes.data() + rl;
+  if (slots * 4 == rl) {
+    ConvertWords(first, records * slots);  // records of whole converted words lie end to end
+  } else {
+    for (size_t i = 0; i < records; ++i) ConvertWords(first + i * rl, slots);
+  }
+
+  const bool replace = change.kind == CHANGE_REPLACE, scale = IsScale(change.kind);
+  if (!replace && !scale) {
+    for (size_t i = 0; i < records; ++i)
+      inRange[i] = change.fromDay <= days[i] && days[i] <= change.toDay;
+    return true;
+  }
+  bool fits = true;
+  for (size_t i = 0; i < records; ++i) {
+    inRange[i] = change.fromDay <= days[i] && days[i] <= change.toDay;
+    if (!inRange[i]) continue;
+    uint8_t* record = first + i * rl;
+    for (size_t k = 0; k < shape.valueSlots.size(); ++k) {
+      const int slot = shape.valueSlots[k];
+      if (slot < 0) continue;
+      uint8_t* field = record + static_cast<size_t>(slot) * 4;
+      if (replace) {
+        StoreWord(FloatToMbfWord(change.values[k]), field);  // bit for bit
+        continue;
+      }
+      // The product rounded to single precision; one whose exponent would wrap is refused.
+      const float old = MbfWordToFloat(LoadWord(field));
+      const float v = old * change.values[k];
+      fits = fits && (!std::isfinite(old) || std::fabs(v) < 0x1p127f);
+      StoreWord(FloatToMbfWord(v), field);
+    }
+  }
+  return fits;
+}
+
+bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange& change,
            Rewritten& out) {
   const size_t rl = shape.length;
   out.records = (old.size() - rl) / rl;
-  out.bytes.clear();
-  out.bytes.reserve(old.size() + (change.kind == CHANGE_INSERT ? old.size() / 8 + rl : 0));
-  out.bytes.insert(out.bytes.end(), old.begin(), old.begin() + static_cast<std::ptrdiff_t>(rl));
-
-  std::array<uint8_t, kMaxRecordLength> work{};
-  std::array<float, kMaxSlots> values{};
-  // Inserts: the records of one day in range wait here, so that their copies
-  // go ahead of the whole day and the file stays in date order.
-  std::vector<uint8_t> group;
-  QuoteDay groupDay = 0;
-  const auto flushGroup = [&]() {
-    if (group.empty()) return;
-    const MbfFloat copyDate = DateFieldFromDay(PreviousWeekday(groupDay));
-    const size_t start = out.bytes.size();
-    out.bytes.insert(out.bytes.end(), group.begin(), group.end());
-    for (size_t at = start; at < out.bytes.size(); at += rl) {
-      if (shape.dateSlot >= 0) {
-        std::memcpy(&out.bytes[at + static_cast<size_t>(shape.dateSlot) * 4], copyDate.data(), 4);
-      }
-      ++out.inserted;
-    }
-    out.bytes.insert(out.bytes.end(), group.begin(), group.end());
-    group.clear();
+  std::vector<uint8_t> inRange(out.records);
+  std::vector<QuoteDay> days(out.records);
+  if (!ConvertInPlace(old, out.records, shape, change, inRange, days)) return false;
+  const auto recordAt = [&](size_t i) {
+    return old.begin() + static_cast<std::ptrdiff_t>((i + 1) * rl);
   };
 
-  for (size_t i = 0; i < out.records; ++i) {
-    std::memcpy(work.data(), old.data() + (i + 1) * rl, rl);
-    // Every record passes through the conversions, in range or not.
-    for (int s = 0; s < shape.slots; ++s)
-      values[static_cast<size_t>(s)] = MbfToIeee(&work[static_cast<size_t>(s) * 4]);
-    const QuoteDay day =
-        shape.dateSlot < 0 ? 0 : DayFromDateField(values[static_cast<size_t>(shape.dateSlot)]);
-    const bool inRange = change.fromDay <= day && day <= change.toDay;
-    bool leaveOut = false;
-    if (inRange) {
-      for (size_t k = 0; k < shape.valueSlots.size(); ++k) {
-        const int slot = shape.valueSlots[k];
-        if (slot < 0) continue;
-        float& v = values[static_cast<size_t>(slot)];
-        if (change.kind == CHANGE_REPLACE) {
-          v = change.values[k];
-        } else if (IsScale(change.kind)) {
-          v = v * change.values[k];  // the product rounded to single precision
+  if (change.kind == CHANGE_DELETE) {
+    const auto first = std::find(inRange.begin(), inRange.end(), 1);
+    if (first != inRange.end()) {
+      out.deleted = static_cast<size_t>(first - inRange.begin());
+      old.erase(recordAt(*out.deleted), recordAt(*out.deleted + 1));
+    }
+  } else if (change.kind == CHANGE_INSERT) {
+    // The copies of the records of one day go ahead of the whole day, dated the
+    // weekday before, so that the file stays in date order.
+    std::vector<uint8_t> bytes;
+    bytes.reserve(old.size() + old.size() / 4);
+    bytes.insert(bytes.end(), old.begin(), recordAt(0));
+    for (size_t i = 0; i < out.records;) {
+      size_t end = i + 1;
+      if (inRange[i]) {
+        while (end < out.records && inRange[end] && days[end] == days[i]) ++end;
+        const MbfFloat copyDate = DateFieldFromDay(PreviousWeekday(days[i]));
+        for (size_t k = i; k < end; ++k, ++out.inserted) {
+          bytes.insert(bytes.end(), recordAt(k), recordAt(k + 1));
+          if (shape.dateSlot >= 0) {
+            std::memcpy(&bytes[bytes.size() - rl + static_cast<size_t>(shape.dateSlot) * 4],
+                        copyDate.data(), 4);
+          }
         }
       }
-      if (change.kind == CHANGE_DELETE && !out.deleted) {
-        out.deleted = i;
-        leaveOut = true;
-      }
+      bytes.insert(bytes.end(), recordAt(i), recordAt(end));
+      i = end;
     }
-    for (int s = 0; s < shape.slots; ++s)
-      StoreMbf(values[static_cast<size_t>(s)], &work[static_cast<size_t>(s) * 4]);
-
-    if (change.kind == CHANGE_INSERT) {
-      if (!inRange || (!group.empty() && day != groupDay)) flushGroup();
-      if (inRange) {
-        groupDay = day;
-        group.insert(group.end(), work.begin(), work.begin() + static_cast<std::ptrdiff_t>(rl));
-        continue;
-      }
-    }
-    if (!leaveOut)
-      out.bytes.insert(out.bytes.end(), work.begin(),
-                       work.begin() + static_cast<std::ptrdiff_t>(rl));
+    // A partial record at the end is no quote, but it is not ours to drop.
+    bytes.insert(bytes.end(), recordAt(out.records), old.end());
+    old = std::move(bytes);
   }
-  flushGroup();
-  // A partial record at the end is no quote, but it is not ours to drop.
-  out.bytes.insert(out.bytes.end(),
-                   old.begin() + static_cast<std::ptrdiff_t>((out.records + 1) * rl), old.end());
+  out.bytes = std::move(old);
+  return true;
 }
 
 RewriteResult Fail(int16_t code, std::string_view message = {}) {
@@ -144,8 +190,9 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
                             const QuoteChange& change, std::string_view symbol) {
   MasterRecord record;
   std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK)
+  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
     return Fail(r);
+  }
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
@@ -162,7 +209,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
 
   // The whole new file is worked out before anything is touched.
   Rewritten next;
-  Build(old, shape, change, next);
+  if (!Build(old, shape, change, next)) return Fail(LIB_INVALID_PARM);
   const auto dayAt = [&](size_t i) { return shape.DayOf(old.data() + (i + 1) * shape.length); };
   int32_t delta = 0;
   if (change.kind == CHANGE_DELETE) {
@@ -207,8 +254,11 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     if (changed == 0 || newMaster == oldMaster) master.clear();
   }
 
+  // The backup is written from the bytes already read: the same copy, one read less.
   const fs::path backup = fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "BAK"));
-  if (LibResult r = fs::CopyFileSynced(dat, backup); r != LIB_OK) return Fail(r);
+  fs::path backupWorking = backup;
+  backupWorking += ".~CP";
+  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old); r != LIB_OK) return Fail(r);
   fs::AtomicFile out;
   if (LibResult r = out.Open(dat, fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "NEW")));
       r != LIB_OK) {

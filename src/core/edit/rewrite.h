@@ -35,13 +35,18 @@ struct RewriteResult {
   bool ok() const { return code == 0; }
 };
 
+// True for a value an MBF number can hold exactly: 0, or a normal single below
+// 2^127 (larger exponents wrap, denormals have no MBF form).
+bool FitsMbf(float value);
+
 // Applies change to F<n>.DAT of the security found by symbol (a symbol or a
 // name) from libDir; masterPath is the Portfolio's MASTER. The old file goes to
 // F<n>.BAK, the new one is written as F<n>.NEW and renamed over F<n>.DAT. A delete
 // of the first or last quote keeps the first/last dates of the security's MASTER
 // entry in step. Every record keeps its own byte layout; the header count changes
-// by exactly the number of records left out or added. On any failure the quote
-// file and the MASTER are as they were.
+// by exactly the number of records left out or added. A scale that would make a
+// number too large for an MBF number is refused (LIB_INVALID_PARM). On any
+// failure the quote file and the MASTER are as they were.
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol);
 

@@ -1,5 +1,9 @@
 #include "core/messages/edit.h"
 
+#include "core/edit/rewrite.h"
+#include "core/lib/result.h"
+#include "core/messages/read.h"
+
 namespace quillet::messages {
 
 std::string DateAlreadyExists(std::string_view dateText) {
@@ -8,6 +12,23 @@ std::string DateAlreadyExists(std::string_view dateText) {
 
 std::string DeleteConfirmation(std::string_view dateText) {
   return "You are about to delete the data for date\n" + std::string(dateText) + "\nAre you sure?";
+}
+
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol) {
+  const std::string s(symbol);
+  switch (code) {
+    case kRewriteDeleteNotFound:
+      return {};
+    case LIB_FILE_WRITE:
+    case LIB_FILE_READ:
+      return "The files of " + s + " could not be rewritten; they are as they were";
+    case LIB_RECORD_NOT_FOUND:
+      return "The quote file of " + s + " holds no quote of that day";
+    case LIB_INVALID_PARM:
+      return "The quote file of " + s + " cannot hold more quotes";
+    default:
+      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol);
+  }
 }
 
 }  // namespace quillet::messages

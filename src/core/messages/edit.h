@@ -42,4 +42,8 @@ std::string DateAlreadyExists(std::string_view dateText);
 // The delete dialog's question: the date between "...for date\n" and "\nAre you sure?".
 std::string DeleteConfirmation(std::string_view dateText);
 
+// A plain sentence for a failed rewrite (a LibResult), to follow the command's
+// own message; empty when the engine's own message says it all.
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol);
+
 }  // namespace quillet::messages

@@ -1,0 +1,111 @@
+#include "core/edit/master_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/fs/fault.h"
+#include "core/lib/quote_date.h"
+#include "support/portfolio_builder.h"
+
+namespace quillet {
+namespace {
+
+using testing::DailyRows;
+using testing::MasterEntry;
+using testing::PortfolioBuilder;
+using testing::ReadBytes;
+using testing::SnapshotTree;
+using testing::TempDir;
+
+class MasterEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // File 1 twice (two entries of one file number), file 2, and a <DIR> entry
+    // whose first byte also reads 1.
+    MasterEntry dir = MasterEntry::Directory("SUB");
+    dir.fileNumber = 1;
+    top_.Add({1, "AAA", "Alpha"}).Add({2, "BBB", "Beta"}).Add(dir).Add({1, "AAA2", "Alpha again"});
+    top_.WriteMaster();
+    sub_.Add({1, "SUBSEC", "In Sub"}).WriteMaster();
+  }
+  void TearDown() override { fs::SetFaultHook(nullptr); }
+  std::string Master() const { return (tmp_ / "MASTER").string(); }
+
+  TempDir tmp_;
+  PortfolioBuilder top_{tmp_.root()};
+  PortfolioBuilder sub_{tmp_ / "SUB"};
+};
+
+TEST_F(MasterEditTest, SetMasterDateWritesOnlySecurityEntriesOfTheFile) {
+  const std::vector<uint8_t> before = ReadBytes(tmp_ / "MASTER");
+  const MbfFloat date = DateFieldFromDay(DayFromYmd(2001, 2, 3));
+  for (int which : {0, 1}) {
+    ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", date, 1, which), LIB_OK);
+    const int offset = which ? kMasterLastDate : kMasterFirstDate;
+    std::vector<uint8_t> expected = before;
+    for (int record : {1, 4}) {
+      if (which) std::memcpy(&expected[53 * record + kMasterFirstDate], date.data(), 4);
+      std::memcpy(&expected[53 * record + offset], date.data(), 4);
+    }
+    EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
+    EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.NEW"));
+  }
+  // The backup holds the state before the last call only.
+  std::vector<uint8_t> afterFirst = before;
+  for (int record : {1, 4})
+    std::memcpy(&afterFirst[53 * record + kMasterFirstDate], date.data(), 4);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER.BAK"), afterFirst);
+}
+
+TEST_F(MasterEditTest, ChangesTheMasterWhereTheSecurityWasFound) {
+  const std::vector<uint8_t> top = ReadBytes(tmp_ / "MASTER");
+  const std::vector<uint8_t> sub = ReadBytes(tmp_ / "SUB" / "MASTER");
+  ASSERT_EQ(RenameMasterEntry(tmp_.str(), Master(), "SUBSEC", "NEW", "Renamed"), LIB_OK);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), top);
+  std::vector<uint8_t> expected = sub;
+  std::memcpy(&expected[53 + kMasterName], "Renamed         ", 16);
+  std::memcpy(&expected[53 + kMasterSymbol], "NEW             ", 16);
+  EXPECT_EQ(ReadBytes(tmp_ / "SUB" / "MASTER"), expected);
+  EXPECT_EQ(ReadBytes(tmp_ / "SUB" / "MASTER.BAK"), sub);
+
+  const MbfFloat date = DateFieldFromDay(100);
+  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "NEW", date, 1, 0), LIB_OK);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), top);
+}
+
+TEST_F(MasterEditTest, RenameBlankPadsBothTextsInEveryEntryOfTheFile) {
+  const std::vector<uint8_t> before = ReadBytes(tmp_ / "MASTER");
+  ASSERT_EQ(RenameMasterEntry(tmp_.str(), Master(), "aaa", "Z", ""), LIB_OK);
+  std::vector<uint8_t> expected = before;
+  for (int record : {1, 4}) {
+    std::memcpy(&expected[53 * record + kMasterName], "                ", 16);
+    std::memcpy(&expected[53 * record + kMasterSymbol], "Z               ", 16);
+  }
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);  // the <DIR> entry is untouched
+}
+
+TEST_F(MasterEditTest, RefusalsAndFailuresChangeNothing) {
+  const auto before = SnapshotTree(tmp_.root());
+  EXPECT_EQ(RenameMasterEntry(tmp_.str(), Master(), "NOPE", "X", "Y"), LIB_FILE_NOT_FOUND);
+  EXPECT_EQ(RenameMasterEntry(tmp_.str(), Master(), "AAA", "SEVENTEEN-CHARS!!", "Y"),
+            LIB_INVALID_PARM);
+  EXPECT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", DateFieldFromDay(5), 9, 0),
+            LIB_RECORD_NOT_FOUND);
+  EXPECT_EQ(SnapshotTree(tmp_.root()), before);
+
+  for (fs::FsStep failing : {fs::FsStep::Copy, fs::FsStep::Create, fs::FsStep::Write,
+                             fs::FsStep::Sync, fs::FsStep::Rename}) {
+    fs::SetFaultHook([&](fs::FsStep step, const std::filesystem::path& file) {
+      return !(step == failing && file.filename() != "MASTER.BAK" &&
+               file.filename() != "MASTER.BAK.~CP");
+    });
+    EXPECT_NE(RenameMasterEntry(tmp_.str(), Master(), "AAA", "X", "Y"), LIB_OK);
+    fs::SetFaultHook(nullptr);
+    EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), before.at("MASTER"));
+    EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.NEW"));
+  }
+}
+
+}  // namespace
+}  // namespace quillet

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/edit/master_edit.h"
-#include "core/edit/mbf_words.h"
+#include "core/lib/mbf_words.h"
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"

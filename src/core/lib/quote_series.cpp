@@ -7,6 +7,7 @@
 
 #include "core/fs/files.h"
 #include "core/lib/mbf.h"
+#include "core/lib/mbf_words.h"
 
 namespace quillet {
 
@@ -36,23 +37,6 @@ Quote RecordDecoder::Decode(const uint8_t* record) const {
   return q;
 }
 
-namespace {
-
-// MBF bits to IEEE bits, the byte steps of MbfToIeee folded into one word.
-inline uint32_t MbfBitsToIeeeBits(uint32_t w) {
-  const uint32_t exponent = w >> 24;
-  const uint32_t bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
-  return bits & (0u - static_cast<uint32_t>(exponent != 0));  // zero exponent: +0.0, branch-free
-}
-
-inline uint32_t LoadWord(const uint8_t* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;  // the files are little-endian, as is every machine Quillet runs on
-}
-
-}  // namespace
-
 // Built for wider vector units too where the processor has them (chosen at load time).
 __attribute__((target_clones("avx2", "default"))) void RecordDecoder::DecodeMany(uint8_t* records,
                                                                                  size_t count,
@@ -64,12 +48,7 @@ __attribute__((target_clones("avx2", "default"))) void RecordDecoder::DecodeMany
   // time with the compiler's portable vector types. Words of fields not decoded are
   // never read.
   using Words = uint32_t __attribute__((vector_size(32)));
-  const auto convertWord = [](uint8_t* p) {
-    uint32_t w;
-    std::memcpy(&w, p, 4);
-    w = MbfBitsToIeeeBits(w);
-    std::memcpy(p, &w, 4);
-  };
+  const auto convertWord = [](uint8_t* p) { StoreWord(MbfWordToIeeeBits(LoadWord(p)), p); };
   if (recordLength % 4 != 0) {
     // Records that are not whole words (18 bytes) keep their fields at odd places
     // in the block: convert record by record.

@@ -1,4 +1,4 @@
-#include "core/edit/mbf_words.h"
+#include "core/lib/mbf_words.h"
 
 #include <gtest/gtest.h>
 

@@ -21,10 +21,14 @@ inline void StoreWord(uint32_t w, uint8_t* p) {
 }
 
 // MBF: exponent in byte 3, sign in bit 23. IEEE: sign in bit 31, exponent in 23-30.
-inline float MbfWordToFloat(uint32_t w) {
+// Branch-free, so loops over whole blocks of words turn into vector code.
+inline uint32_t MbfWordToIeeeBits(uint32_t w) {
   const uint32_t exponent = w >> 24;
   const uint32_t bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
-  return exponent == 0 ? 0.0f : std::bit_cast<float>(bits);
+  return bits & (0u - static_cast<uint32_t>(exponent != 0));  // a zero exponent gives +0.0
+}
+inline float MbfWordToFloat(uint32_t w) {
+  return std::bit_cast<float>(MbfWordToIeeeBits(w));
 }
 
 inline uint32_t FloatToMbfWord(float value) {

@@ -67,6 +67,8 @@ int32_t LastRecordNumber(const std::vector<uint8_t>& head) {
 
 void DecodeRecords(const std::vector<uint8_t>& bytes, size_t offset, size_t records, int recordLength,
                    const RecordDecoder& decoder, Quote* out) {
+  // An empty file leaves no buffer to point into.
+  if (records == 0) return;
   const uint8_t* p = bytes.data() + offset;
   for (size_t i = 0; i < records; ++i, p += recordLength) out[i] = decoder.Decode(p);
 }

@@ -51,7 +51,7 @@ void BM_ReplaceFile(benchmark::State& state) {
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Bytes().size()));
-  quillet::bench::ReportAgainst(state, "BM_PlainWriteSyncRename", 1.25);
+  quillet::bench::ReportAgainst(state, "BM_PlainWriteSyncRename", 1.5);
 }
 BENCHMARK(BM_ReplaceFile)->Unit(benchmark::kMillisecond);
 

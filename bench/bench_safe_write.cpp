@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "bench_figure.h"
+#include "bench_ratio.h"
 #include "core/fs/safe_replace.h"
 #include "support/portfolio_builder.h"
 
@@ -51,10 +51,12 @@ void BM_ReplaceFile(benchmark::State& state) {
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Bytes().size()));
-  quillet::bench::ReportAgainst(state, "BM_PlainWriteSyncRename", 1.5);
 }
 BENCHMARK(BM_ReplaceFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return quillet::bench::RunWithRatios(argc, argv,
+                                       {{"BM_ReplaceFile", "BM_PlainWriteSyncRename", 1.5, true}});
+}

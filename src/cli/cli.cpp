@@ -11,7 +11,8 @@ Args::Args(std::vector<std::string> argv, std::set<std::string> flags,
   bool onlyPositional = false;
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    if (onlyPositional || a.size() < 2 || a[0] != '-' || (a[1] >= '0' && a[1] <= '9') || a[1] == '.') {
+    if (onlyPositional || a.size() < 2 || a[0] != '-' || (a[1] >= '0' && a[1] <= '9') ||
+        a[1] == '.') {
       positional_.push_back(a);  // negative numbers are values, not options
     } else if (a == "--") {
       onlyPositional = true;
@@ -40,11 +41,21 @@ std::string JsonEscape(std::string_view text) {
   out.reserve(text.size() + 2);
   for (unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c >= 0x7F) {
           // Bytes of the files are not always text: keep them visible and the JSON valid.

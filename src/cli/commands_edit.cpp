@@ -10,10 +10,20 @@ static int NotYet(const char* name) {
   return kExitFailed;
 }
 
-int RunEdit(const Context&) { return NotYet("RunEdit"); }
-int RunSplit(const Context&) { return NotYet("RunSplit"); }
-int RunAdjust(const Context&) { return NotYet("RunAdjust"); }
-int RunAdd(const Context&) { return NotYet("RunAdd"); }
-int RunDelete(const Context&) { return NotYet("RunDelete"); }
+int RunEdit(const Context&) {
+  return NotYet("RunEdit");
+}
+int RunSplit(const Context&) {
+  return NotYet("RunSplit");
+}
+int RunAdjust(const Context&) {
+  return NotYet("RunAdjust");
+}
+int RunAdd(const Context&) {
+  return NotYet("RunAdd");
+}
+int RunDelete(const Context&) {
+  return NotYet("RunDelete");
+}
 
 }  // namespace quillet::cli

@@ -1,22 +1,220 @@
+#include <sys/stat.h>
+
 #include <string>
 
 #include "cli/commands.h"
+#include "core/lib/strings.h"
+#include "core/messages/portfolio.h"
+#include "core/messages/symbols.h"
+#include "core/portfolio/master_file.h"
+#include "core/portfolio/master_repair.h"
+#include "core/portfolio/scanner.h"
+#include "core/symbols/symbol_edit.h"
+#include "core/symbols/symbol_move.h"
 
 namespace quillet::cli {
+namespace {
 
-// Not built yet: each command says so and changes nothing.
-static int NotYet(const char* name) {
-  Error(std::string("quillet-cli: ") + name + " is not available yet");
-  return kExitFailed;
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int RunScan(const Context&) { return NotYet("RunScan"); }
-int RunSymbols(const Context&) { return NotYet("RunSymbols"); }
-int RunCheck(const Context&) { return NotYet("RunCheck"); }
-int RunRepair(const Context&) { return NotYet("RunRepair"); }
-int RunSymbolEdit(const Context&) { return NotYet("RunSymbolEdit"); }
-int RunSymbolDelete(const Context&) { return NotYet("RunSymbolDelete"); }
-int RunSymbolCopy(const Context&) { return NotYet("RunSymbolCopy"); }
-int RunSymbolMove(const Context&) { return NotYet("RunSymbolMove"); }
+// The questions are answered yes (the command was asked for); reports go to stderr.
+class StderrPrompt : public RepairPrompt {
+ public:
+  bool Confirm(const std::string&) override { return true; }
+  void Dropped(const std::string& message) override { Error(message + "\n"); }
+};
+
+// Makes DIR's MASTER current as the Portfolio list would; false (exit set) when it cannot be.
+bool OpenPortfolio(const Command& command, const std::string& dir, CurrentPortfolio& current,
+                   int& exit) {
+  if (!IsDirectory(dir)) {
+    exit = UsageError(command, dir + " is not a folder");
+    return false;
+  }
+  std::string message;
+  if (!SetMasterPath(MasterPathOf(dir), current, message)) {
+    Error(message);
+    exit = kExitUsage;
+    return false;
+  }
+  return true;
+}
+
+int TransferCommand(const Context& context, const char* name, TransferMode mode) {
+  const Command& command = FindCommand(name);
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 3, {}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  const std::string& destination = args.positional()[2];
+  if (!IsDirectory(destination)) return UsageError(command, destination + " is not a folder");
+  const TransferResult result =
+      TransferSymbol(current.libDir, args.positional()[1], destination, mode);
+  if (!result.ok()) {
+    Error(result.message);
+    return kExitFailed;
+  }
+  Table table({"file_number"});
+  table.AddRow({std::to_string(result.fileNumber)});
+  table.Print(context.json);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunScan(const Context& context) {
+  const Command& command = FindCommand("scan");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 1, {}, {"--filter"}, args, exit)) return exit;
+  const std::string& root = args.positional()[0];
+  if (!IsDirectory(root)) return UsageError(command, root + " is not a folder");
+  SearchFilter filter;
+  filter.limit = args.HasOption("--filter");
+  filter.filterUpper = ToUpperAscii(args.Option("--filter"));
+  const ScanResult result = ScanPortfolios(root, filter);
+  if (result.folders.empty()) Error(messages::NoMasterFilesFound(root));
+  Table table({"folder"});
+  for (const std::string& folder : result.folders) table.AddRow({folder});
+  table.Print(context.json);
+  return kExitOk;
+}
+
+int RunSymbols(const Context& context) {
+  const Command& command = FindCommand("symbols");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 1, {"--repair"}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  const MasterCheck check = TestMasterFile(current.masterPath);
+  if (check.result != LIB_OK) {
+    Error(check.Describe(current.masterPath));
+    Error(messages::kFailureFillingSymbolsGrid1);
+    return kExitFailed;
+  }
+  if (!check.Sound() && !args.Flag("--repair")) {
+    Error("damaged: " + check.Describe(current.masterPath));
+    Error(messages::kFailureFillingSymbolsGrid1);
+    return kExitFailed;
+  }
+  StderrPrompt prompt;
+  const FillResult fill = FillSymbolList(current.masterPath, true, prompt);
+  if (!fill.ok()) {
+    if (!fill.check.repair.failure.empty()) Error(fill.check.repair.failure);
+    Error(fill.failure);
+    return kExitFailed;
+  }
+  if (!fill.list.notice.empty()) Error(fill.list.notice);
+  Table table({"symbol", "name", "file_number"});
+  for (const SymbolRow& row : fill.list.rows) {
+    table.AddRow({row.symbol, row.name, std::to_string(row.fileNumber)});
+  }
+  table.Print(context.json);
+  return kExitOk;
+}
+
+int RunCheck(const Context& context) {
+  const Command& command = FindCommand("check");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 1, {}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  const MasterCheck check = TestMasterFile(current.masterPath);
+  if (check.result != LIB_OK) {
+    Error(check.Describe(current.masterPath));
+    return kExitFailed;
+  }
+  Table table({"result"});
+  table.AddRow({check.Describe(current.masterPath)});
+  table.Print(context.json);
+  return check.Sound() ? kExitOk : kExitFailed;
+}
+
+int RunRepair(const Context& context) {
+  const Command& command = FindCommand("repair");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 1, {}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  StderrPrompt prompt;
+  const CheckResult result = CheckMasterFile(current.masterPath, true, prompt);
+  if (result.check.result != LIB_OK) {
+    Error(result.check.Describe(current.masterPath));
+    return kExitFailed;
+  }
+  Table table({"result"});
+  if (!result.repairTried) {
+    table.AddRow({std::string(messages::kMasterSound) + ": nothing to repair"});
+  } else if (!result.sound) {
+    Error(result.repair.failure);
+    return kExitFailed;
+  } else {
+    table.AddRow({"damaged: " + result.check.Describe(current.masterPath)});
+    table.AddRow({messages::RepairDone(result.repair.written, result.repair.dropped,
+                                       result.repair.backupMade, result.repair.backupPath)});
+  }
+  table.Print(context.json);
+  return kExitOk;
+}
+
+int RunSymbolEdit(const Context& context) {
+  const Command& command = FindCommand("symbol-edit");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 4, {}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  const std::string& newSymbol = args.positional()[2];
+  const std::string& newName = args.positional()[3];
+  if (const std::string invalid = ValidateSymbolEdit(newSymbol, newName); !invalid.empty()) {
+    Error(invalid);
+    return kExitUsage;
+  }
+  const SymbolEditResult result =
+      EditSymbol(current.libDir, current.masterPath, args.positional()[1], newSymbol, newName);
+  if (!result.ok()) {
+    Error(result.message);
+    return result.invalid ? kExitUsage : kExitFailed;
+  }
+  return kExitOk;
+}
+
+int RunSymbolDelete(const Context& context) {
+  const Command& command = FindCommand("symbol-delete");
+  Args args;
+  int exit = kExitOk;
+  if (!ParseArgs(context, command, 2, {}, {}, args, exit)) return exit;
+  CurrentPortfolio current;
+  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  const std::string& symbol = args.positional()[1];
+  // The symbol is found as the lookup finds it; the delete then works on the
+  // MASTER that holds it, with the text its symbol list shows.
+  const ResolvedSymbol resolved = ResolveSymbol(current.libDir, symbol);
+  if (resolved.result != LIB_OK) {
+    Error(messages::SymbolNotFound(symbol, current.portfolioPath));
+    return kExitFailed;
+  }
+  const DeleteResult result = DeleteSymbol(resolved.masterPath, resolved.listText);
+  if (!result.ok()) {
+    Error(result.message);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int RunSymbolCopy(const Context& context) {
+  return TransferCommand(context, "symbol-copy", TransferMode::Copy);
+}
+
+int RunSymbolMove(const Context& context) {
+  return TransferCommand(context, "symbol-move", TransferMode::Move);
+}
 
 }  // namespace quillet::cli

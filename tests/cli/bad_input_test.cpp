@@ -392,10 +392,9 @@ TEST_P(BadInput, ClearMessageNoCrashNoHangNothingChanged) {
   for (const CliRun& run : row.runs) {
     std::vector<std::string> args;
     for (const std::string& a : run.args) args.push_back(Fill(a, dir.string()));
-    const CliResult result = RunCli(args, {.timeoutSeconds = 20, .asNobody = row.asNobody});
+    const CliResult result = row.asNobody ? RunCliAsNobody(args, 20) : RunCli(args, 20);
     const std::string line = "quillet-cli " + run.args[0] + " (" + row.name + ")";
-    ASSERT_FALSE(result.timedOut) << line << " hangs";
-    ASSERT_EQ(result.signal, 0) << line << " crashes\n" << result.err;
+    ASSERT_NE(result.status, -1) << line << " crashes or hangs\n" << result.err;
     EXPECT_EQ(result.status, run.status) << line << "\n" << result.err;
     if (run.err.empty()) {
       EXPECT_EQ(result.err, "") << line;

@@ -6,21 +6,23 @@
 namespace quillet::testing {
 
 struct CliResult {
-  int status = -1;        // exit status; -1 when the process did not exit by itself
-  int signal = 0;         // the signal that ended it, if any
-  bool timedOut = false;  // killed after the timeout
+  int status = -1;  // exit status; -1 when it did not exit (killed, timed out)
   std::string out;
   std::string err;
 };
 
-struct CliOptions {
-  int timeoutSeconds = 60;
-  // Runs as the user nobody (through setpriv when the tests run as root), where
-  // file permissions hold.
-  bool asNobody = false;
-};
+// Runs the built quillet-cli with args, capturing stdout and stderr; a run that
+// takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
-// Runs the built quillet-cli with the arguments and collects what it prints.
-CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options = {});
+// The same, with quillet-cli started through prefix (a program found on PATH and
+// its options, such as setpriv to run it as another user).
+CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
+                     int timeoutSeconds = 60);
+
+// The same as the user nobody, where file permissions hold (tests run as root in
+// CI): through setpriv when root, from a copy of quillet-cli in a folder every
+// user may enter (the build tree may be closed to nobody).
+CliResult RunCliAsNobody(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
 }  // namespace quillet::testing

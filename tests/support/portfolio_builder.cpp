@@ -118,16 +118,19 @@ std::vector<uint8_t> PortfolioBuilder::DatBytes(int recordLength, const std::vec
 
 void PortfolioBuilder::WriteDat(int fileNumber, int recordLength, const std::vector<DatRow>& rows,
                                 std::optional<int16_t> lastRecord) const {
-  WriteBytes(dir_ / ("F" + std::to_string(fileNumber) + ".DAT"), DatBytes(recordLength, rows, lastRecord));
+  WriteBytes(dir_ / ("F" + std::to_string(fileNumber) + ".DAT"),
+             DatBytes(recordLength, rows, lastRecord));
 }
 
 void PortfolioBuilder::WriteDop(int fileNumber, const std::string& text) const {
-  WriteBytes(dir_ / ("F" + std::to_string(fileNumber) + ".DOP"), std::vector<uint8_t>(text.begin(), text.end()));
+  WriteBytes(dir_ / ("F" + std::to_string(fileNumber) + ".DOP"),
+             std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 PortfolioBuilder& PortfolioBuilder::AddSeries(uint8_t fileNumber, const std::string& symbol,
-                                              const std::string& name, const std::vector<DatRow>& rows,
-                                              int recordLength, int fields) {
+                                              const std::string& name,
+                                              const std::vector<DatRow>& rows, int recordLength,
+                                              int fields) {
   MasterEntry e;
   e.fileNumber = fileNumber;
   e.symbol = symbol;
@@ -143,14 +146,21 @@ PortfolioBuilder& PortfolioBuilder::AddSeries(uint8_t fileNumber, const std::str
   return *this;
 }
 
+PortfolioBuilder& PortfolioBuilder::SetPeriodicity(char periodicity) {
+  if (!entries_.empty()) entries_.back().periodicity = periodicity;
+  return *this;
+}
+
 std::vector<uint8_t> ReadBytes(const path& file) {
   std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
 }
 
 void WriteBytes(const path& file, const std::vector<uint8_t>& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 

@@ -73,8 +73,12 @@ class PortfolioBuilder {
   void WriteDop(int fileNumber, const std::string& text) const;
 
   // A security with its DAT file in one call; MASTER dates from the rows.
-  PortfolioBuilder& AddSeries(uint8_t fileNumber, const std::string& symbol, const std::string& name,
-                              const std::vector<DatRow>& rows, int recordLength = 28, int fields = 7);
+  PortfolioBuilder& AddSeries(uint8_t fileNumber, const std::string& symbol,
+                              const std::string& name, const std::vector<DatRow>& rows,
+                              int recordLength = 28, int fields = 7);
+
+  // Changes the periodicity letter of the entry added last.
+  PortfolioBuilder& SetPeriodicity(char periodicity);
 
   static std::vector<uint8_t> DatBytes(int recordLength, const std::vector<DatRow>& rows,
                                        std::optional<int16_t> lastRecord = std::nullopt);

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/lib/mbf.h"
 #include "core/lib/result.h"
@@ -14,13 +18,36 @@ namespace quillet {
 
 // Sets the first date (which == 0) or the last date of the entries of fileNumber
 // in that MASTER. LIB_OK, or a failure code with the file unchanged.
-LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath, std::string_view query,
-                        const MbfFloat& dateField, uint8_t fileNumber, int which);
+LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
+                        std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
+                        int which);
 
 // Stores the new name and symbol (blank-padded to 16) in every security entry of
-// the old symbol's file number. LIB_OK, or a failure code with the file unchanged.
+// the old symbol's file number. LIB_OK, or a failure code with the file unchanged:
+// the lookup's code when the old symbol is not found, LIB_INVALID_PARM for a text
+// longer than 16 characters.
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
                             std::string_view newName);
 
+// The pieces the rewrite engine shares with the two routines above.
+namespace master_edit {
+
+// The MASTER file that lists the securities of foundDirectory: masterPath when
+// that is the Portfolio's own folder, otherwise the sub-directory's MASTER.
+std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string_view masterPath);
+
+// Applies change to every security record (never a <DIR> entry) whose file
+// number is fileNumber; the header record and any partial tail stay as they are.
+// Returns the number of records changed.
+int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
+                  const std::function<void(uint8_t* record)>& change);
+
+// Backs the MASTER up (master + ".BAK"), then swaps the new content in through
+// master + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
+LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+// The same swap without a backup: puts content back after a later step failed.
+LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+
+}  // namespace master_edit
 }  // namespace quillet

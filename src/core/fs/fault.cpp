@@ -10,7 +10,9 @@ FaultHook& Hook() {
 }
 }  // namespace
 
-void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
+void SetFaultHook(FaultHook hook) {
+  Hook() = std::move(hook);
+}
 
 bool StepAllowed(FsStep step, const std::filesystem::path& file) {
   const FaultHook& hook = Hook();

@@ -57,7 +57,8 @@ path FindNoCase(const path& dir, std::string_view name) {
   std::error_code ec;
   const path exact = base / std::string(name);
   if (std::filesystem::exists(exact, ec)) return dir.empty() ? path(std::string(name)) : exact;
-  std::filesystem::directory_iterator it(base, std::filesystem::directory_options::skip_permission_denied, ec);
+  std::filesystem::directory_iterator it(
+      base, std::filesystem::directory_options::skip_permission_denied, ec);
   if (ec) return {};
   for (const auto& entry : it) {
     const std::string entryName = entry.path().filename().string();
@@ -131,22 +132,25 @@ bool InputFile::Open(const path& file) {
   return true;
 }
 
+size_t InputFile::ReadInto(uint64_t offset, size_t size, uint8_t* data) {
+  if (fd_ < 0) return 0;
+  const uint64_t available = offset < size_ ? size_ - offset : 0;
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(available, size));
+  size_t done = 0;
+  while (done < wanted) {
+    const ssize_t n = ::pread(fd_, data + done, wanted - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
 bool InputFile::ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
   if (fd_ < 0) return false;
   const uint64_t available = offset < size_ ? size_ - offset : 0;
   bytes.resize(static_cast<size_t>(std::min<uint64_t>(available, size)));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
-                              static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bytes.resize(done);
+  bytes.resize(ReadInto(offset, bytes.size(), bytes.data()));
   return true;
 }
 

@@ -50,6 +50,8 @@ class InputFile {
   uint64_t Size() const { return size_; }
   // Reads up to size bytes at offset into bytes (fewer at the end of the file).
   bool ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
+  // Up to size bytes at offset into data; the number read (fewer at the end of the file).
+  size_t ReadInto(uint64_t offset, size_t size, uint8_t* data);
   // Exactly size bytes at offset into data; false when fewer are there.
   bool ReadExact(uint64_t offset, void* data, size_t size);
 

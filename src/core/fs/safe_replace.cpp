@@ -45,7 +45,9 @@ bool SyncDirectory(const path& directory) {
   return ok;
 }
 
-AtomicFile::~AtomicFile() { Abandon(); }
+AtomicFile::~AtomicFile() {
+  Abandon();
+}
 
 LibResult AtomicFile::Open(const path& target, const path& working) {
   Abandon();

@@ -34,7 +34,8 @@ void ApplyDopLine(std::string_view line, int& next, FieldLayout& layout) {
   size_t start = 0;
   for (size_t t = 0; t < tokens.size() && start <= line.size(); ++t) {
     const size_t comma = line.find(',', start);
-    tokens[t] = line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    tokens[t] = line.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -81,21 +82,31 @@ LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int record
   const fs::path dop = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DOP"));
   std::vector<uint8_t> bytes;
   if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
-    layout = ParseFieldLayout(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    layout = ParseFieldLayout(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return LIB_OK;
   }
   switch (static_cast<int8_t>(recordLength)) {
-    case 12: SetPositions(layout, {FIELD_DATE, FIELD_CLOSE, FIELD_VOL}); return LIB_OK;
-    case 16: SetPositions(layout, {FIELD_DATE, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE}); return LIB_OK;
-    case 18: SetPositions(layout, {FIELD_DATE, FIELD_CLOSE}); return LIB_OK;
+    case 12:
+      SetPositions(layout, {FIELD_DATE, FIELD_CLOSE, FIELD_VOL});
+      return LIB_OK;
+    case 16:
+      SetPositions(layout, {FIELD_DATE, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE});
+      return LIB_OK;
+    case 18:
+      SetPositions(layout, {FIELD_DATE, FIELD_CLOSE});
+      return LIB_OK;
     case 24:
       SetPositions(layout, {FIELD_DATE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE, FIELD_VOL});
       return LIB_OK;
     case 28:
-      SetPositions(layout, {FIELD_DATE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE, FIELD_VOL, FIELD_OI});
+      SetPositions(layout, {FIELD_DATE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE, FIELD_VOL,
+                            FIELD_OI});
       return LIB_OK;
-    case 20: break;
-    default: return LIB_UNKNOWN_LAYOUT;
+    case 20:
+      break;
+    default:
+      return LIB_UNKNOWN_LAYOUT;
   }
   // 20 bytes: a price or a volume in field 5 of the first quote decides. Both
   // reads go into one buffer unchecked, so a file without quotes decides on its header.

@@ -21,8 +21,8 @@ std::string MasterRecord::Text(int offset) const {
 
 void MasterRecord::SetText(int offset, std::string_view text) {
   for (int i = 0; i < kMasterTextSize; ++i) {
-    bytes[static_cast<size_t>(offset + i)] =
-        static_cast<uint8_t>(static_cast<size_t>(i) < text.size() ? text[static_cast<size_t>(i)] : ' ');
+    bytes[static_cast<size_t>(offset + i)] = static_cast<uint8_t>(
+        static_cast<size_t>(i) < text.size() ? text[static_cast<size_t>(i)] : ' ');
   }
 }
 
@@ -47,8 +47,8 @@ bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
 namespace {
 
 struct Level {
-  std::string path;       // the directory of this level, ending in a separator
-  int resume = 0;         // 0 not yet visited; N + 1 exhausted; else next record to examine
+  std::string path;  // the directory of this level, ending in a separator
+  int resume = 0;    // 0 not yet visited; N + 1 exhausted; else next record to examine
 };
 
 // A sub-directory name that stays inside its parent: no separators, no "." or "..".
@@ -67,8 +67,8 @@ std::pair<dev_t, ino_t> FolderId(const std::string& path) {
 
 }  // namespace
 
-LibResult FindMasterRecord(std::string_view directory, std::string_view query,
-                           MasterRecord& record, std::string& foundDirectory) {
+LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,
+                           std::string& foundDirectory) {
   std::vector<Level> stack;
   stack.push_back({fs::WithSeparator(directory), 0});
   std::set<std::pair<dev_t, ino_t>> searched;
@@ -85,7 +85,9 @@ LibResult FindMasterRecord(std::string_view directory, std::string_view query,
       level.resume = 1;
     } else {
       count = LoadInt16(file.data() + kMasterHeaderCount);
-      const auto recordAt = [&](int k) { return file.data() + static_cast<size_t>(k) * kMasterRecordSize; };
+      const auto recordAt = [&](int k) {
+        return file.data() + static_cast<size_t>(k) * kMasterRecordSize;
+      };
       const auto present = [&](int k) {
         return (static_cast<size_t>(k) + 1) * kMasterRecordSize <= file.size();
       };
@@ -118,7 +120,8 @@ LibResult FindMasterRecord(std::string_view directory, std::string_view query,
         ++level.resume;
         if (!entry.IsDirectory()) continue;
         const std::string name = entry.DirectoryName();
-        if (!SafeDirectoryName(name) || stack.size() >= static_cast<size_t>(kMasterMaxLevels)) continue;
+        if (!SafeDirectoryName(name) || stack.size() >= static_cast<size_t>(kMasterMaxLevels))
+          continue;
         const fs::path sub = fs::FindNoCase(level.path, name);
         if (sub.empty()) continue;
         std::string candidate = fs::WithSeparator(sub.string());

@@ -59,8 +59,8 @@ struct MasterRecord {
 // the directory that holds the matching MASTER, ending in a separator. Both out
 // values are written only on success. LIB_FILE_NOT_FOUND when no security
 // matches; LIB_FILE_READ when a MASTER cannot be read while following sub-directories.
-LibResult FindMasterRecord(std::string_view directory, std::string_view query,
-                           MasterRecord& record, std::string& foundDirectory);
+LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,
+                           std::string& foundDirectory);
 
 // True when the security record matches the query: its trimmed name, or its
 // symbol up to the blank after as many words as the query has, ignoring case.

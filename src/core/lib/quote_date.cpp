@@ -57,6 +57,17 @@ Hms HmsFromTime(QuoteTime time) {
 }
 
 QuoteDay DayFromDateField(float value) {
+  // Whole values below 2^24 (every real date) take integer arithmetic, which gives
+  // the same results as the single-precision steps below at a fraction of the cost.
+  if (value >= 0.0f && value < 16777216.0f) {
+    int32_t xi = static_cast<int32_t>(value);
+    if (static_cast<float>(xi) == value) {
+      if (xi < 600000) xi += 1000000;
+      const int32_t y = xi / 10000, rest = xi % 10000;
+      return DayFromYmd(static_cast<int16_t>(y), static_cast<int16_t>(rest / 100),
+                        static_cast<int16_t>(rest % 100));
+    }
+  }
   float x = value;
   if (TruncToInt(x / 10000.0f) < 60) x += 1000000.0f;
   const int32_t y = TruncToInt(x / 10000.0f);
@@ -79,7 +90,9 @@ float DateValueFromDay(QuoteDay day) {
   return static_cast<float>(d.year * 10000 + d.month * 100 + d.day);
 }
 
-MbfFloat DateFieldFromDay(QuoteDay day) { return IeeeToMbf(DateValueFromDay(day)); }
+MbfFloat DateFieldFromDay(QuoteDay day) {
+  return IeeeToMbf(DateValueFromDay(day));
+}
 
 float TimeValueFromTime(QuoteTime time) {
   const Hms t = HmsFromTime(time);
@@ -99,26 +112,53 @@ std::string FormatQuoteDay(QuoteDay day, int form, char separator) {
   char buffer[32];
   int n = 0;
   switch (form) {
-    case 1: n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", yy, s, mm, s, dd); break;
-    case 2: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%c%.2i%c%.2i", cc, yy, s, mm, s, dd); break;
-    case 3: n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", mm, s, dd, s, yy); break;
-    case 4: n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", mm, s, dd, s, cc, yy); break;
-    case 5: n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", dd, s, mm, s, yy); break;
-    case 6: n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", dd, s, mm, s, cc, yy); break;
-    case 7: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", yy, mm, dd); break;
-    case 8: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", cc, yy, mm, dd); break;
-    case 9: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", mm, dd, yy); break;
-    case 10: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", mm, dd, cc, yy); break;
-    case 11: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", dd, mm, yy); break;
-    case 12: n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", dd, mm, cc, yy); break;
-    default: return {};
+    case 1:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", yy, s, mm, s, dd);
+      break;
+    case 2:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%c%.2i%c%.2i", cc, yy, s, mm, s, dd);
+      break;
+    case 3:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", mm, s, dd, s, yy);
+      break;
+    case 4:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", mm, s, dd, s, cc, yy);
+      break;
+    case 5:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", dd, s, mm, s, yy);
+      break;
+    case 6:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", dd, s, mm, s, cc, yy);
+      break;
+    case 7:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", yy, mm, dd);
+      break;
+    case 8:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", cc, yy, mm, dd);
+      break;
+    case 9:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", mm, dd, yy);
+      break;
+    case 10:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", mm, dd, cc, yy);
+      break;
+    case 11:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", dd, mm, yy);
+      break;
+    case 12:
+      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", dd, mm, cc, yy);
+      break;
+    default:
+      return {};
   }
   return std::string(buffer, static_cast<size_t>(n > 0 ? n : 0));
 }
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A component written as two characters: copied when exactly two long,
 // otherwise "0" and its first character (an empty component ends the text).

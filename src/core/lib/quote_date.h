@@ -53,8 +53,12 @@ std::string FormatQuoteDay(QuoteDay day, int form, char separator);
 QuoteDay ParseQuoteDay(std::string_view text, int form);
 
 // The form the application shows and reads everywhere: MM/DD/YY.
-inline std::string FormatDate(QuoteDay day) { return FormatQuoteDay(day, kDateFormMdy, '/'); }
-inline QuoteDay ParseDate(std::string_view text) { return ParseQuoteDay(text, kDateFormMdy); }
+inline std::string FormatDate(QuoteDay day) {
+  return FormatQuoteDay(day, kDateFormMdy, '/');
+}
+inline QuoteDay ParseDate(std::string_view text) {
+  return ParseQuoteDay(text, kDateFormMdy);
+}
 
 // Integer part of a value, toward zero; 0 for a value that is not a number,
 // and clamped to the 32-bit range, so no on-disk value leads to undefined behaviour.

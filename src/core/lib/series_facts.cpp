@@ -11,35 +11,64 @@ namespace quillet {
 std::string PeriodicityText(char periodicity) {
   const char* word = nullptr;
   switch (periodicity) {
-    case 'D': word = "Daily"; break;
-    case 'I': word = "Intra-day"; break;
-    case 'W': word = "Weekly"; break;
-    case 'M': word = "Monthly"; break;
-    case 'Q': word = "Quarterly"; break;
-    case 'Y': word = "Yearly"; break;
-    default: return "ERROR";
+    case 'D':
+      word = "Daily";
+      break;
+    case 'I':
+      word = "Intra-day";
+      break;
+    case 'W':
+      word = "Weekly";
+      break;
+    case 'M':
+      word = "Monthly";
+      break;
+    case 'Q':
+      word = "Quarterly";
+      break;
+    case 'Y':
+      word = "Yearly";
+      break;
+    default:
+      return "ERROR";
   }
   return std::string(1, periodicity) + " " + word;
 }
 
 std::string FormatCodeText(int code) {
   switch (code) {
-    case -7: return "128ths";
-    case -6: return "64ths";
-    case -5: return "32nds";
-    case -4: return "16ths";
-    case -3: return "8ths";
-    case -2: return "4ths";
-    case -1: return "Halves";
-    case 0: return "Whole Num.";
-    case 1: return "10ths";
-    case 2: return "100ths";
-    case 3: return "1,000ths";
-    case 4: return "10,000ths";
-    case 5: return "100,000ths";
-    case 100: return "100s";
-    case 1000: return "1,000s";
-    default: return std::to_string(code);
+    case -7:
+      return "128ths";
+    case -6:
+      return "64ths";
+    case -5:
+      return "32nds";
+    case -4:
+      return "16ths";
+    case -3:
+      return "8ths";
+    case -2:
+      return "4ths";
+    case -1:
+      return "Halves";
+    case 0:
+      return "Whole Num.";
+    case 1:
+      return "10ths";
+    case 2:
+      return "100ths";
+    case 3:
+      return "1,000ths";
+    case 4:
+      return "10,000ths";
+    case 5:
+      return "100,000ths";
+    case 100:
+      return "100s";
+    case 1000:
+      return "1,000s";
+    default:
+      return std::to_string(code);
   }
 }
 
@@ -48,7 +77,8 @@ int ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFa
   std::string found;
   if (FindMasterRecord(directory, query, record, found) != LIB_OK) return 1;
   FieldLayout layout;
-  if (ReadFieldLayout(found, record.FileNumber(), record.RecordLength(), layout) != LIB_OK) return 1;
+  if (ReadFieldLayout(found, record.FileNumber(), record.RecordLength(), layout) != LIB_OK)
+    return 1;
   fs::InputFile dat(fs::PathNoCase(found, fs::QuoteFileName(record.FileNumber(), "DAT")));
   if (!dat.IsOpen()) return 1;
   std::vector<uint8_t> head;

@@ -1,0 +1,144 @@
+// Split search over a Portfolio of 255 securities x 32 766 quotes, against
+// reading the bytes of all those DAT files in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/fs/files.h"
+#include "core/splitsearch/split_search.h"
+#include "core/splitsearch/symbol_order.h"
+#include "support/portfolio_builder.h"
+
+namespace {
+
+using namespace quillet;
+
+constexpr int kSecurities = 255;
+constexpr int kQuotes = 32766;
+
+struct BenchPortfolio {
+  testing::TempDir dir;
+  std::vector<std::filesystem::path> datFiles;
+
+  BenchPortfolio() {
+    testing::PortfolioBuilder p(dir.root());
+    // A few different histories, each with some jumps the search reports.
+    std::vector<std::vector<uint8_t>> variants;
+    for (int v = 0; v < 4; ++v) {
+      std::vector<testing::DatRow> rows = testing::DailyRows(DayFromYmd(61, 1, 2), kQuotes);
+      for (size_t i = 0; i < rows.size(); ++i) {
+        if ((i + static_cast<size_t>(v) * 977) % 5000 < 2500) {
+          for (size_t f = 1; f <= 4; ++f) rows[i][f] *= 2.0f;
+        }
+      }
+      variants.push_back(testing::PortfolioBuilder::DatBytes(28, rows));
+    }
+    for (int n = 1; n <= kSecurities; ++n) {
+      testing::MasterEntry e;
+      e.fileNumber = static_cast<uint8_t>(n);
+      e.symbol = "SYM" + std::to_string(n);
+      e.name = "SECURITY " + std::to_string(n);
+      p.Add(e);
+      const auto file = dir.root() / ("F" + std::to_string(n) + ".DAT");
+      testing::WriteBytes(file, variants[static_cast<size_t>(n) % variants.size()]);
+      datFiles.push_back(file);
+    }
+    p.WriteMaster();
+  }
+};
+
+BenchPortfolio& Portfolio() {
+  static BenchPortfolio portfolio;
+  return portfolio;
+}
+
+class Quiet : public SplitSearchObserver {
+ public:
+  void Found(const SplitFinding&) override { ++found; }
+  void Message(const std::string&) override {}
+  void Status(const std::string&) override {}
+  size_t found = 0;
+};
+
+void BM_SplitSearchPortfolio(benchmark::State& state) {
+  const std::string dir = Portfolio().dir.str();
+  size_t found = 0;
+  for (auto _ : state) {
+    std::vector<std::string> symbols;
+    ReadSymbolListOrder(dir, symbols);
+    Quiet quiet;
+    const SplitSearchResult r = SplitSearch(dir, symbols, quiet);
+    benchmark::DoNotOptimize(r.findings.data());
+    found = quiet.found;
+  }
+  state.counters["lines"] = static_cast<double>(found);
+  state.SetItemsProcessed(state.iterations() * kSecurities * kQuotes);
+}
+BENCHMARK(BM_SplitSearchPortfolio)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_ReadAllDatBytes(benchmark::State& state) {
+  std::vector<uint8_t> bytes;
+  for (auto _ : state) {
+    size_t total = 0;
+    for (const auto& file : Portfolio().datFiles) {
+      fs::ReadWholeFile(file, bytes);
+      total += bytes.size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetItemsProcessed(state.iterations() * kSecurities * kQuotes);
+}
+BENCHMARK(BM_ReadAllDatBytes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The whole-series reader alone over the same securities: the search's share
+// of the time that is reading and decoding.
+void BM_ReadWholeSeriesAll(benchmark::State& state) {
+  const std::string dir = Portfolio().dir.str();
+  SeriesData series;
+  for (auto _ : state) {
+    for (int n = 1; n <= kSecurities; ++n) {
+      ReadWholeSeries(dir, "SYM" + std::to_string(n), series);
+      benchmark::DoNotOptimize(series.quotes.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kSecurities * kQuotes);
+}
+BENCHMARK(BM_ReadWholeSeriesAll)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Remembers each benchmark's time so the ratio can be printed after the run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration)
+        times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  Portfolio();  // generated before any timing
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double search = reporter.times["BM_SplitSearchPortfolio/min_time:2.000"];
+  const double read = reporter.times["BM_ReadAllDatBytes/min_time:2.000"];
+  const double reader = reporter.times["BM_ReadWholeSeriesAll/min_time:2.000"];
+  if (search > 0 && read > 0) {
+    std::printf("\nsplit search / reading the DAT bytes: %.2fx (target: at most 2x)\n",
+                search / read);
+  }
+  if (reader > 0 && read > 0 && search > 0) {
+    std::printf("whole-series reader alone / reading the DAT bytes: %.2fx (%.0f%% of the search)\n",
+                reader / read, 100.0 * reader / search);
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "core/lib/quote_date.h"
+#include "core/lib/result.h"
+
+namespace quillet {
+
+// What RewriteSeries does with the records whose day lies in the range.
+inline constexpr int16_t CHANGE_REPLACE = 1;  // set each held field to its value, bit for bit
+inline constexpr int16_t CHANGE_SCALE =
+    3;  // multiply each held field by its factor (2 does the same)
+inline constexpr int16_t CHANGE_DELETE = 4;  // leave out the first record in range
+inline constexpr int16_t CHANGE_INSERT = 5;  // write a copy dated the weekday before ahead of it
+
+// A delete found no quote of its day.
+inline constexpr int16_t kRewriteDeleteNotFound = -200;
+
+struct QuoteChange {
+  // Open, High, Low, Close, Volume, Open interest: new values or factors.
+  std::array<float, 6> values{};
+  QuoteDay fromDay = 0;  // inclusive, unsigned
+  QuoteDay toDay = 0;    // inclusive, unsigned
+  int16_t kind = 0;      // any other kind copies every record unchanged
+};
+
+struct RewriteResult {
+  int16_t code = 0;  // 0, a LibResult, or kRewriteDeleteNotFound
+  // The engine's own message when it has one for the failure; the command's
+  // failure message follows it.
+  std::string_view message;
+  bool ok() const { return code == 0; }
+};
+
+// Applies change to F<n>.DAT of the security found by symbol (a symbol or a
+// name) from libDir; masterPath is the Portfolio's MASTER. The old file goes to
+// F<n>.BAK, the new one is written as F<n>.NEW and renamed over F<n>.DAT. A delete
+// of the first or last quote keeps the first/last dates of the security's MASTER
+// entry in step. Every record keeps its own byte layout; the header count changes
+// by exactly the number of records left out or added. On any failure the quote
+// file and the MASTER are as they were.
+RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
+                            const QuoteChange& change, std::string_view symbol);
+
+}  // namespace quillet

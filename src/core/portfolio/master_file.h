@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/lib/master.h"
+#include "core/lib/result.h"
+
+namespace quillet {
+
+// The symbol list shows at most this many rows; a Portfolio holds at most this many securities.
+inline constexpr int kMaxSymbols = 255;
+// A master path must be shorter than this.
+inline constexpr size_t kMaxMasterPath = 300;
+
+// The symbol area (record bytes 36 to 51) as the list shows it and the symbol
+// commands compare it: cut at the first byte that is 32 or less when read as a
+// signed byte (a blank, a control character or any byte from 128 up).
+std::string SymbolText(const uint8_t* record);
+inline std::string SymbolText(const MasterRecord& record) {
+  return SymbolText(record.bytes.data());
+}
+
+// The current Portfolio: where its MASTER is and how the library is given it.
+struct CurrentPortfolio {
+  std::string masterPath;     // ends in "MASTER"
+  std::string portfolioPath;  // the master path cut before its last separator (window title)
+  std::string libDir;         // the Portfolio directory ending in a separator (lookup, readers)
+};
+
+// Makes masterPath current: it must be shorter than 300 characters (else message
+// receives "File/Path name too long") and end in "MASTER" (else false without a
+// message). On false, current is unchanged.
+bool SetMasterPath(std::string_view masterPath, CurrentPortfolio& current, std::string& message);
+
+// The Portfolio's master path from its directory ("/data/ms" or "/data/ms/").
+std::string MasterPathOf(std::string_view directory);
+
+// The MASTER file a master path names, found whatever the letter case of its
+// name on disk; the path as given when there is none.
+std::filesystem::path MasterFileOf(std::string_view masterPath);
+
+// The three damage tests, in order; the later ones run only when the earlier passed.
+enum class MasterDamage { None, Size, FileNumbers, Symbols };
+
+struct MasterCheck {
+  LibResult result =
+      LIB_OK;  // LIB_FILE_OPEN / LIB_FILE_READ when the file or its header cannot be read
+  MasterDamage damage = MasterDamage::None;
+  int16_t count = 0;  // N from the header
+  uint64_t size = 0;  // bytes in the file
+  int record = 0;     // 1-based record that failed the file-number or symbol test
+  uint8_t fileNumber = 0;
+
+  bool Sound() const { return result == LIB_OK && damage == MasterDamage::None; }
+  // "sound", the failed test in words, or the read failure.
+  std::string Describe(std::string_view masterPath) const;
+};
+
+MasterCheck TestMasterFile(std::string_view masterPath);
+// The same tests on the bytes of a MASTER file already read.
+MasterCheck TestMasterBytes(const std::vector<uint8_t>& file);
+
+// One row of the symbol list.
+struct SymbolRow {
+  std::string symbol;  // SymbolText of the record
+  std::string name;    // the 16 name bytes as stored (trailing blanks kept)
+  uint8_t fileNumber = 0;
+  int record = 0;  // 1-based record number in MASTER
+};
+
+struct SymbolList {
+  LibResult result = LIB_OK;
+  int16_t count = 0;            // N from the header
+  std::vector<SymbolRow> rows;  // list order: ascending symbol text, equal texts in file order
+  std::string notice;           // the 255-symbol notice, shown before the list; empty when none
+};
+
+// Reads the rows of the first min(N, 255) records. LIB_FILE_OPEN when the file or
+// its header cannot be read, LIB_FILE_READ when it holds fewer records than the
+// list needs ("Failure while filling symbols grid2" either way).
+SymbolList ReadSymbolList(std::string_view masterPath);
+
+}  // namespace quillet

@@ -1,0 +1,108 @@
+#include "core/portfolio/master_repair.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "core/fs/files.h"
+#include "core/fs/safe_replace.h"
+#include "core/lib/mbf.h"
+#include "core/messages/portfolio.h"
+
+namespace quillet {
+
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+  RepairResult result;
+  if (!masterFix && !prompt.Confirm(messages::RepairQuestion(masterPath))) {
+    result.declined = true;
+    return result;
+  }
+  const fs::path master = MasterFileOf(masterPath);
+  std::vector<uint8_t> old;
+  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+    result.code = LIB_FILE_OPEN;
+    result.failure = messages::MasterUnreadable(masterPath);
+    return result;
+  }
+
+  // The backup is made once: an earlier one is the user's last good copy.
+  const fs::path given{std::string(masterPath)};
+  const std::string backupName = given.filename().string() + ".bak";
+  fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
+  if (backup.empty()) {
+    backup = master.parent_path() / backupName;
+    if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
+      result.code = r;
+      result.failure = messages::RepairBackupFailed(masterPath, backup.string());
+      return result;
+    }
+    result.backupMade = true;
+  }
+  result.backupPath = backup.string();
+  const auto fail = [&](LibResult code) {
+    if (result.backupMade) fs::RemoveFile(backup);
+    result.backupMade = false;
+    result.code = code;
+    result.failure = messages::RepairWriteFailed(masterPath);
+    return result;
+  };
+
+  fs::AtomicFile out;
+  if (LibResult r = out.Open(master, std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
+
+  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
+  std::array<bool, 256> seen{};
+  const size_t records =
+      old.size() / kMasterRecordSize - 1;  // a partial record at the end is dropped
+  for (size_t k = 1; k <= records; ++k) {
+    MasterRecord record;
+    std::memcpy(record.bytes.data(), &old[k * kMasterRecordSize], kMasterRecordSize);
+    if (SymbolText(record).empty()) {
+      std::memcpy(&record.bytes[kMasterSymbol], &record.bytes[kMasterName], kMasterTextSize);
+    }
+    if (!seen[record.FileNumber()]) {
+      seen[record.FileNumber()] = true;
+      bytes.insert(bytes.end(), record.bytes.begin(), record.bytes.end());
+      ++result.written;
+    } else {
+      ++result.dropped;
+      prompt.Dropped(messages::DroppedRecord(record.Name(), record.Symbol(), record.FileNumber()));
+    }
+  }
+  StoreInt16(static_cast<int16_t>(result.written), bytes.data() + kMasterHeaderCount);
+  if (!out.Write(bytes)) return fail(LIB_FILE_WRITE);
+  if (LibResult r = out.Commit(); r != LIB_OK) return fail(r);
+  result.repaired = true;
+  return result;
+}
+
+CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+  CheckResult result;
+  result.check = TestMasterFile(masterPath);
+  if (result.check.result != LIB_OK) return result;
+  if (result.check.damage == MasterDamage::None) {
+    result.sound = true;
+    return result;
+  }
+  result.repairTried = true;
+  result.repair = RepairMasterFile(masterPath, masterFix, prompt);
+  result.sound = result.repair.repaired;
+  return result;
+}
+
+FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+  FillResult fill;
+  fill.check = CheckMasterFile(masterPath, masterFix, prompt);
+  if (!fill.check.sound) {
+    fill.failure = messages::kFailureFillingSymbolsGrid1;
+    return fill;
+  }
+  fill.list = ReadSymbolList(masterPath);
+  if (fill.list.result != LIB_OK) {
+    fill.list.rows.clear();
+    fill.failure = messages::kFailureFillingSymbolsGrid2;
+  }
+  return fill;
+}
+
+}  // namespace quillet

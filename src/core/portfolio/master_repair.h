@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/lib/result.h"
+#include "core/portfolio/master_file.h"
+
+namespace quillet {
+
+// How the repair asks and reports; the GUI shows the "Fix Master File" dialog
+// (with the information beep before a report), the CLI writes to stderr.
+class RepairPrompt {
+ public:
+  virtual ~RepairPrompt() = default;
+  // The question before anything is changed; true to repair.
+  virtual bool Confirm(const std::string& message) = 0;
+  // A record that was dropped; the repair goes on when this returns.
+  virtual void Dropped(const std::string& message) = 0;
+};
+
+struct RepairResult {
+  bool repaired = false;  // the file was rewritten and replaced
+  bool declined = false;  // the user said no; nothing changed
+  LibResult code = LIB_OK;
+  int written = 0;  // records in the new file (its header count)
+  int dropped = 0;
+  bool backupMade = false;  // false when an earlier backup was kept
+  std::string backupPath;
+  std::string failure;  // what to show when neither repaired nor declined
+};
+
+// Rewrites a damaged MASTER: the old file is kept as master path + ".bak" (only
+// when no backup exists yet), the new content goes through master path + ".tmp"
+// and replaces MASTER by rename-over. A record without a symbol gets its issue
+// name as symbol; the first record of a file number stays, later ones are
+// dropped and reported; a partial record at the end is dropped; the header
+// count becomes the number of records written. masterFix skips the question.
+// On any failure MASTER is left as it was (and a backup made by this call is
+// removed again).
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+
+// The damage tests, then the repair when they fail. True when the file is sound
+// or has been repaired.
+struct CheckResult {
+  bool sound = false;
+  MasterCheck check;    // the tests as they were before any repair
+  RepairResult repair;  // when a repair was tried
+  bool repairTried = false;
+};
+CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+
+// The whole fill of the symbol list: the check (with its repair), then the rows.
+// failure holds "Failure while filling symbols grid1" (check failed) or "...grid2"
+// (read failed); rows are empty then.
+struct FillResult {
+  CheckResult check;
+  SymbolList list;
+  std::string failure;
+  bool ok() const { return failure.empty(); }
+};
+FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+
+}  // namespace quillet

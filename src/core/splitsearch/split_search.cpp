@@ -1,0 +1,91 @@
+#include "core/splitsearch/split_search.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/export/text_output.h"
+#include "core/messages/splitsearch.h"
+
+namespace quillet {
+
+std::optional<SplitCandidate> SplitPairTest(const Quote& earlier, const Quote& later) {
+  const float before = earlier.Value(FIELD_CLOSE);
+  const float after = later.Value(FIELD_CLOSE);
+  if (before == 0.0f || after == 0.0f) return std::nullopt;
+  const float ratio = before / after;
+  // Between the bands of 2 for 3 and 3 for 2 (most pairs) no candidate can match.
+  const double r0 = ratio;
+  if (r0 >= 1.1 * (2.0 / 3.0) && r0 <= 0.9 * (3.0 / 2.0)) return std::nullopt;
+  for (const SplitCandidate& c : kSplitCandidates) {
+    const double target = static_cast<double>(c.p) / static_cast<double>(c.q);
+    const double r = ratio;
+    if (!(0.9 * target < r && r < 1.1 * target)) continue;
+    const float change = std::fabs(before - after);
+    const float threshold = change * 0.8f;
+    // The facing extremes: the low before and the high after a fall, the high
+    // before and the low after a rise or an unchanged close.
+    const float gap = before > after ? earlier.Value(FIELD_LOW) - later.Value(FIELD_HIGH)
+                                     : earlier.Value(FIELD_HIGH) - later.Value(FIELD_LOW);
+    if (std::fabs(gap) > threshold) return c;
+  }
+  return std::nullopt;
+}
+
+std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, QuoteDay day) {
+  const std::string symbol(query);
+  const std::string date = FormatDate(day);
+  const int n = std::snprintf(nullptr, 0, messages::kPossibleSplit, symbol.c_str(), candidate.p,
+                              candidate.q, date.c_str());
+  std::string line(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  std::snprintf(line.data(), line.size() + 1, messages::kPossibleSplit, symbol.c_str(), candidate.p,
+                candidate.q, date.c_str());
+  return line;
+}
+
+void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
+                           std::vector<SplitFinding>& findings) {
+  for (size_t k = 0; k + 1 < quotes.size(); ++k) {
+    const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
+    if (!c) continue;
+    const QuoteDay day = quotes[k + 1].date;
+    findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+  }
+}
+
+SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::string> symbols,
+                              SplitSearchObserver& observer) {
+  SplitSearchResult result;
+  SeriesData series;
+  for (const std::string& symbol : symbols) {
+    if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
+      result.end = SplitSearchEnd::ReadError;
+      result.failedSymbol = symbol;
+      result.readResult = r;
+      observer.Message(messages::kErrorInSplitSearchBarsRead);
+      return result;
+    }
+    // The header's count decides, as the count-only read would tell it; the
+    // pairs are those of the quotes the file really holds, so a file shorter
+    // than its header is searched only as far as it goes.
+    if (series.total < 2) {
+      observer.Message(messages::FewerThanTwoQuotes(symbol));
+    } else {
+      const std::string query = symbol.substr(0, kSeriesQueryLimit);
+      const size_t before = result.findings.size();
+      SearchSeriesForSplits(query, series.quotes, result.findings);
+      for (size_t i = before; i < result.findings.size(); ++i) observer.Found(result.findings[i]);
+    }
+    observer.Status(symbol);
+  }
+  observer.Status(messages::kDoneSearch);
+  observer.Finished();
+  if (result.findings.empty()) observer.Message(messages::kNoCandidateSplits);
+  return result;
+}
+
+LibResult SaveSplitSearchResults(const std::filesystem::path& file,
+                                 std::span<const std::string> lines) {
+  return WriteTextLines(file, lines);
+}
+
+}  // namespace quillet

@@ -1,0 +1,33 @@
+#include "core/symbols/file_journal.h"
+
+#include <system_error>
+
+#include "core/fs/files.h"
+#include "core/fs/safe_replace.h"
+
+namespace quillet {
+
+bool FileJournal::Remember(const std::filesystem::path& file) {
+  Entry entry;
+  entry.file = file;
+  std::error_code ec;
+  entry.existed = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
+  if (entry.existed && !fs::ReadWholeFile(file, entry.bytes)) return false;
+  entries_.push_back(std::move(entry));
+  return true;
+}
+
+std::vector<std::filesystem::path> FileJournal::Restore() {
+  std::vector<std::filesystem::path> failed;
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    std::filesystem::path working = it->file;
+    working += ".~NU";
+    const LibResult r =
+        it->existed ? fs::ReplaceFile(it->file, working, it->bytes) : fs::RemoveFile(it->file);
+    if (r != LIB_OK) failed.push_back(it->file);
+  }
+  entries_.clear();
+  return failed;
+}
+
+}  // namespace quillet

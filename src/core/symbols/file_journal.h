@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+// The files a symbol command changes, as they were before, so that a failed
+// step can put every earlier step back: a file's bytes, or that it was absent.
+class FileJournal {
+ public:
+  // Remembers file as it is now; false when it exists but cannot be read.
+  bool Remember(const std::filesystem::path& file);
+  // Puts the remembered files back, the last remembered first; returns the
+  // files that could not be put back (empty when all were).
+  std::vector<std::filesystem::path> Restore();
+  void Clear() { entries_.clear(); }
+
+ private:
+  struct Entry {
+    std::filesystem::path file;
+    bool existed = false;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Entry> entries_;
+};
+
+}  // namespace quillet

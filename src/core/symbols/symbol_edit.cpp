@@ -1,0 +1,143 @@
+#include "core/symbols/symbol_edit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/edit/master_edit.h"
+#include "core/fs/files.h"
+#include "core/fs/safe_replace.h"
+#include "core/lib/mbf.h"
+#include "core/messages/symbols.h"
+#include "core/portfolio/master_file.h"
+#include "core/symbols/file_journal.h"
+
+namespace quillet {
+
+ResolvedSymbol ResolveSymbol(std::string_view directory, std::string_view query) {
+  ResolvedSymbol resolved;
+  resolved.result =
+      FindMasterRecord(fs::WithSeparator(directory), query, resolved.record, resolved.directory);
+  if (resolved.result == LIB_OK) {
+    resolved.masterPath = MasterPathOf(resolved.directory);
+    resolved.listText = SymbolText(resolved.record);
+  }
+  return resolved;
+}
+
+std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newName) {
+  if (newSymbol.empty()) return messages::kYouMustEnterASymbol;
+  if (newSymbol.size() > static_cast<size_t>(kMasterTextSize)) {
+    return messages::TextTooLong("symbol", kMasterTextSize);
+  }
+  if (newName.size() > static_cast<size_t>(kMasterTextSize)) {
+    return messages::TextTooLong("name", kMasterTextSize);
+  }
+  return {};
+}
+
+SymbolEditResult EditSymbol(std::string_view libDir, std::string_view masterPath,
+                            std::string_view oldSymbol, std::string_view newSymbol,
+                            std::string_view newName) {
+  SymbolEditResult result;
+  result.message = ValidateSymbolEdit(newSymbol, newName);
+  if (!result.message.empty()) {
+    result.invalid = true;
+    return result;
+  }
+  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName);
+  if (result.code != LIB_OK) {
+    result.message = messages::EditSymbolFailed(oldSymbol, LibResultText(result.code));
+  }
+  return result;
+}
+
+namespace {
+
+// The quote files of a file number, in the order the delete removes them.
+std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
+  std::vector<fs::path> files;
+  for (const char* extension : {"DAT", "DOP", "BAK"}) {
+    const fs::path file = fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, extension));
+    if (!file.empty()) files.push_back(file);
+  }
+  return files;
+}
+
+}  // namespace
+
+DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) {
+  DeleteResult result;
+  const fs::path master = MasterFileOf(masterPath);
+  std::vector<uint8_t> old;
+  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+    result.code = LIB_FILE_OPEN;
+    result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(master.string()));
+    return result;
+  }
+
+  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
+  std::vector<bool> stillUsed(256, false);
+  const size_t records = old.size() / kMasterRecordSize - 1;
+  for (size_t k = 1; k <= records; ++k) {
+    const uint8_t* record = &old[k * kMasterRecordSize];
+    if (SymbolText(record) == symbol) {
+      ++result.removed;
+      result.fileNumbers.push_back(record[kMasterFileNumber]);
+      continue;
+    }
+    MasterRecord kept;
+    std::memcpy(kept.bytes.data(), record, kMasterRecordSize);
+    if (!kept.IsDirectory()) stillUsed[kept.FileNumber()] = true;
+    bytes.insert(bytes.end(), record, record + kMasterRecordSize);
+  }
+  if (result.removed == 0) {
+    result.code = LIB_RECORD_NOT_FOUND;
+    result.message = messages::SymbolNotInMaster(symbol, masterPath);
+    return result;
+  }
+  for (int offset : {kMasterHeaderCount, kMasterHeaderCount2}) {
+    StoreInt16(
+        static_cast<int16_t>(LoadInt16(&bytes[static_cast<size_t>(offset)]) - result.removed),
+        &bytes[static_cast<size_t>(offset)]);
+  }
+
+  // Quote files go only when no security left in MASTER still uses them.
+  std::vector<fs::path> doomed;
+  std::vector<uint8_t> numbers = result.fileNumbers;
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  for (uint8_t n : numbers) {
+    if (stillUsed[n]) continue;
+    for (const fs::path& file : QuoteFilesOf(master.parent_path(), n)) doomed.push_back(file);
+  }
+
+  FileJournal journal;
+  std::vector<fs::path> touched{master};
+  touched.insert(touched.end(), doomed.begin(), doomed.end());
+  for (const fs::path& file : touched) {
+    if (!journal.Remember(file)) {
+      result.code = LIB_FILE_READ;
+      result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(file.string()));
+      return result;
+    }
+  }
+  if (LibResult r = fs::ReplaceFile(master, std::string(masterPath) + ".~NU", bytes); r != LIB_OK) {
+    result.code = r;
+    result.message = messages::DeleteSymbolFailed(symbol, messages::CannotWrite(master.string()));
+    return result;
+  }
+  for (const fs::path& file : doomed) {
+    if (LibResult r = fs::RemoveFile(file); r != LIB_OK) {
+      result.code = r;
+      result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRemove(file.string()));
+      for (const fs::path& lost : journal.Restore())
+        result.message += messages::UndoIncomplete(lost.string());
+      result.filesDeleted.clear();
+      return result;
+    }
+    result.filesDeleted.push_back(file.string());
+  }
+  return result;
+}
+
+}  // namespace quillet

@@ -1,0 +1,205 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/lib/mbf.h"
+#include "support/cli_runner.h"
+#include "support/portfolio_builder.h"
+
+namespace quillet {
+namespace {
+
+using testing::MasterEntry;
+using testing::PortfolioBuilder;
+using testing::ReadBytes;
+using testing::RunCli;
+using testing::SnapshotTree;
+using testing::TempDir;
+namespace stdfs = std::filesystem;
+
+MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
+  MasterEntry e;
+  e.fileNumber = number;
+  e.symbol = symbol;
+  e.name = name;
+  return e;
+}
+
+class PortfolioCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PortfolioBuilder a(tmp_ / "A");
+    a.AddSeries(7, "IBM", "INTL BUSINESS", testing::DailyRows(100, 4));
+    a.AddSeries(2, "MSFT", "MICROSOFT", testing::DailyRows(100, 3));
+    a.WriteMaster();
+    PortfolioBuilder b(tmp_ / "B");
+    b.AddSeries(1, "ZZZ", "ZED", testing::DailyRows(100, 2));
+    b.WriteMaster();
+    // C is damaged: its second record has no symbol.
+    PortfolioBuilder c(tmp_ / "C");
+    c.Add(Entry(1, "OK", "FINE")).Add(Entry(2, "", "NONAME"));
+    c.WriteMaster();
+  }
+  std::string dir(const char* name) const { return (tmp_ / name).string(); }
+  TempDir tmp_;
+};
+
+TEST_F(PortfolioCliTest, ScanListsPortfoliosSorted) {
+  const auto r = RunCli({"scan", tmp_.str()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir("A") + "/\n" + dir("B") + "/\n" + dir("C") + "/\n");
+  const auto filtered = RunCli({"scan", tmp_.str(), "--filter", dir("b")});
+  EXPECT_EQ(filtered.out, dir("B") + "/\n");
+  const auto none = RunCli({"scan", tmp_.str(), "--filter", "/nowhere"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "No master files found on drive " + tmp_.str() +
+                          "\n\n(Is your Portfolio Search Filter setting correct?)\n");
+  EXPECT_EQ(RunCli({"scan", dir("none")}).status, 2);
+  EXPECT_EQ(RunCli({"--json", "scan", dir("A")}).out,
+            "[\n {\"folder\": \"" + dir("A") + "/\"}\n]\n");
+}
+
+TEST_F(PortfolioCliTest, ScanSkipsFoldersItCannotList) {
+  PortfolioBuilder hidden(tmp_ / "LOCKED" / "INNER");
+  hidden.WriteMaster();
+  for (const auto& e : stdfs::recursive_directory_iterator(tmp_.root())) {
+    stdfs::permissions(e.path(), e.is_directory()
+                                     ? stdfs::perms::all
+                                     : stdfs::perms::owner_read | stdfs::perms::group_read |
+                                           stdfs::perms::others_read);
+  }
+  stdfs::permissions(tmp_.root(), stdfs::perms::all);
+  stdfs::permissions(tmp_ / "LOCKED", stdfs::perms::none);
+  // Root reads every folder: the walk then runs as an unprivileged user.
+  const std::vector<std::string> asNobody = {"setpriv", "--reuid=nobody", "--regid=nogroup",
+                                             "--clear-groups"};
+  const auto r = ::geteuid() == 0 ? testing::RunCliWith(asNobody, {"scan", tmp_.str()})
+                                  : RunCli({"scan", tmp_.str()});
+  stdfs::permissions(tmp_ / "LOCKED", stdfs::perms::owner_all);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir("A") + "/\n" + dir("B") + "/\n" + dir("C") + "/\n");
+}
+
+TEST_F(PortfolioCliTest, SymbolsListsOrRefusesADamagedMaster) {
+  const auto sound = RunCli({"symbols", dir("A")});
+  EXPECT_EQ(sound.status, 0) << sound.err;
+  EXPECT_EQ(sound.out, "IBM\tINTL BUSINESS   \t7\nMSFT\tMICROSOFT       \t2\n");
+
+  const auto before = SnapshotTree(tmp_ / "C");
+  const auto refused = RunCli({"symbols", dir("C")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err,
+            "damaged: symbols: record 2 has no symbol\nFailure while filling symbols grid1\n");
+  EXPECT_EQ(SnapshotTree(tmp_ / "C"), before);
+
+  const auto check = RunCli({"check", dir("C")});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.out, "symbols: record 2 has no symbol\n");
+
+  const auto repaired = RunCli({"symbols", dir("C"), "--repair"});
+  EXPECT_EQ(repaired.status, 0) << repaired.err;
+  EXPECT_EQ(repaired.out, "NONAME\tNONAME          \t2\nOK\tFINE            \t1\n");
+  EXPECT_EQ(ReadBytes(tmp_ / "C" / "MASTER.bak"), before.at("MASTER"));
+  EXPECT_EQ(RunCli({"check", dir("C")}).out, "sound\n");
+}
+
+TEST_F(PortfolioCliTest, RepairReportsWhatItDid) {
+  auto bytes = ReadBytes(tmp_ / "A" / "MASTER");
+  bytes.insert(bytes.end(), bytes.begin() + 53, bytes.begin() + 106);  // IBM twice, N still 2
+  testing::WriteBytes(tmp_ / "A" / "MASTER", bytes);
+  const auto r = RunCli({"repair", dir("A")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "damaged: size: the header counts 2 records, so the file should be 159 bytes long, "
+            "but it is 212 bytes\nrepaired: 2 records written, 1 dropped; backup made: " +
+                dir("A") + "/MASTER.bak\n");
+  EXPECT_NE(r.err.find("This item is file F7.DAT"), std::string::npos);
+  EXPECT_EQ(RunCli({"repair", dir("A")}).out, "sound: nothing to repair\n");
+  EXPECT_EQ(RunCli({"repair", dir("none")}).status, 2);
+}
+
+TEST_F(PortfolioCliTest, SymbolEditAndDelete) {
+  const auto before = SnapshotTree(tmp_.root());
+  const auto empty = RunCli({"symbol-edit", dir("A"), "IBM", "", "NAME"});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_EQ(empty.err, "You must enter a symbol\n");
+  EXPECT_EQ(RunCli({"symbol-edit", dir("A"), "IBM", std::string(17, 'X'), "N"}).status, 2);
+  EXPECT_EQ(RunCli({"symbol-edit", dir("A"), "NONE", "X", "N"}).status, 1);
+  EXPECT_EQ(SnapshotTree(tmp_.root()), before);
+
+  ASSERT_EQ(RunCli({"symbol-edit", dir("A"), "ibm", "ibm", "big blue"}).status, 0);
+  EXPECT_EQ(RunCli({"symbols", dir("A")}).out,
+            "MSFT\tMICROSOFT       \t2\nibm\tbig blue        \t7\n");
+
+  const auto missing = RunCli({"symbol-delete", dir("A"), "NONE"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Symbol NONE was not found"), std::string::npos);
+  const auto deleted = RunCli({"symbol-delete", dir("A"), "IBM"});  // found as the lookup finds it
+  EXPECT_EQ(deleted.status, 0) << deleted.err;
+  EXPECT_FALSE(stdfs::exists(tmp_ / "A" / "F7.DAT"));
+  EXPECT_EQ(RunCli({"symbols", dir("A")}).out, "MSFT\tMICROSOFT       \t2\n");
+}
+
+TEST_F(PortfolioCliTest, SymbolCopyAndMovePrintTheNewFileNumber) {
+  const auto copied = RunCli({"symbol-copy", dir("A"), "IBM", dir("B")});
+  EXPECT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, "2\n");
+  const auto again = RunCli({"symbol-copy", dir("A"), "IBM", dir("B")});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err, "The Symbol addition failed.\n\nReason: Symbol IBM already exists in\n" +
+                           dir("B") + "\n");
+  const auto moved = RunCli({"--json", "symbol-move", dir("A"), "msft", dir("B")});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  EXPECT_EQ(moved.out, "[\n {\"file_number\": \"3\"}\n]\n");
+  EXPECT_EQ(RunCli({"symbols", dir("A")}).out, "IBM\tINTL BUSINESS   \t7\n");
+  EXPECT_EQ(RunCli({"symbols", dir("B")}).out,
+            "IBM\tINTL BUSINESS   \t2\nMSFT\tMICROSOFT       \t3\nZZZ\tZED             \t1\n");
+  EXPECT_EQ(RunCli({"symbol-move", dir("A"), "IBM", dir("none")}).status, 2);
+  EXPECT_EQ(RunCli({"symbol-move", dir("A"), "IBM"}).status, 2);
+}
+
+TEST(PortfolioCliSamplesTest, EveryCommandOnACopyOfTheDemoTree) {
+  TempDir tmp;
+  stdfs::copy(stdfs::path(QUILLET_SOURCE_DIR) / "samples", tmp.root(),
+              stdfs::copy_options::recursive);
+  const std::string futures = (tmp / "Futures").string();
+  const std::string stocks = (tmp / "Stocks").string();
+  EXPECT_EQ(RunCli({"scan", tmp.str()}).out,
+            futures + "/\n" + stocks + "/\n" + stocks + "/FUNDS/\n");
+  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
+  // Stocks is the damaged one: its <DIR> entry has no symbol.
+  const auto stocksMaster = ReadBytes(tmp / "Stocks" / "MASTER");
+  const auto refused = RunCli({"symbols", stocks});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("damaged: symbols: record"), std::string::npos);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER"), stocksMaster);
+  const auto repaired = RunCli({"symbols", stocks, "--repair"});
+  EXPECT_EQ(repaired.status, 0) << repaired.err;
+  EXPECT_NE(repaired.out.find("IBM\t"), std::string::npos);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER.bak"), stocksMaster);
+  EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
+  EXPECT_EQ(RunCli({"repair", stocks}).out, "sound: nothing to repair\n");
+
+  const auto copied = RunCli({"symbol-copy", stocks, "IBM", futures});
+  EXPECT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, "2\n");
+  const auto moved = RunCli({"symbol-move", stocks, "MSFT", futures});
+  EXPECT_EQ(moved.status, 0) << moved.err;
+  EXPECT_EQ(moved.out, "3\n");
+  EXPECT_EQ(RunCli({"symbol-edit", futures, "IBM", "IBM2", "BIG BLUE"}).status, 0);
+  EXPECT_EQ(RunCli({"symbol-delete", futures, "IBM2"}).status, 0);
+  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
+  EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
+  const auto left = RunCli({"symbols", futures});
+  EXPECT_EQ(left.out.find("IBM"), std::string::npos);
+  EXPECT_NE(left.out.find("MSFT\t"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "core/lib/quote_series.h"
+#include "core/lib/series_facts.h"
+#include "core/lib/strings.h"
+#include "support/portfolio_builder.h"
+
+namespace quillet {
+namespace {
+
+using testing::DailyRows;
+using testing::PortfolioBuilder;
+using testing::TempDir;
+
+constexpr QuoteDay kStart = 14247;  // 3 January 2000, a Monday
+
+class SeriesTest : public ::testing::Test {
+ protected:
+  void Make(int quotes, std::optional<int16_t> lastRecord = std::nullopt) {
+    rows_ = DailyRows(kStart, quotes);
+    PortfolioBuilder b(tmp_.root());
+    b.AddSeries(1, "IBM", "INTL BUS MACH", rows_);
+    b.WriteMaster();
+    if (lastRecord) b.WriteDat(1, 28, rows_, lastRecord);
+  }
+  QuoteDay DayOf(int quote) const { return DayFromDateField(rows_[static_cast<size_t>(quote)][0]); }
+  TempDir tmp_;
+  std::vector<testing::DatRow> rows_;
+};
+
+TEST_F(SeriesTest, ReadsWindowsAndPages) {
+  Make(25);
+  QuoteSeries s;
+  ASSERT_EQ(CreateQuoteSeries(s, 400), LIB_OK);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 0), LIB_OK);
+  EXPECT_EQ(s.total, 25);
+  EXPECT_EQ(s.sourceKind, 3);
+  EXPECT_EQ(s.directory, tmp_.str() + "/");
+  EXPECT_EQ(s.info.record.FileNumber(), 1);
+  EXPECT_EQ(s.count, 400);  // a count-0 read leaves the rows as they were
+
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", -1, 10), LIB_OK);
+  ASSERT_EQ(s.count, 10);
+  EXPECT_EQ(s.rows[0].date, DayOf(15));
+  EXPECT_EQ(s.rows[9].date, DayOf(24));
+  EXPECT_EQ(s.rows[9].Value(FIELD_CLOSE), rows_[24][4]);
+  EXPECT_EQ(s.rows[9].Value(FIELD_OI), rows_[24][6]);
+  EXPECT_EQ(s.rows[9].time, 0);  // no TIME field
+
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 24, 10), LIB_OK);
+  EXPECT_EQ(s.count, 1);
+  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 25, 10), LIB_RECORD_NOT_FOUND);
+  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "NOPE", 0, 10), LIB_FILE_NOT_FOUND);
+  FreeQuoteSeries(s);
+  EXPECT_EQ(s.capacity, 0);
+}
+
+TEST_F(SeriesTest, NewestWindowOfAShortFile) {
+  Make(5);
+  QuoteSeries s;
+  CreateQuoteSeries(s, 400);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", -1, 10), LIB_OK);
+  EXPECT_EQ(s.count, 5);
+  EXPECT_EQ(s.rows[0].date, DayOf(0));
+}
+
+TEST_F(SeriesTest, EmptyFile) {
+  Make(0);
+  QuoteSeries s;
+  CreateQuoteSeries(s, 400);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 0), LIB_OK);
+  EXPECT_EQ(s.total, 0);
+  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 10), LIB_RECORD_NOT_FOUND);
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
+  EXPECT_TRUE(all.quotes.empty());
+  EXPECT_LT(FindQuoteByDate(tmp_.str(), "IBM", kStart, 0), 0);
+}
+
+TEST_F(SeriesTest, NegativeCountReadsAtMost16000) {
+  Make(20000);
+  QuoteSeries s;
+  CreateQuoteSeries(s, 32000);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, -1), LIB_OK);
+  EXPECT_EQ(s.count, 16000);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 100, -1), LIB_OK);
+  EXPECT_EQ(s.count, 15900);
+  EXPECT_EQ(s.rows[0].date, DayOf(100));
+  CreateQuoteSeries(s, 400);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, -1), LIB_OK);
+  EXPECT_EQ(s.count, 400);
+}
+
+TEST_F(SeriesTest, HeaderClaimingMoreThanTheFileHolds) {
+  Make(10, 500);
+  QuoteSeries s;
+  CreateQuoteSeries(s, 400);
+  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 400), LIB_OK);
+  EXPECT_EQ(s.count, 10);
+  EXPECT_EQ(s.total, 499);
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
+  EXPECT_EQ(all.quotes.size(), 10u);
+}
+
+TEST_F(SeriesTest, HeaderClaimingLessThanTheFileHolds) {
+  Make(10, 4);  // L = 4: three quotes in use
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
+  EXPECT_EQ(all.quotes.size(), 3u);
+}
+
+// The whole-series reader gives what the 400-quote windows of the grid give.
+TEST_F(SeriesTest, WholeSeriesEqualsRepeatedWindows) {
+  for (int n : {1, 399, 400, 401, 801}) {
+    Make(n);
+    std::vector<Quote> windows;
+    QuoteSeries s;
+    CreateQuoteSeries(s, 400);
+    for (int r = 0; r < n;) {
+      const int chunk = std::min(400, n - r);
+      ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", n - r - chunk, static_cast<int16_t>(chunk)),
+                LIB_OK);
+      windows.insert(windows.begin(), s.rows.begin(), s.rows.begin() + s.count);
+      r += chunk;
+    }
+    SeriesData all;
+    ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
+    EXPECT_EQ(all.quotes, windows) << n;
+    SeriesData part;
+    ASSERT_EQ(ReadSeriesWindow(tmp_.str(), "IBM", n / 2, 7, part), LIB_OK);
+    EXPECT_EQ(part.quotes, std::vector<Quote>(windows.begin() + n / 2,
+                                              windows.begin() + std::min(n, n / 2 + 7)));
+  }
+}
+
+// Block decoding against the one-record decoder, for every record length the
+// inference knows (18 bytes is not a whole number of words).
+TEST_F(SeriesTest, EveryLayoutDecodesAsSingleRecords) {
+  for (int length : {12, 16, 18, 20, 24, 28}) {
+    const int fields = length / 4;
+    PortfolioBuilder b(tmp_.root());
+    b.AddSeries(5, "L", "L", DailyRows(kStart, 37, fields), length, fields);
+    b.WriteMaster();
+    SeriesData all;
+    ASSERT_EQ(ReadWholeSeries(tmp_.str(), "L", all), LIB_OK) << length;
+    ASSERT_EQ(all.quotes.size(), 37u);
+    const RecordDecoder decoder(all.info.layout, length, fields);
+    const std::vector<uint8_t> dat = testing::ReadBytes(tmp_ / "F5.DAT");
+    for (size_t i = 0; i < all.quotes.size(); ++i) {
+      ASSERT_EQ(all.quotes[i], decoder.Decode(dat.data() + (i + 1) * static_cast<size_t>(length)))
+          << length << " quote " << i;
+    }
+    EXPECT_EQ(all.quotes[36].date, DayFromDateField(DailyRows(kStart, 37)[36][0]));
+  }
+}
+
+TEST_F(SeriesTest, FindQuoteByDate) {
+  Make(30);
+  struct Case {
+    QuoteDay day;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {DayOf(0), 0},
+      {DayOf(17), 17},
+      {DayOf(29), 29},
+      {static_cast<QuoteDay>(DayOf(29) + 1), LIB_RECORD_NOT_FOUND},  // after the last quote
+      {static_cast<QuoteDay>(DayOf(0) - 10), 0},                     // before the first
+      {static_cast<QuoteDay>(DayOf(10) + 1), 11},  // Tuesday..Friday step: the next quote
+  };
+  for (const Case& c : cases) {
+    QuoteDay found = 0;
+    EXPECT_EQ(FindQuoteByDate(tmp_.str(), "IBM", c.day, 0, &found), c.result) << FormatDate(c.day);
+  }
+}
+
+TEST_F(SeriesTest, AbsentFieldsAndIntradayLayouts) {
+  PortfolioBuilder b(tmp_.root());
+  // DATE, TIME, OPEN, HIGH, LOW, CLOSE, VOL: no OI, as intraday files are laid out.
+  b.AddSeries(
+      2, "INTRA", "INTRA",
+      {{1000103.0f, 93000.0f, 1, 2, 0.5f, 1.5f, 100}, {1000103.0f, 93500.0f, 1.5f, 2, 1, 2, 200}});
+  b.WriteDop(2,
+             "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",2,2\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",2,"
+             "2\n\"VOL\",0,0\n");
+  b.WriteMaster();
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "INTRA", all), LIB_OK);
+  ASSERT_EQ(all.quotes.size(), 2u);
+  EXPECT_EQ(all.quotes[1].time, TimeFromHms(9, 35, 0));
+  EXPECT_EQ(all.quotes[1].Value(FIELD_VOL), 200.0f);
+  EXPECT_EQ(all.quotes[1].Value(FIELD_OI), kAbsentValue);
+  EXPECT_EQ(FindQuoteByDate(tmp_.str(), "INTRA", DayFromYmd(2000, 1, 3), TimeFromHms(9, 35, 0)), 1);
+}
+
+TEST_F(SeriesTest, RecordLengthsTheReaderCannotHold) {
+  for (int length : {0, -1, 77, 100}) {
+    PortfolioBuilder b(tmp_.root());
+    testing::MasterEntry e;
+    e.fileNumber = 3;
+    e.symbol = "ODD";
+    e.recordLength = static_cast<int8_t>(length);
+    b.Add(e).WriteMaster();
+    b.WriteDop(3, "\"DATE\",0,0\n");
+    b.WriteDat(3, 28, DailyRows(kStart, 3));
+    SeriesData all;
+    EXPECT_EQ(ReadWholeSeries(tmp_.str(), "ODD", all), LIB_UNKNOWN_LAYOUT) << length;
+    QuoteSeries s;
+    CreateQuoteSeries(s, 10);
+    EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "ODD", 0, 10), LIB_UNKNOWN_LAYOUT) << length;
+  }
+}
+
+TEST_F(SeriesTest, PositionsBeyondTheRecordReadAsAbsent) {
+  PortfolioBuilder b(tmp_.root());
+  b.AddSeries(4, "FEW", "FEW", DailyRows(kStart, 2, 5), 20, 5);
+  b.WriteDop(4,
+             "\"DATE\",0,0\n\"OPEN\",0,0\n\"HIGH\",0,0\n\"LOW\",0,0\n\"CLOSE\",0,0\n\"VOL\",0,"
+             "0\n\"OI\",0,0\n");
+  b.WriteMaster();
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "FEW", all), LIB_OK);
+  ASSERT_EQ(all.quotes.size(), 2u);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_CLOSE), DailyRows(kStart, 1)[0][4]);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_VOL), kAbsentValue);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_OI), kAbsentValue);
+}
+
+TEST_F(SeriesTest, Facts) {
+  PortfolioBuilder b(tmp_.root());
+  b.Add(testing::MasterEntry::Directory("SUB"));
+  b.WriteMaster();
+  PortfolioBuilder sub(tmp_ / "SUB");
+  testing::MasterEntry e;
+  e.fileNumber = 12;
+  e.symbol = "XYZ";
+  e.name = "XYZ CORP";
+  e.firstDate = 990103.0f;
+  e.lastDate = 1000103.0f;
+  e.periodicity = 'X';
+  sub.Add(e).WriteMaster();
+  sub.WriteDat(12, 28, DailyRows(kStart, 3));
+  sub.WriteDop(12,
+               "\"DATE\",0,0\n\"OPEN\",2,2\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",2,2\n\"VOL\",0,"
+               "1000\n\"OI\",0,7\n");
+
+  SeriesFacts f;
+  ASSERT_EQ(ReadSeriesFacts(tmp_.str(), "XYZ", f), 0);
+  EXPECT_EQ(f.directory, tmp_.str());  // the directory asked, not the sub-directory
+  EXPECT_EQ(f.fileNumber, 12);
+  EXPECT_EQ(f.quoteCount, 3);
+  EXPECT_EQ(f.periodicity, "ERROR");
+  EXPECT_EQ(f.displayFormats[FIELD_VOL], "1,000s");
+  EXPECT_EQ(f.inputFormats[FIELD_OPEN], "100ths");
+  EXPECT_EQ(f.inputFormats[FIELD_TIME], "");
+  EXPECT_EQ(f.displayFormats[FIELD_OI], "7");
+  const auto lines = SeriesFactLines(f);
+  EXPECT_EQ(lines[6].label, "First date in file*");
+  EXPECT_EQ(lines[6].text, " 990103");
+  EXPECT_EQ(lines[7].text, "1000103");
+  EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "NOPE", f), 1);
+  EXPECT_EQ(PeriodicityText('D'), "D Daily");
+  EXPECT_EQ(PeriodicityText('I'), "I Intra-day");
+}
+
+TEST(RealData, EveryMasterSecurityOfEquisAReads) {
+  const auto dir = testing::RealDataDir();
+  if (dir.empty()) GTEST_SKIP() << "no real data in this checkout";
+  int read = 0;
+  for (int n = 1; n <= 255; ++n) {
+    MasterRecord r;
+    std::string found;
+    // Symbols are looked up by the names the MASTER file gives.
+    std::vector<uint8_t> master = testing::ReadBytes(dir / "equis_a" / "MASTER");
+    std::memcpy(r.bytes.data(), master.data() + n * kMasterRecordSize, kMasterRecordSize);
+    std::string symbol = r.Symbol();
+    TrimTrailingBlanks(symbol);
+    SeriesData all;
+    ASSERT_EQ(ReadWholeSeries((dir / "equis_a").string(), symbol, all), LIB_OK) << symbol;
+    ASSERT_FALSE(all.quotes.empty());
+    EXPECT_EQ(DateValueFromDay(all.quotes.front().date), all.info.record.FirstDate()) << symbol;
+    ++read;
+  }
+  EXPECT_EQ(read, 255);
+}
+
+}  // namespace
+}  // namespace quillet

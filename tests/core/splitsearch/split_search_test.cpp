@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <set>
+
+#include "core/fs/fault.h"
+#include "core/messages/splitsearch.h"
+#include "core/splitsearch/split_search.h"
+#include "core/splitsearch/symbol_order.h"
+#include "support/portfolio_builder.h"
+
+namespace quillet {
+namespace {
+
+using testing::DatRow;
+using testing::MasterEntry;
+using testing::PortfolioBuilder;
+using testing::ReadBytes;
+using testing::TempDir;
+
+// Records what the search tells a front end, in order.
+class Recorder : public SplitSearchObserver {
+ public:
+  void Found(const SplitFinding& f) override { events.push_back("found:" + f.line); }
+  void Message(const std::string& text) override { events.push_back("message:" + text); }
+  void Status(const std::string& text) override { events.push_back("status:" + text); }
+  void Finished() override { events.push_back("finished"); }
+  std::vector<std::string> events;
+};
+
+// n daily quotes with narrow bars and small moves, whose price level changes by
+// the factor after each index in splits (a real gap between the bars there).
+std::vector<DatRow> SeriesWithSplits(int n, const std::vector<std::pair<int, float>>& splits) {
+  std::vector<DatRow> rows;
+  QuoteDay day = DayFromYmd(90, 1, 2);
+  float factor = 1.0f;
+  size_t next = 0;
+  for (int i = 0; i < n; ++i, ++day) {
+    while (day % 7 == 0 || day % 7 == 1) ++day;
+    if (next < splits.size() && splits[next].first == i) factor *= splits[next++].second;
+    const float close = (20.0f + static_cast<float>(i % 5) * 0.01f) * factor;
+    rows.push_back(testing::Row28(day, close, close * 1.002f, close * 0.998f, close,
+                                  1000.0f + static_cast<float>(i), 0.0f));
+  }
+  return rows;
+}
+
+// The search as the windowed reading does it: a count-only read for the total,
+// then windows of up to 400 quotes overlapping by one, one reader call each.
+std::vector<std::string> WindowedSearch(const std::string& dir,
+                                        const std::vector<std::string>& symbols) {
+  std::vector<std::string> lines;
+  QuoteSeries series;
+  CreateQuoteSeries(series, 400);
+  for (const std::string& symbol : symbols) {
+    if (ReadQuoteSeries(series, dir, symbol, 0, 0) != LIB_OK) break;
+    const int32_t n = series.total;
+    if (n < 2) continue;
+    int32_t j = 0;
+    while (j != n - 1) {
+      const int16_t count = static_cast<int16_t>(n - j < 400 ? n - j : 400);
+      if (ReadQuoteSeries(series, dir, symbol, j, count) != LIB_OK) return lines;
+      for (int k = 0; k <= count - 2; ++k) {
+        const auto c = SplitPairTest(series.rows[static_cast<size_t>(k)],
+                                     series.rows[static_cast<size_t>(k + 1)]);
+        if (c)
+          lines.push_back(
+              SplitFindingLine(series.query, *c, series.rows[static_cast<size_t>(k + 1)].date));
+        ++j;
+      }
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> Lines(const SplitSearchResult& r) {
+  std::vector<std::string> lines;
+  for (const SplitFinding& f : r.findings) lines.push_back(f.line);
+  return lines;
+}
+
+TEST(SplitSearch, OneReadPerSeriesGivesWhatTheWindowedReadingGives) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  // Splits on and around the window seams: pairs (398,399), (399,400), (400,401), (798,799).
+  const std::vector<std::pair<int, float>> seams = {
+      {1, 0.5f}, {399, 2.0f}, {400, 1.0f / 3.0f}, {401, 1.5f}, {799, 0.25f}};
+  const std::vector<std::pair<std::string, int>> series = {
+      {"TWO", 2},    {"W399", 399}, {"W400", 400},  {"W401", 401},
+      {"W402", 402}, {"W800", 800}, {"W1000", 1000}};
+  uint8_t fileNumber = 1;
+  std::vector<std::string> symbols;
+  for (const auto& [symbol, n] : series) {
+    std::vector<std::pair<int, float>> splits;
+    for (const auto& s : seams) {
+      if (s.first < n) splits.push_back(s);
+    }
+    p.AddSeries(fileNumber++, symbol, symbol + " INC", SeriesWithSplits(n, splits));
+    symbols.push_back(symbol);
+  }
+  p.WriteMaster();
+
+  Recorder recorder;
+  const SplitSearchResult result = SplitSearch(dir.str(), symbols, recorder);
+  ASSERT_EQ(result.end, SplitSearchEnd::Done);
+  const std::vector<std::string> expected = WindowedSearch(dir.str(), symbols);
+  EXPECT_EQ(Lines(result), expected);
+  // Every seam pair was found in the longest series.
+  std::set<std::string> w1000;
+  for (const SplitFinding& f : result.findings) {
+    if (f.query == "W1000") w1000.insert(f.line);
+  }
+  EXPECT_EQ(w1000.size(), seams.size());
+  EXPECT_EQ(result.findings.front().line.rfind("TWO possible 2 for 1 split on ", 0), 0u);
+}
+
+TEST(SplitSearch, MessagesAndStatusInOrder) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  p.AddSeries(1, "ONE", "ONE QUOTE", testing::DailyRows(DayFromYmd(99, 5, 3), 1));
+  std::vector<DatRow> rows = testing::DailyRows(DayFromYmd(99, 5, 24), 4);
+  rows[3] = testing::Row28(DayFromYmd(99, 5, 27), 5, 5.2f, 4.8f, 5, 1000, 0);
+  rows[2][4] = 10.0f;  // close 10 then 5, low 9.5 before and high 5.2 after
+  p.AddSeries(2, "XYZ", "XYZ CORP", rows);
+  p.WriteMaster();
+
+  Recorder recorder;
+  const SplitSearchResult result =
+      SplitSearch(dir.str(), std::vector<std::string>{"ONE", "XYZ"}, recorder);
+  EXPECT_EQ(result.end, SplitSearchEnd::Done);
+  const std::vector<std::string> expected = {
+      "message:For symbol ONE\nSplitSearch cannot perform search\nas there are fewer than 2 "
+      "quotes.",
+      "status:ONE",
+      "found:XYZ possible 2 for 1 split on 05/27/99",
+      "status:XYZ",
+      "status:Done search",
+      "finished"};
+  EXPECT_EQ(recorder.events, expected);
+}
+
+TEST(SplitSearch, NothingFoundEndsWithItsMessage) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  p.AddSeries(1, "FLAT", "FLAT", testing::DailyRows(DayFromYmd(99, 5, 3), 50));
+  p.WriteMaster();
+  Recorder recorder;
+  SplitSearch(dir.str(), std::vector<std::string>{"FLAT"}, recorder);
+  ASSERT_GE(recorder.events.size(), 3u);
+  EXPECT_EQ(recorder.events[recorder.events.size() - 2], "finished");
+  EXPECT_EQ(recorder.events.back(), std::string("message:") + messages::kNoCandidateSplits);
+}
+
+TEST(SplitSearch, ReadErrorEndsTheSearchAndKeepsWhatWasFound) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  p.AddSeries(1, "AAA", "AAA", SeriesWithSplits(20, {{10, 0.5f}}));
+  p.AddSeries(2, "BBB", "BBB", SeriesWithSplits(20, {{5, 0.5f}}));
+  p.AddSeries(3, "CCC", "CCC", SeriesWithSplits(20, {{5, 0.5f}}));
+  p.WriteMaster();
+  std::filesystem::remove(dir / "F2.DAT");
+
+  Recorder recorder;
+  const SplitSearchResult result =
+      SplitSearch(dir.str(), std::vector<std::string>{"AAA", "BBB", "CCC"}, recorder);
+  EXPECT_EQ(result.end, SplitSearchEnd::ReadError);
+  EXPECT_EQ(result.failedSymbol, "BBB");
+  EXPECT_EQ(result.readResult, LIB_FILE_OPEN);
+  ASSERT_EQ(result.findings.size(), 1u);
+  EXPECT_EQ(result.findings[0].query, "AAA");
+  ASSERT_EQ(recorder.events.size(), 3u);
+  EXPECT_EQ(recorder.events[1], "status:AAA");
+  EXPECT_EQ(recorder.events[2], std::string("message:") + messages::kErrorInSplitSearchBarsRead);
+}
+
+TEST(SplitSearch, AFileShorterThanItsHeaderIsSearchedAsFarAsItGoes) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  p.AddSeries(1, "AAA", "AAA", SeriesWithSplits(10, {{9, 0.5f}}));
+  MasterEntry e;
+  e.fileNumber = 2;
+  e.symbol = "SHORT";
+  e.name = "SHORT";
+  p.Add(e);
+  // The header claims 9 quotes; 3 are there. The pairs beyond them do not exist.
+  p.WriteDat(2, 28, testing::DailyRows(DayFromYmd(99, 1, 4), 3), 10);
+  p.WriteMaster();
+  Recorder recorder;
+  const SplitSearchResult result =
+      SplitSearch(dir.str(), std::vector<std::string>{"AAA", "SHORT"}, recorder);
+  ASSERT_EQ(result.findings.size(), 1u);
+  EXPECT_EQ(result.findings[0].query, "AAA");
+}
+
+TEST(SaveSplitSearchResults, EveryLineEndsWithCrLf) {
+  TempDir dir;
+  const std::vector<std::string> lines = {"A possible 2 for 1 split on 05/27/99",
+                                          "B possible 1 for 2 split on 01/02/03"};
+  ASSERT_EQ(SaveSplitSearchResults(dir / "result.txt", lines), LIB_OK);
+  const std::string text =
+      "A possible 2 for 1 split on 05/27/99\r\nB possible 1 for 2 split on 01/02/03\r\n";
+  EXPECT_EQ(ReadBytes(dir / "result.txt"), std::vector<uint8_t>(text.begin(), text.end()));
+  ASSERT_EQ(SaveSplitSearchResults(dir / "empty.txt", {}), LIB_OK);
+  EXPECT_TRUE(ReadBytes(dir / "empty.txt").empty());
+}
+
+TEST(SaveSplitSearchResults, AFailureWritesNothingUnderTheName) {
+  TempDir dir;
+  const std::vector<std::string> lines = {"A possible 2 for 1 split on 05/27/99"};
+  EXPECT_NE(SaveSplitSearchResults(dir / "missing" / "result.txt", lines), LIB_OK);
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+  EXPECT_NE(SaveSplitSearchResults(dir.root(), lines), LIB_OK);
+
+  testing::WriteBytes(dir / "old.txt", {'o', 'l', 'd'});
+  for (fs::FsStep step :
+       {fs::FsStep::Create, fs::FsStep::Write, fs::FsStep::Sync, fs::FsStep::Rename}) {
+    fs::SetFaultHook([step](fs::FsStep s, const std::filesystem::path&) { return s != step; });
+    EXPECT_NE(SaveSplitSearchResults(dir / "old.txt", lines), LIB_OK);
+    fs::SetFaultHook(nullptr);
+    EXPECT_EQ(testing::SnapshotTree(dir.root()).size(), 1u) << "a working file was left";
+    EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  }
+  std::filesystem::permissions(dir / "old.txt", std::filesystem::perms::owner_read);
+  if (::access((dir / "old.txt").c_str(), W_OK) != 0) {  // root may write anyway
+    EXPECT_EQ(SaveSplitSearchResults(dir / "old.txt", lines), LIB_FILE_OPEN);
+  }
+  EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST(ReadSymbolListOrder, AscendingSymbolTextOfTheFirst255Records) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  for (const char* s : {"msft", "IBM", "AAPL", "ibm", "IB", "A.B"}) {
+    MasterEntry e;
+    e.fileNumber = static_cast<uint8_t>(p.MasterBytes().size() / kMasterRecordSize);
+    e.symbol = s;
+    p.Add(e);
+  }
+  MasterEntry cut;
+  cut.fileNumber = 9;
+  cut.symbol = "ZZ TOP";  // the list shows the symbol up to the blank
+  p.Add(cut);
+  p.WriteMaster();
+  std::vector<std::string> symbols;
+  ASSERT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_OK);
+  EXPECT_EQ(symbols, (std::vector<std::string>{"A.B", "AAPL", "IB", "IBM", "ibm", "msft", "ZZ"}));
+}
+
+TEST(ReadSymbolListOrder, AtMost255AndFailures) {
+  TempDir dir;
+  PortfolioBuilder p(dir.root());
+  for (int i = 0; i < 300; ++i) {
+    MasterEntry e;
+    e.fileNumber = static_cast<uint8_t>(i % 255 + 1);
+    e.symbol = "S" + std::to_string(1000 + i);
+    p.Add(e);
+  }
+  p.WriteMaster();
+  std::vector<std::string> symbols;
+  ASSERT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_OK);
+  ASSERT_EQ(symbols.size(), 255u);
+  EXPECT_EQ(symbols.back(), "S1254");  // records 256 to 300 are not listed
+
+  p.WriteMaster(400);  // the header claims more records than the file holds
+  std::filesystem::resize_file(dir / "MASTER", 53 * 100);
+  EXPECT_EQ(ReadSymbolListOrder(dir.str(), symbols), LIB_FILE_READ);
+  EXPECT_EQ(ReadSymbolListOrder((dir / "nothing").string(), symbols), LIB_FILE_OPEN);
+}
+
+}  // namespace
+}  // namespace quillet

@@ -3,7 +3,12 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test run bench clean
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SECONDS ?= 600
+
+.PHONY: all deps configure build test test-asan fuzz-build fuzz-smoke fuzz run bench clean
 
 all: build
 
@@ -19,6 +24,27 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The core, the CLI and their tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=ON \
+	  -DQUILLET_BUILD_BENCH=OFF > /dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets need clang; they get a build folder of their own.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUILLET_BUILD_FUZZ=ON -DBUILD_TESTING=OFF -DQUILLET_BUILD_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Every target for a short fixed time (CI); `make fuzz` runs them long.
+fuzz-smoke: fuzz-build
+	@./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
+fuzz: fuzz-build
+	@./scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 	@./scripts/run-samples.sh $(BUILD)
 
@@ -26,4 +52,4 @@ bench: build
 	@./scripts/run-bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

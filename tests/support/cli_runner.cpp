@@ -6,9 +6,51 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
 
 namespace quillet::testing {
+namespace {
+
+class SharedCliCopy {
+ public:
+  SharedCliCopy() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-cli-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    dir_ = pattern;
+    ::chmod(dir_.c_str(), 0755);
+    binary_ = dir_ / "quillet-cli";
+    std::filesystem::copy_file(QUILLET_CLI_PATH, binary_,
+                               std::filesystem::copy_options::overwrite_existing);
+    ::chmod(binary_.c_str(), 0755);
+  }
+  ~SharedCliCopy() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  const std::filesystem::path& binary() const { return binary_; }
+
+ private:
+  std::filesystem::path dir_, binary_;
+};
+
+CliResult RunProgram(const std::string& program, const std::vector<std::string>& prefix,
+                     const std::vector<std::string>& args, int timeoutSeconds);
+
+}  // namespace
+
+CliResult RunCliAsNobody(const std::vector<std::string>& args, int timeoutSeconds) {
+  static const SharedCliCopy copy;
+  std::vector<std::string> prefix;
+  if (::geteuid() == 0) {
+    prefix = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  }
+  return RunProgram(copy.binary().string(), prefix, args, timeoutSeconds);
+}
 
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
   return RunCliWith({}, args, timeoutSeconds);
@@ -16,6 +58,13 @@ CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
 
 CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
                      int timeoutSeconds) {
+  return RunProgram(QUILLET_CLI_PATH, prefix, args, timeoutSeconds);
+}
+
+namespace {
+
+CliResult RunProgram(const std::string& program, const std::vector<std::string>& prefix,
+                     const std::vector<std::string>& args, int timeoutSeconds) {
   CliResult result;
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
@@ -27,7 +76,7 @@ CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<s
     ::dup2(devnull, 0);
     std::vector<char*> argv;
     std::vector<std::string> copy = prefix;
-    copy.push_back(QUILLET_CLI_PATH);
+    copy.push_back(program);
     copy.insert(copy.end(), args.begin(), args.end());
     for (std::string& a : copy) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -71,5 +120,7 @@ CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<s
   result.status = (!timedOut && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
   return result;
 }
+
+}  // namespace
 
 }  // namespace quillet::testing

@@ -20,4 +20,9 @@ CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
                      int timeoutSeconds = 60);
 
+// The same as the user nobody, where file permissions hold (tests run as root in
+// CI): through setpriv when root, from a copy of quillet-cli in a folder every
+// user may enter (the build tree may be closed to nobody).
+CliResult RunCliAsNobody(const std::vector<std::string>& args, int timeoutSeconds = 60);
+
 }  // namespace quillet::testing

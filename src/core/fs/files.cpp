@@ -24,6 +24,12 @@ struct Fd {
   }
 };
 
+// Opens for reading without waiting: a FIFO or a device named like a data file
+// must not stall the reader (it is then refused as not a regular file).
+int OpenForReading(const path& file) {
+  return ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
 bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done) {
   done = 0;
   while (done < size) {
@@ -72,7 +78,7 @@ std::string QuoteFileName(int fileNumber, std::string_view extension) {
 }
 
 bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes) {
-  Fd f(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd f(OpenForReading(file));
   if (f.fd < 0) return false;
   struct stat st {};
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -84,7 +90,7 @@ bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes) {
 }
 
 bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
-  Fd f(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd f(OpenForReading(file));
   if (f.fd < 0) return false;
   struct stat st {};
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -114,7 +120,7 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const path& file) {
   if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = OpenForReading(file);
   if (fd_ < 0) return false;
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -272,6 +272,8 @@ int32_t FindQuoteByDate(std::string_view directory, std::string_view query, Quot
   std::vector<uint8_t> head;
   file.ReadAt(0, 4, head);
   const int32_t last = LastRecordNumber(head);
+  // No quote in use: bytes after the header are not quotes, whatever they hold.
+  if (last < 2) return LIB_RECORD_NOT_FOUND;
   const int recordLength = located.info.record.RecordLength();
   const RecordDecoder decoder(layout, recordLength, located.info.record.FieldCount());
   const auto fieldValue = [&](const uint8_t* record, int f) {

@@ -1,0 +1,214 @@
+#include "support/crash_points.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "core/fs/fault.h"
+#include "core/lib/strings.h"
+#include "support/portfolio_builder.h"
+
+namespace quillet::testing {
+namespace {
+
+constexpr int kDiedAtStep = 86;
+
+const char* StepName(fs::FsStep step) {
+  switch (step) {
+    case fs::FsStep::Create:
+      return "Create";
+    case fs::FsStep::Write:
+      return "Write";
+    case fs::FsStep::Sync:
+      return "Sync";
+    case fs::FsStep::Rename:
+      return "Rename";
+    case fs::FsStep::Remove:
+      return "Remove";
+    case fs::FsStep::Copy:
+      return "Copy";
+  }
+  return "?";
+}
+
+std::string Relative(const path& file, const path& root) {
+  const path rel = file.lexically_relative(root);
+  return rel.empty() || rel.native().starts_with("..") ? file.string() : rel.string();
+}
+
+// Removes the hook whatever way the run leaves.
+struct HookGuard {
+  explicit HookGuard(fs::FaultHook hook) { fs::SetFaultHook(std::move(hook)); }
+  ~HookGuard() { fs::SetFaultHook(nullptr); }
+};
+
+using MaybeBytes = const std::vector<uint8_t>*;
+
+MaybeBytes Find(const TreeSnapshot& s, const std::string& name) {
+  const auto it = s.find(name);
+  return it == s.end() ? nullptr : &it->second;
+}
+
+bool Same(MaybeBytes a, MaybeBytes b) {
+  return a == b || (a && b && *a == *b);
+}
+
+std::string Describe(MaybeBytes now, MaybeBytes before, MaybeBytes after) {
+  if (!now) return "missing";
+  const size_t expected = after ? after->size() : before ? before->size() : 0;
+  if (now->size() < expected) return "partial (" + std::to_string(now->size()) + " bytes)";
+  return "changed (" + std::to_string(now->size()) + " bytes)";
+}
+
+// What a run left, checked against the states before and after.
+void CheckTree(const CrashPointCase& c, const TreeSnapshot& before, const TreeSnapshot& after,
+               const TreeSnapshot& now, bool processSurvived, LibResult result,
+               const std::string& where, std::vector<std::string>& failures) {
+  std::set<std::string> names;
+  for (const auto& [name, bytes] : before) names.insert(name);
+  for (const auto& [name, bytes] : after) names.insert(name);
+  for (const auto& [name, bytes] : now) {
+    if (names.count(name)) continue;
+    if (IsWorkingFileName(name)) {
+      if (processSurvived) failures.push_back(where + ": working file " + name + " left behind");
+    } else {
+      failures.push_back(where + ": unexpected file " + name);
+    }
+  }
+  const bool mustBeAfter = processSurvived && result == LIB_OK;
+  const bool mustBeBefore = processSurvived && result != LIB_OK && c.failureRestoresAll;
+  std::set<std::string> backupNames;
+  for (const auto& [file, backup] : c.backups) backupNames.insert(backup);
+  for (const std::string& name : names) {
+    const MaybeBytes b = Find(before, name), a = Find(after, name), n = Find(now, name);
+    if (IsWorkingFileName(name) && !a) continue;  // a working file the operation consumed
+    if (mustBeAfter && !Same(n, a)) {
+      failures.push_back(where + ": reported success but " + name +
+                         " is not as after: " + Describe(n, b, a));
+    } else if (mustBeBefore && !Same(n, b) && !backupNames.count(name)) {  // backups come first
+      failures.push_back(where + ": reported failure but " + name +
+                         " is not as before: " + Describe(n, b, a));
+    } else if (!Same(n, b) && !Same(n, a)) {
+      failures.push_back(where + ": " + name +
+                         " is neither as before nor as after: " + Describe(n, b, a));
+    }
+  }
+  for (const auto& [file, backup] : c.backups) {
+    const MaybeBytes b = Find(before, file), n = Find(now, file);
+    if (Same(n, b)) continue;
+    if (!b || !Same(Find(now, backup), b)) {
+      failures.push_back(where + ": " + file + " changed without its backup " + backup);
+    }
+  }
+  for (const auto& group : c.keepOne) {
+    if (group.empty()) continue;
+    const MaybeBytes original = Find(before, group.front());
+    bool kept = false;
+    for (const std::string& name : group)
+      kept = kept || (original && Same(Find(now, name), original));
+    if (!kept) failures.push_back(where + ": " + group.front() + " is in none of its places");
+  }
+}
+
+// A fresh tree, laid out by the case.
+struct Fresh {
+  TempDir dir;
+  path root;
+  TreeSnapshot before;
+  explicit Fresh(const CrashPointCase& c) : root(dir.root() / "t") {
+    std::filesystem::create_directories(root);
+    c.build(root);
+    before = SnapshotTree(root);
+  }
+};
+
+}  // namespace
+
+bool IsWorkingFileName(const std::string& name) {
+  const std::string upper = ToUpperAscii(path(name).filename().string());
+  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP"}) {
+    if (upper.ends_with(suffix)) return true;
+  }
+  return false;
+}
+
+CrashPointReport RunCrashPoints(const CrashPointCase& c) {
+  CrashPointReport report;
+  TreeSnapshot before, after;
+  {
+    Fresh clean(c);
+    before = clean.before;
+    LibResult r;
+    {
+      HookGuard guard([&](fs::FsStep step, const path& file) {
+        report.steps.push_back(std::string(StepName(step)) + " " + Relative(file, clean.root));
+        return true;
+      });
+      r = c.operation(clean.root);
+    }
+    if (r != LIB_OK) {
+      report.failures.push_back("the operation fails without any fault: " + std::to_string(r));
+      return report;
+    }
+    after = SnapshotTree(clean.root);
+    for (const auto& [name, bytes] : after) {
+      if (IsWorkingFileName(name) && !before.count(name)) {
+        report.failures.push_back("clean run: working file " + name + " left behind");
+      }
+    }
+  }
+  if (report.steps.empty())
+    report.failures.push_back("the operation takes no file step the hook sees");
+
+  for (size_t k = 0; k < report.steps.size(); ++k) {
+    const std::string label = "step " + std::to_string(k + 1) + " (" + report.steps[k] + ")";
+    {  // The step fails as the system call would; the process goes on.
+      Fresh run(c);
+      size_t index = 0;
+      LibResult r;
+      {
+        HookGuard guard([&](fs::FsStep, const path&) { return index++ != k; });
+        r = c.operation(run.root);
+      }
+      ++report.runs;
+      CheckTree(c, before, after, SnapshotTree(run.root), true, r, "failed " + label,
+                report.failures);
+    }
+    {  // The process dies at the step.
+      Fresh run(c);
+      const pid_t child = ::fork();
+      if (child == 0) {
+        size_t index = 0;
+        fs::SetFaultHook([&](fs::FsStep, const path&) {
+          if (index++ == k) ::_exit(kDiedAtStep);
+          return true;
+        });
+        ::_exit(c.operation(run.root) == LIB_OK ? 0 : 1);
+      }
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      ++report.runs;
+      const std::string where = "died at " + label;
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != kDiedAtStep) {
+        report.failures.push_back(where + ": the child did not reach the step (status " +
+                                  std::to_string(status) + ")");
+        continue;
+      }
+      CheckTree(c, before, after, SnapshotTree(run.root), false, LIB_OK, where, report.failures);
+      if (c.retryAfterCrash) {
+        const LibResult r = c.operation(run.root);
+        if (r != LIB_OK) {
+          report.failures.push_back(where +
+                                    ": the operation run again fails: " + std::to_string(r));
+        } else {
+          CheckTree(c, before, after, SnapshotTree(run.root), true, r, where + ", run again",
+                    report.failures);
+        }
+      }
+    }
+  }
+  return report;
+}
+
+}  // namespace quillet::testing

@@ -22,7 +22,7 @@ using testing::TempDir;
 using testing::WriteBytes;
 namespace stdfs = std::filesystem;
 
-using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
+using testing::SecurityEntry;
 
 class PortfolioCliTest : public ::testing::Test {
  protected:
@@ -36,7 +36,7 @@ class PortfolioCliTest : public ::testing::Test {
     b.WriteMaster();
     // C is damaged: its second record has no symbol.
     PortfolioBuilder c(tmp_ / "C");
-    c.Add(Entry(1, "OK", "FINE")).Add(Entry(2, "", "NONAME"));
+    c.Add(SecurityEntry(1, "OK", "FINE")).Add(SecurityEntry(2, "", "NONAME"));
     c.WriteMaster();
   }
   std::string dir(const char* name) const { return (tmp_ / name).string(); }

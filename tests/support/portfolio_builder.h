@@ -32,11 +32,6 @@ class TempDir {
 
 // One MASTER entry as a test describes it; Bytes() lays it out byte by byte.
 struct MasterEntry {
-  MasterEntry() = default;
-  // A security entry.
-  MasterEntry(uint8_t number, std::string symbolText, std::string nameText = "NAME")
-      : fileNumber(number), symbol(std::move(symbolText)), name(std::move(nameText)) {}
-
   uint8_t fileNumber = 1;
   std::string symbol;        // blank-padded to 16
   std::string name;          // blank-padded to 16
@@ -51,6 +46,16 @@ struct MasterEntry {
   static MasterEntry Directory(const std::string& name);
   bool isDirectory = false;
 };
+
+// A security entry.
+inline MasterEntry SecurityEntry(uint8_t fileNumber, const std::string& symbol,
+                                 const std::string& name = "NAME") {
+  MasterEntry e;
+  e.fileNumber = fileNumber;
+  e.symbol = symbol;
+  e.name = name;
+  return e;
+}
 
 // The values of one DAT record, in record order (field 1 first).
 using DatRow = std::vector<float>;

@@ -13,7 +13,7 @@ using testing::PortfolioBuilder;
 using testing::TempDir;
 
 MasterEntry Security(uint8_t n, const std::string& symbol, const std::string& name) {
-  MasterEntry e(n, symbol, name);
+  MasterEntry e = testing::SecurityEntry(n, symbol, name);
   e.firstDate = 990103.0f;
   e.lastDate = 1000103.0f;
   return e;

@@ -18,7 +18,7 @@ using testing::MasterEntry;
 using testing::PortfolioBuilder;
 using testing::TempDir;
 
-using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
+using testing::SecurityEntry;
 
 TEST(SymbolTextTest, CutAtTheFirstByteThatIsBlankControlOrHigh) {
   struct Case {
@@ -79,7 +79,7 @@ struct DamageCase {
 TEST(TestMasterFileTest, TheThreeTestsInOrder) {
   TempDir tmp;
   PortfolioBuilder good(tmp / "p");
-  good.Add(Entry(1, "AAA")).Add(Entry(7, "BBB")).Add(Entry(3, "CCC"));
+  good.Add(SecurityEntry(1, "AAA")).Add(SecurityEntry(7, "BBB")).Add(SecurityEntry(3, "CCC"));
   const std::string master = (tmp / "p" / "MASTER").string();
   const std::vector<uint8_t> sound = good.MasterBytes();
 
@@ -135,9 +135,9 @@ TEST(TestMasterFileTest, TheThreeTestsInOrder) {
 TEST(ReadSymbolListTest, RowsInListOrderWithNamesAsStored) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(4, "MSFT", "MICROSOFT CORP"))
-      .Add(Entry(9, "AB CD", "ABCD"))
-      .Add(Entry(2, "IBM", "IBM"));
+  p.Add(SecurityEntry(4, "MSFT", "MICROSOFT CORP"))
+      .Add(SecurityEntry(9, "AB CD", "ABCD"))
+      .Add(SecurityEntry(2, "IBM", "IBM"));
   p.WriteMaster();
   const SymbolList list = ReadSymbolList(tmp.str() + "/MASTER");
   ASSERT_EQ(list.result, LIB_OK);
@@ -154,7 +154,7 @@ TEST(ReadSymbolListTest, ThreeHundredRecordsShowTheFirst255) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
   for (int i = 0; i < 300; ++i)
-    p.Add(Entry(static_cast<uint8_t>(i % 256), "S" + std::to_string(1000 + i)));
+    p.Add(SecurityEntry(static_cast<uint8_t>(i % 256), "S" + std::to_string(1000 + i)));
   p.WriteMaster();
   const SymbolList list = ReadSymbolList(tmp.str() + "/MASTER");
   ASSERT_EQ(list.result, LIB_OK);
@@ -166,7 +166,7 @@ TEST(ReadSymbolListTest, ThreeHundredRecordsShowTheFirst255) {
 TEST(ReadSymbolListTest, FewerRecordsThanTheHeaderFails) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(1, "A")).Add(Entry(2, "B"));
+  p.Add(SecurityEntry(1, "A")).Add(SecurityEntry(2, "B"));
   p.WriteMaster(3);
   EXPECT_EQ(ReadSymbolList(tmp.str() + "/MASTER").result, LIB_FILE_READ);
   EXPECT_EQ(ReadSymbolList(tmp.str() + "/none/MASTER").result, LIB_FILE_OPEN);

@@ -34,7 +34,7 @@ class FakePrompt : public RepairPrompt {
   bool answer_;
 };
 
-using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
+using testing::SecurityEntry;
 
 std::vector<uint8_t> Record(const std::vector<uint8_t>& master, int k) {
   return {master.begin() + k * 53, master.begin() + (k + 1) * 53};
@@ -44,8 +44,8 @@ class RepairTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int i = 1; i <= 9; ++i) {
-      builder_.Add(
-          Entry(static_cast<uint8_t>(i), "S" + std::to_string(i), "NAME " + std::to_string(i)));
+      builder_.Add(SecurityEntry(static_cast<uint8_t>(i), "S" + std::to_string(i),
+                                 "NAME " + std::to_string(i)));
     }
   }
   std::string master() const { return (tmp_ / "MASTER").string(); }
@@ -168,7 +168,7 @@ TEST_F(RepairTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
 TEST(CheckMasterFileTest, FillReportsGrid1WhenDeclinedAndListsAfterRepair) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(1, "", "FROM NAME")).Add(Entry(2, "IBM", "IBM"));
+  p.Add(SecurityEntry(1, "", "FROM NAME")).Add(SecurityEntry(2, "IBM", "IBM"));
   p.WriteMaster();
   const std::string master = (tmp / "MASTER").string();
   FakePrompt no(false);

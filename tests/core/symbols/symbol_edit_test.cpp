@@ -20,7 +20,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 namespace stdfs = std::filesystem;
 
-using Entry = MasterEntry;  // Entry(number, symbol, name) makes a security entry
+using testing::SecurityEntry;
 
 std::string Text16(const std::vector<uint8_t>& master, int record, int offset) {
   return std::string(
@@ -44,7 +44,7 @@ TEST(ValidateSymbolEditTest, EmptySymbolAndLengthLimits) {
 TEST(EditSymbolTest, StoresTextsAsTypedBlankPadded) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(1, "IBM", "INTL BUSINESS")).Add(Entry(2, "MSFT"));
+  p.Add(SecurityEntry(1, "IBM", "INTL BUSINESS")).Add(SecurityEntry(2, "MSFT"));
   p.WriteMaster();
   const auto before = ReadBytes(tmp / "MASTER");
   const SymbolEditResult r =
@@ -67,7 +67,7 @@ TEST(EditSymbolTest, StoresTextsAsTypedBlankPadded) {
 TEST(EditSymbolTest, RefusedOrFailedEditsChangeNothingAndSaySo) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(1, "IBM"));
+  p.Add(SecurityEntry(1, "IBM"));
   p.WriteMaster();
   const auto before = testing::SnapshotTree(tmp.root());
   const SymbolEditResult empty = EditSymbol(tmp.str(), tmp.str() + "/MASTER", "IBM", "", "N");
@@ -99,7 +99,7 @@ class DeleteTest : public ::testing::Test {
 };
 
 TEST_F(DeleteTest, RemovesTheRecordLowersBothCountsAndDeletesItsFiles) {
-  Build({Entry(3, "AAA"), Entry(7, "IBM"), Entry(4, "ZZZ")});
+  Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM"), SecurityEntry(4, "ZZZ")});
   const DeleteResult r = DeleteSymbol(masterPath(), "IBM");
   ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(r.removed, 1);
@@ -114,7 +114,7 @@ TEST_F(DeleteTest, RemovesTheRecordLowersBothCountsAndDeletesItsFiles) {
 }
 
 TEST_F(DeleteTest, TheOnlySecurityLeavesA53ByteMaster) {
-  Build({Entry(1, "ONLY")});
+  Build({SecurityEntry(1, "ONLY")});
   ASSERT_TRUE(DeleteSymbol(masterPath(), "ONLY").ok());
   const auto after = ReadBytes(tmp_ / "MASTER");
   ASSERT_EQ(after.size(), 53u);
@@ -123,7 +123,7 @@ TEST_F(DeleteTest, TheOnlySecurityLeavesA53ByteMaster) {
 }
 
 TEST_F(DeleteTest, ComparisonStopsWhereTheListTextStopsAndKeepsLetterCase) {
-  Build({Entry(1, "AB CD"), Entry(2, "IBM")});
+  Build({SecurityEntry(1, "AB CD"), SecurityEntry(2, "IBM")});
   EXPECT_EQ(DeleteSymbol(masterPath(), "ibm").code, LIB_RECORD_NOT_FOUND);
   EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), master_);
   ASSERT_TRUE(DeleteSymbol(masterPath(), "AB").ok());
@@ -132,7 +132,7 @@ TEST_F(DeleteTest, ComparisonStopsWhereTheListTextStopsAndKeepsLetterCase) {
 }
 
 TEST_F(DeleteTest, NoMatchChangesNothingAndSaysSo) {
-  Build({Entry(1, "IBM")});
+  Build({SecurityEntry(1, "IBM")});
   const auto before = testing::SnapshotTree(tmp_.root());
   const DeleteResult r = DeleteSymbol(masterPath(), "MSFT");
   EXPECT_EQ(r.code, LIB_RECORD_NOT_FOUND);
@@ -142,7 +142,7 @@ TEST_F(DeleteTest, NoMatchChangesNothingAndSaysSo) {
 
 TEST_F(DeleteTest, SeveralMatchingRecordsLowerTheCountsByAllAndSpareSharedFiles) {
   // Two records carry DUP; file number 5 is shared with a record that stays.
-  Build({Entry(3, "DUP"), Entry(5, "KEEP"), Entry(6, "X")});
+  Build({SecurityEntry(3, "DUP"), SecurityEntry(5, "KEEP"), SecurityEntry(6, "X")});
   auto bytes = master_;
   bytes[3 * 53] = 5;  // X now shares F5 with KEEP
   std::copy_n("DUP", 3, &bytes[3 * 53 + 36]);
@@ -160,13 +160,13 @@ TEST_F(DeleteTest, SeveralMatchingRecordsLowerTheCountsByAllAndSpareSharedFiles)
 }
 
 TEST_F(DeleteTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
-  Build({Entry(3, "AAA"), Entry(7, "IBM")});
+  Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM")});
   const auto before = testing::SnapshotTree(tmp_.root());
   const auto steps = testing::RecordSteps([&] { DeleteSymbol(masterPath(), "IBM"); });
   const auto after = testing::SnapshotTree(tmp_.root());
   ASSERT_GE(steps.size(), 7u);
   for (size_t i = 0; i < steps.size(); ++i) {
-    Build({Entry(3, "AAA"), Entry(7, "IBM")});
+    Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM")});
     DeleteResult r;
     {
       testing::FailNthStep fail(i);
@@ -186,10 +186,10 @@ TEST_F(DeleteTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
 TEST(ResolveSymbolTest, FindsAsTheLookupDoesAndGivesTheListText) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(Entry(1, "BRK A", "BERKSHIRE")).Add(MasterEntry::Directory("SUB"));
+  p.Add(SecurityEntry(1, "BRK A", "BERKSHIRE")).Add(MasterEntry::Directory("SUB"));
   p.WriteMaster();
   PortfolioBuilder sub(tmp / "SUB");
-  sub.Add(Entry(4, "IBM"));
+  sub.Add(SecurityEntry(4, "IBM"));
   sub.WriteMaster();
   const ResolvedSymbol brk = ResolveSymbol(tmp.str(), "brk a");
   ASSERT_EQ(brk.result, LIB_OK);

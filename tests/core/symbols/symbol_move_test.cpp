@@ -23,7 +23,7 @@ using testing::TempDir;
 namespace stdfs = std::filesystem;
 
 MasterEntry Entry(uint8_t number, const std::string& symbol, const std::string& name = "NAME") {
-  MasterEntry e(number, symbol, name);
+  MasterEntry e = testing::SecurityEntry(number, symbol, name);
   e.firstDate = 1000103.0f;
   e.lastDate = 1000110.0f;
   return e;

@@ -7,8 +7,14 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/edit/master_edit.h"
+#include "core/edit/rewrite.h"
 #include "core/fs/fault.h"
 #include "core/fs/safe_replace.h"
+#include "core/lib/mbf.h"
+#include "core/portfolio/master_repair.h"
+#include "core/symbols/symbol_edit.h"
+#include "core/symbols/symbol_move.h"
 #include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
@@ -124,6 +130,190 @@ TEST_P(CrashPoints, EveryStepLeavesEachFileBeforeOrAfter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileLayer, CrashPoints, ::testing::ValuesIn(FsCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// The write operations of the system, each through its core entry point.
+
+const QuoteDay kFirstDay = DayFromYmd(2000, 1, 3);  // a Monday
+constexpr int kQuotes = 40;
+constexpr const char* kDop =
+    "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n"
+    "\"VOL\",0,0\r\n\"OI\",0,0\r\n";
+
+QuoteChange Change(int16_t kind, QuoteDay from, QuoteDay to, std::array<float, 6> values = {}) {
+  QuoteChange c;
+  c.kind = kind;
+  c.fromDay = from;
+  c.toDay = to;
+  c.values = values;
+  return c;
+}
+
+QuoteDay NthDay(int n) {
+  return DayFromDateField(DailyRows(kFirstDay, kQuotes)[n][0]);
+}
+
+// IBM in F1 (with a DOP) and AAPL in F2, in root.
+void RewritePortfolio(const path& root) {
+  PortfolioBuilder p(root);
+  p.AddSeries(1, "IBM", "INTL BUS MACH", DailyRows(kFirstDay, kQuotes))
+      .AddSeries(2, "AAPL", "APPLE", DailyRows(kFirstDay, 9));
+  p.WriteMaster();
+  p.WriteDop(1, kDop);
+}
+
+std::function<LibResult(const path&)> Rewrite(const QuoteChange& change,
+                                              const std::string& symbol = "IBM") {
+  return [change, symbol](const path& root) {
+    const RewriteResult r =
+        RewriteSeries(root.string() + "/", (root / "MASTER").string(), change, symbol);
+    return r.ok()                             ? LIB_OK
+           : r.code == kRewriteDeleteNotFound ? LIB_RECORD_NOT_FOUND
+                                              : static_cast<LibResult>(r.code);
+  };
+}
+
+class YesPrompt : public RepairPrompt {
+ public:
+  bool Confirm(const std::string&) override { return true; }
+  void Dropped(const std::string&) override {}
+};
+
+// Nine securities whose header says ten, and file 3 listed twice.
+void DamagedMaster(const path& root) {
+  PortfolioBuilder p(root);
+  for (int i = 1; i <= 9; ++i)
+    p.Add(SecurityEntry(static_cast<uint8_t>(i), "S" + std::to_string(i), "NAME"));
+  p.Add(SecurityEntry(3, "DUP", "AGAIN"));
+  p.WriteMaster(11);
+}
+
+LibResult Repair(const path& root) {
+  YesPrompt yes;
+  const RepairResult r = RepairMasterFile((root / "MASTER").string(), true, yes);
+  return r.repaired ? LIB_OK : r.code != LIB_OK ? r.code : LIB_FILE_WRITE;
+}
+
+// Source A: IBM in F7 (DAT, DOP, BAK) and MSFT in F2. Destination B uses 1 and 2.
+void TwoPortfolios(const path& root) {
+  PortfolioBuilder a(root / "A");
+  a.AddSeries(2, "MSFT", "MICROSOFT", DailyRows(kFirstDay, 6))
+      .AddSeries(7, "IBM", "INTL BUS MACH", DailyRows(kFirstDay, kQuotes));
+  a.WriteMaster();
+  a.WriteDop(7, kDop);
+  WriteBytes(root / "A" / "F7.BAK", NewDatBytes(3));
+  PortfolioBuilder b(root / "B");
+  b.AddSeries(1, "D1", "ONE", DailyRows(kFirstDay, 2))
+      .AddSeries(2, "D2", "TWO", DailyRows(kFirstDay, 3));
+  b.WriteMaster();
+}
+
+LibResult Transfer(const path& root, TransferMode mode) {
+  const TransferResult r =
+      TransferSymbol((root / "A").string(), "IBM", (root / "B").string(), mode);
+  return r.ok() ? LIB_OK : LIB_FILE_WRITE;
+}
+
+std::vector<CrashPointCase> WriteCases() {
+  const std::vector<std::pair<std::string, std::string>> datBackup = {{"F1.DAT", "F1.BAK"}};
+  return {
+      {.name = "RewriteReplace",
+       .build = RewritePortfolio,
+       .operation = Rewrite(
+           Change(CHANGE_REPLACE, NthDay(5), NthDay(5), {1.5f, 2.5f, 0.5f, 2.0f, 1000.0f, 7.0f})),
+       .backups = datBackup,
+       .retryAfterCrash = false},  // a second run backs up the new content
+      {.name = "RewriteScale",
+       .build = RewritePortfolio,
+       .operation = Rewrite(
+           Change(CHANGE_SCALE, NthDay(0), NthDay(30), {0.5f, 0.5f, 0.5f, 0.5f, 2.0f, 1.0f})),
+       .backups = datBackup,
+       .retryAfterCrash = false},
+      {.name = "RewriteInsert",
+       .build = RewritePortfolio,
+       .operation = Rewrite(Change(CHANGE_INSERT, NthDay(12), NthDay(12))),
+       .backups = datBackup,
+       .retryAfterCrash = false},
+      {.name = "RewriteDelete",
+       .build = RewritePortfolio,
+       .operation = Rewrite(Change(CHANGE_DELETE, NthDay(12), NthDay(12))),
+       .backups = datBackup,
+       .retryAfterCrash = false},
+      // The last quote: the MASTER's last date follows, with its own backup.
+      {.name = "RewriteDeleteLastQuote",
+       .build = RewritePortfolio,
+       .operation = Rewrite(Change(CHANGE_DELETE, NthDay(kQuotes - 1), NthDay(kQuotes - 1))),
+       .backups = {{"F1.DAT", "F1.BAK"}, {"MASTER", "MASTER.BAK"}},
+       .retryAfterCrash = false},
+      {.name = "RewriteInSubDirectory",
+       .build =
+           [](const path& root) {
+             PortfolioBuilder top(root);
+             top.AddSeries(1, "AAPL", "APPLE", DailyRows(kFirstDay, 9))
+                 .Add(MasterEntry::Directory("SUB"));
+             top.WriteMaster();
+             RewritePortfolio(root / "SUB");
+           },
+       .operation = Rewrite(
+           Change(CHANGE_SCALE, NthDay(3), NthDay(20), {2.0f, 2.0f, 2.0f, 2.0f, 1.0f, 1.0f})),
+       .backups = {{"SUB/F1.DAT", "SUB/F1.BAK"}},
+       .retryAfterCrash = false},
+      {.name = "SetMasterDate",
+       .build = RewritePortfolio,
+       .operation =
+           [](const path& root) {
+             return SetMasterDate(root.string() + "/", (root / "MASTER").string(), "IBM",
+                                  DateFieldFromDay(NthDay(2)), 1, 0);
+           },
+       .backups = {{"MASTER", "MASTER.BAK"}},
+       .retryAfterCrash = false},
+      {.name = "RenameMasterEntry",
+       .build = RewritePortfolio,
+       .operation =
+           [](const path& root) {
+             return RenameMasterEntry(root.string() + "/", (root / "MASTER").string(), "IBM",
+                                      "IBMX", "RENAMED");
+           },
+       .backups = {{"MASTER", "MASTER.BAK"}},
+       .retryAfterCrash = false},  // the old symbol is gone once renamed
+      {.name = "RepairMaster",
+       .build = DamagedMaster,
+       .operation = Repair,
+       .backups = {{"MASTER", "MASTER.bak"}}},
+      // An earlier backup is kept: the repaired file has none of its own.
+      {.name = "RepairMasterKeepsEarlierBackup",
+       .build =
+           [](const path& root) {
+             DamagedMaster(root);
+             WriteBytes(root / "MASTER.bak", {1, 2, 3});
+           },
+       .operation = Repair},
+      {.name = "SymbolDelete",
+       .build =
+           [](const path& root) {
+             RewritePortfolio(root);
+             WriteBytes(root / "F1.BAK", NewDatBytes(3));
+           },
+       .operation =
+           [](const path& root) {
+             const DeleteResult r = DeleteSymbol((root / "MASTER").string(), "IBM");
+             return r.code;
+           },
+       .retryAfterCrash = false},  // the symbol is gone from MASTER once it is written
+      {.name = "SymbolCopy",
+       .build = TwoPortfolios,
+       .operation = [](const path& root) { return Transfer(root, TransferMode::Copy); },
+       .keepOne = {{"A/F7.DAT", "B/F3.DAT"}},
+       .retryAfterCrash = false},  // a second copy finds the symbol in the destination
+      {.name = "SymbolMove",
+       .build = TwoPortfolios,
+       .operation = [](const path& root) { return Transfer(root, TransferMode::Move); },
+       .keepOne = {{"A/F7.DAT", "B/F3.DAT"}, {"A/F7.DOP", "B/F3.DOP"}},
+       .retryAfterCrash = false},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, CrashPoints, ::testing::ValuesIn(WriteCases()),
                          [](const auto& info) { return info.param.name; });
 
 // The harness itself: writes that are not safe must be caught.

@@ -60,7 +60,10 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     if (SymbolText(record).empty()) {
       std::memcpy(&record.bytes[kMasterSymbol], &record.bytes[kMasterName], kMasterTextSize);
     }
-    if (!seen[record.FileNumber()]) {
+    // A record with neither symbol nor name would leave the file failing the
+    // symbol test: it is dropped and reported like a duplicate, its file number
+    // left free for a later record.
+    if (!SymbolText(record).empty() && !seen[record.FileNumber()]) {
       seen[record.FileNumber()] = true;
       bytes.insert(bytes.end(), record.bytes.begin(), record.bytes.end());
       ++result.written;

@@ -85,6 +85,24 @@ TEST_F(RepairTest, HeaderCountTooHighIsSetToTheRecordsWritten) {
   EXPECT_TRUE(TestMasterFile(master()).Sound());
 }
 
+TEST_F(RepairTest, RecordWithNeitherSymbolNorNameIsDroppedSoTheFilePassesTheTests) {
+  builder_.Add(SecurityEntry(10, "", ""));                // all blanks
+  builder_.Add(SecurityEntry(11, "", " LEADING BLANK"));  // the name gives no symbol either
+  builder_.Add(SecurityEntry(10, "TEN", "TEN AGAIN"));    // its file number stays free
+  builder_.WriteMaster();
+  FakePrompt prompt;
+  const RepairResult r = RepairMasterFile(master(), true, prompt);
+  ASSERT_TRUE(r.repaired) << r.failure;
+  EXPECT_EQ(r.written, 10);
+  EXPECT_EQ(r.dropped, 2);
+  EXPECT_EQ(prompt.reports.size(), 2u);
+  EXPECT_TRUE(TestMasterFile(master()).Sound());
+  const auto after = ReadBytes(master());
+  ASSERT_EQ(after.size(), 11u * 53);
+  EXPECT_EQ(after[10 * 53], 10);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&after[10 * 53 + 36]), 3), "TEN");
+}
+
 TEST_F(RepairTest, LaterRecordOfAFileNumberIsDroppedAndReported) {
   // Records 3 and 8 both use file number 5; the second counter is never touched.
   auto bytes = builder_.MasterBytes();

@@ -16,7 +16,11 @@ std::string NoSymbolsTitle(std::string_view portfolioPath) {
   return "Quillet - " + std::string(portfolioPath) + " - " + kNoSymbols;
 }
 
-std::string MasterSizeDamage(int16_t count, uint64_t expected, uint64_t actual) {
+std::string MasterSizeDamage(int16_t count, int64_t expected, uint64_t actual) {
+  if (count < 0) {
+    return "size: the header counts " + std::to_string(count) +
+           " records, which no file can hold; the file is " + std::to_string(actual) + " bytes";
+  }
   return "size: the header counts " + std::to_string(count) + " records, so the file should be " +
          std::to_string(expected) + " bytes long, but it is " + std::to_string(actual) + " bytes";
 }

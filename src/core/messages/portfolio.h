@@ -23,7 +23,7 @@ std::string TooManySymbols(int count, int shown);
 std::string NoSymbolsTitle(std::string_view portfolioPath);
 
 // The damage tests, as the check names the one that failed.
-std::string MasterSizeDamage(int16_t count, uint64_t expected, uint64_t actual);
+std::string MasterSizeDamage(int16_t count, int64_t expected, uint64_t actual);
 std::string MasterFileNumberDamage(int record, uint8_t fileNumber);
 std::string MasterSymbolDamage(int record);
 std::string MasterUnreadable(std::string_view masterPath);

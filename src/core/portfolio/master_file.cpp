@@ -56,8 +56,7 @@ std::string MasterCheck::Describe(std::string_view masterPath) const {
       return messages::kMasterSound;
     case MasterDamage::Size:
       return messages::MasterSizeDamage(
-          count, (static_cast<uint64_t>(static_cast<int64_t>(count) + 1)) * kMasterRecordSize,
-          size);
+          count, (static_cast<int64_t>(count) + 1) * kMasterRecordSize, size);
     case MasterDamage::FileNumbers:
       return messages::MasterFileNumberDamage(record, fileNumber);
     case MasterDamage::Symbols:

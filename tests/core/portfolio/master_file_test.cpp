@@ -121,6 +121,9 @@ TEST(TestMasterFileTest, TheThreeTestsInOrder) {
   EXPECT_EQ(with([](std::vector<uint8_t>& b) { b.push_back(0); }).Describe(master),
             "size: the header counts 3 records, so the file should be 212 bytes long, but it is "
             "213 bytes");
+  // A negative count names no size at all, not a wrapped-around one.
+  EXPECT_EQ(with([](std::vector<uint8_t>& b) { StoreInt16(-3, &b[0]); }).Describe(master),
+            "size: the header counts -3 records, which no file can hold; the file is 212 bytes");
 
   testing::WriteBytes(master, std::vector<uint8_t>(52, 0));
   EXPECT_EQ(TestMasterFile(master).result, LIB_FILE_READ);

@@ -19,6 +19,9 @@ std::string DescribeRewriteFailure(int code, std::string_view directory, std::st
   switch (code) {
     case kRewriteDeleteNotFound:
       return {};
+    // The series was read before: a file that cannot be opened now is one the
+    // rewrite must create or replace (a read-only folder, say).
+    case LIB_FILE_OPEN:
     case LIB_FILE_WRITE:
     case LIB_FILE_READ:
       return "The files of " + s + " could not be rewritten; they are as they were";

@@ -1,7 +1,7 @@
-// Malformed Portfolios given to every command that reads them: each row names
-// the input, the command line, the exit status and the message. No row may
-// crash, hang or change a file. Rows of the write commands join the table as
-// those commands land (each also with a read-only Portfolio).
+// Malformed Portfolios given to every command that reads or writes them: each
+// row names the input, the command lines, the exit status and the message. No
+// row may crash, hang or change a file: a write command refuses or fails before
+// it touches anything, a read-only Portfolio included.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,7 +19,8 @@
 namespace quillet::testing {
 namespace {
 
-// One command line and what it must give; {DIR} stands for the Portfolio folder.
+// One command line and what it must give; {DIR} stands for the Portfolio folder,
+// {DEST} for the destination Portfolio of a copy or move (root/DEST).
 struct CliRun {
   std::vector<std::string> args;
   int status;
@@ -44,6 +45,14 @@ constexpr const char* kNoMaster = "No MASTER file can be read in the Portfolio {
 constexpr const char* kUnknownLayout =
     "The quote file of IBM has a record layout Quillet does not know";
 constexpr const char* kCannotOpen = "The quote file of IBM cannot be opened";
+// The symbol commands name the symbol they could not find ("Symbol IBM was not
+// found...", "Symbol IBM: File Not Found").
+constexpr const char* kSymbolNotFound = "Symbol IBM";
+constexpr const char* kMasterUnreadable = "The Master file\n{DIR}/MASTER\ncannot be read";
+constexpr const char* kSizeDamage = "size: the header counts ";
+constexpr const char* kInvalidData = "Invalid Data Entered";
+// Stands for each write command's own failure headline.
+constexpr const char* kHeadline = "{HEADLINE}";
 constexpr const char* kFirstQuote = "01/02/70\t";  // the oldest of the standard quotes
 
 // quotes and facts of IBM, both failing with the message.
@@ -54,6 +63,57 @@ std::vector<CliRun> BothFail(const std::string& message) {
 std::vector<CliRun> BothRead(const std::string& quotesOut, const std::string& factsOut = "IBM") {
   return {{{"quotes", "{DIR}", "IBM"}, 0, "", quotesOut},
           {{"facts", "{DIR}", "IBM"}, 0, "", factsOut}};
+}
+
+// Each write command on IBM, with arguments that would change a sound
+// Portfolio, giving the status and message (a part of stderr) asked.
+// (add: IBM of GappedAt lacks 01/06/70, the weekday before.)
+struct WriteCommand {
+  std::vector<std::string> args;
+  bool quoteCommand;  // reads the series before it changes anything
+  std::string headline;
+};
+const std::vector<WriteCommand>& WriteCommands() {
+  static const std::vector<WriteCommand> commands = {
+      {{"edit", "{DIR}", "IBM", "01/05/70", "1", "2", "0.5", "1.5", "100", "10"},
+       true,
+       "Single Date Edit Failed"},
+      {{"split", "{DIR}", "IBM", "01/08/70", "2", "1"}, true, "Split Edit Failed"},
+      {{"adjust", "{DIR}", "IBM", "01/05/70", "01/09/70", "2", "1", "1"},
+       true,
+       "Adjust Edit Failed"},
+      {{"add", "{DIR}", "IBM", "01/07/70"}, true, "Add Quote Failed"},
+      {{"delete", "{DIR}", "IBM", "01/08/70"}, true, "Delete Edit Failed"},
+      {{"symbol-edit", "{DIR}", "IBM", "IBMX", "NEW NAME"}, false, "The Symbol edit failed."},
+      {{"symbol-delete", "{DIR}", "IBM"}, false, "The Symbol deletion failed."},
+      {{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, false, "The Symbol copy failed."},
+      {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, false, "The Symbol move failed."},
+  };
+  return commands;
+}
+// The quote commands fail with quoteMessage (exit quoteStatus), the symbol
+// commands with symbolMessage (exit symbolStatus; not run when it is empty: they
+// do not read what is malformed). kHeadline asks for each command's own headline.
+std::vector<CliRun> WritesFail(const std::string& quoteMessage, const std::string& symbolMessage,
+                               int symbolStatus = 1, int quoteStatus = 1) {
+  std::vector<CliRun> runs;
+  for (const WriteCommand& c : WriteCommands()) {
+    const std::string& message = c.quoteCommand ? quoteMessage : symbolMessage;
+    if (message.empty()) continue;
+    runs.push_back({c.args, c.quoteCommand ? quoteStatus : symbolStatus,
+                    message == kHeadline ? c.headline : message});
+  }
+  return runs;
+}
+std::vector<CliRun> operator+(std::vector<CliRun> a, const std::vector<CliRun>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+// check, symbols and repair, each failing with the message (exit 1).
+std::vector<CliRun> MasterCommandsFail(const std::string& message) {
+  return {{{"check", "{DIR}"}, 1, message},
+          {{"symbols", "{DIR}"}, 1, message},
+          {{"repair", "{DIR}"}, 1, message}};
 }
 
 // IBM (file 1, 28-byte records, 30 quotes from 2 January 1970) and AAPL (file 2).
@@ -74,6 +134,39 @@ PortfolioBuilder Standard(const path& dir, int8_t recordLength = 28, int8_t fiel
 path StandardAt(const path& dir) {
   Standard(dir);
   return dir;
+}
+
+// The destination of copies and moves: D1 and D2 in root/DEST.
+void Destination(const path& root) {
+  PortfolioBuilder p(root / "DEST");
+  p.AddSeries(1, "D1", "ONE", DailyRows(DayFromYmd(90, 1, 2), 3))
+      .AddSeries(2, "D2", "TWO", DailyRows(DayFromYmd(90, 1, 2), 4));
+  p.WriteMaster();
+}
+
+// The standard Portfolio in root with the destination beside it (root/DEST).
+path WithDestination(const path& root) {
+  Standard(root);
+  Destination(root);
+  return root;
+}
+
+// The standard Portfolio without IBM's quote of 01/06/70 (so a quote can be added).
+path GappedAt(const path& root) {
+  PortfolioBuilder p = Standard(root);
+  std::vector<DatRow> rows = DailyRows(DayFromYmd(70, 1, 2), 30);
+  rows.erase(rows.begin() + 2);
+  p.WriteDat(1, 28, rows);
+  Destination(root);
+  return root;
+}
+
+// Every file and folder below root (root too) read-only.
+void MakeReadOnly(const path& root) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    ::chmod(entry.path().c_str(), entry.is_directory() ? 0555 : 0444);
+  }
+  ::chmod(root.c_str(), 0555);
 }
 
 void ChangeMaster(const path& dir, const std::function<void(std::vector<uint8_t>&)>& change) {
@@ -373,11 +466,241 @@ std::vector<BadInputRow> Rows() {
        .runs = {{{"quotes", "{DIR}", "IBM"}, 1, kNotFound},
                 {{"quotes", "{DIR}", "AAPL"}, 0, "", "01/"}},
        .asNobody = true},
+
+      // The write commands, check, symbols and repair over the same inputs.
+      {"WritesOnMasterShorterThanItsHeader",
+       [](const path& r) {
+         WithDestination(r);
+         ChangeMaster(r, [](auto& b) { b.resize(20); });
+         return r;
+       },
+       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
+      {"WritesOnMasterEmpty",
+       [](const path& r) {
+         WithDestination(r);
+         WriteBytes(r / "MASTER", {});
+         return r;
+       },
+       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
+      {"WritesOnMasterCutInsideFirstRecord",
+       [](const path& r) {
+         WithDestination(r);
+         ChangeMaster(r, [](auto& b) { b.resize(kMasterRecordSize + 30); });
+         return r;
+       },
+       WritesFail(kNotFound, kSymbolNotFound) +
+           std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
+                               {{"symbols", "{DIR}"}, 1, kSizeDamage}}},
+      {"WritesOnMasterCountNegative",
+       [](const path& r) {
+         WithDestination(r);
+         Standard(r).WriteMaster(-3);
+         return r;
+       },
+       WritesFail(kNotFound, kSymbolNotFound) +
+           std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
+                               {{"symbols", "{DIR}"}, 1, kSizeDamage}}},
+      {"MasterWithAFileNumberTwice",
+       [](const path& r) {
+         PortfolioBuilder p = Standard(r);
+         p.Add(SecurityEntry(1, "DUP", "AGAIN")).WriteMaster();
+         return r;
+       },
+       {{{"check", "{DIR}"}, 1, "", "file number"}, {{"symbols", "{DIR}"}, 1, "file number"}}},
+      {"MasterRecordWithoutSymbol",
+       [](const path& r) {
+         PortfolioBuilder p = Standard(r);
+         p.Add(SecurityEntry(3, "", "NO SYMBOL")).WriteMaster();
+         return r;
+       },
+       {{{"check", "{DIR}"}, 1, "", "symbol"}, {{"symbols", "{DIR}"}, 1, "symbol"}}},
+      {"WritesOnRecordLength0", [](const path& r) { return Standard(r, 0).directory(); },
+       WritesFail(kUnknownLayout, "")},
+      {"WritesOnRecordLength200",
+       [](const path& r) { return Standard(r, static_cast<int8_t>(200)).directory(); },
+       WritesFail(kUnknownLayout, "")},
+      {"WritesOnDatMissing",
+       [](const path& r) {
+         Standard(r);
+         std::filesystem::remove(r / "F1.DAT");
+         return r;
+       },
+       WritesFail(kCannotOpen, "")},
+      {"WritesOnDatShorterThanOneRecord",
+       [](const path& r) {
+         Standard(r);
+         std::vector<uint8_t> dat = ReadBytes(r / "F1.DAT");
+         dat.resize(10);
+         WriteBytes(r / "F1.DAT", dat);
+         return r;
+       },
+       WritesFail(kInvalidData, "", 1, 2)},
+      {"WritesOnDatesWithMonth13", [](const path& r) { return DatWithValue(r, 0, 701302.0f); },
+       WritesFail(kInvalidData, "", 1, 2)},
+      {"WritesOnDirEntryNamingAMissingFolder",
+       [](const path& r) {
+         PortfolioBuilder p(r);
+         p.Add(MasterEntry::Directory("GONE")).WriteMaster();
+         Destination(r);
+         return r;
+       },
+       WritesFail(kNotFound, kSymbolNotFound)},
+      {"WritesOnDirEntryNamingItsOwnFolder",
+       [](const path& r) {
+         PortfolioBuilder p(r);
+         p.Add(MasterEntry::Directory(".")).Add(MasterEntry::Directory("SELF")).WriteMaster();
+         std::filesystem::create_directory_symlink(".", r / "SELF");
+         Destination(r);
+         return r;
+       },
+       WritesFail(kNotFound, kSymbolNotFound)},
+      {"WritesOnFortyNestedSubdirectories",
+       [](const path& r) {
+         NestedChain(r, 40, 40);
+         Destination(r);
+         return r;
+       },
+       WritesFail(kNotFound, kSymbolNotFound)},
+      {"WritesOnMissingPortfolioFolder", [](const path& r) { return r / "nowhere"; },
+       WritesFail(kNoMaster, "is not a folder", 2) +
+           std::vector<CliRun>{{{"check", "{DIR}"}, 2, "is not a folder"},
+                               {{"symbols", "{DIR}"}, 2, "is not a folder"},
+                               {{"repair", "{DIR}"}, 2, "is not a folder"}}},
+      {"WritesOnMasterIsAFolder",
+       [](const path& r) {
+         std::filesystem::create_directories(r / "MASTER");
+         Destination(r);
+         return r;
+       },
+       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
+      {"WritesOnMasterIsAFifo",
+       [](const path& r) {
+         ::mkfifo((r / "MASTER").c_str(), 0644);
+         Destination(r);
+         return r;
+       },
+       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
+      {"WritesOnDatIsAFifo",
+       [](const path& r) {
+         WithDestination(r);
+         std::filesystem::remove(r / "F1.DAT");
+         ::mkfifo((r / "F1.DAT").c_str(), 0644);
+         return r;
+       },
+       WritesFail(kCannotOpen, "") +
+           std::vector<CliRun>{{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"},
+                               {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"}}},
+      {"WriteArgumentsRefused",
+       GappedAt,
+       {{{"edit", "{DIR}", "IBM", "13/45/70", "1", "2", "0.5", "1.5", "100", "10"},
+         2,
+         kInvalidData},
+        {{"edit", "{DIR}", "IBM", "01/06/70", "1", "2", "0.5", "1.5", "100", "10"},
+         2,
+         kInvalidData},
+        {{"edit", "{DIR}", "IBM", "01/05/70", "x", "2", "0.5", "1.5", "100", "10"},
+         2,
+         kInvalidData},
+        {{"edit", "{DIR}", "IBM", "01/05/70", "nan", "2", "0.5", "1.5", "100", "10"},
+         2,
+         kInvalidData},
+        {{"edit", "{DIR}", "IBM", "01/05/70", "1e39", "2", "0.5", "1.5", "100", "10"},
+         2,
+         kInvalidData},
+        {{"split", "{DIR}", "IBM", "01/08/70", "0", "1"}, 2, kInvalidData},
+        {{"split", "{DIR}", "IBM", "01/07/99", "2", "1"}, 2, kInvalidData},
+        {{"adjust", "{DIR}", "IBM", "01/05/70", "01/09/70", "0", "1", "1"}, 2, kInvalidData},
+        {{"add", "{DIR}", "IBM", "01/02/70"}, 2, "Add Quote Failed"},
+        {{"add", "{DIR}", "IBM", "01/09/70"}, 2, "Date 01/08/70 already exists."},
+        {{"delete", "{DIR}", "IBM", "01/06/70"}, 2, kInvalidData},
+        {{"symbol-edit", "{DIR}", "IBM", "", "NAME"}, 2, "You must enter a symbol"},
+        {{"symbol-edit", "{DIR}", "IBM", std::string(17, 'X'), "NAME"},
+         2,
+         "The symbol can hold at most 16 characters"},
+        {{"symbol-delete", "{DIR}", "MSFT"}, 1, "Symbol MSFT was not found in the Portfolio"},
+        {{"symbol-copy", "{DIR}", "IBM", "{DIR}"}, 1, "Symbol IBM already exists in"},
+        {{"symbol-copy", "{DIR}", "IBM", "{DEST}/nowhere"}, 2, "is not a folder"},
+        {{"edit", "{DIR}", "IBM"}, 2, "wrong number of arguments"}}},
+      {"CopyIntoMalformedDestinations",
+       [](const path& r) {
+         WithDestination(r);
+         WriteBytes(r / "DEST" / "MASTER", {1, 2, 3});
+         std::filesystem::create_directories(r / "D2" / "MASTER");
+         return r;
+       },
+       {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "{DEST}/MASTER\ncannot be read"},
+        {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "{DEST}/MASTER\ncannot be read"},
+        {{"symbol-copy", "{DIR}", "IBM", "{DEST}/../D2"}, 1, "D2/MASTER\ncannot be read"}}},
+      {"CopyIntoAFullDestination",
+       [](const path& r) {
+         Standard(r);
+         PortfolioBuilder dest(r / "DEST");
+         for (int n = 1; n <= 255; ++n)
+           dest.Add(SecurityEntry(static_cast<uint8_t>(n), "S" + std::to_string(n)));
+         dest.WriteMaster();
+         return r;
+       },
+       {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "maximum number of symbols (255)"},
+        {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "maximum number of symbols (255)"}}},
+      // Read-only Portfolios, as an unprivileged user: the writes fail cleanly.
+      {.name = "ReadOnlyPortfolio",
+       .build =
+           [](const path& r) {
+             GappedAt(r / "P");
+             MakeReadOnly(r / "P");
+             return r / "P";
+           },
+       .runs = WritesFail(kHeadline, kHeadline) +
+               std::vector<CliRun>{
+                   {{"edit", "{DIR}", "IBM", "01/05/70", "1", "2", "0.5", "1.5", "100", "10"},
+                    1,
+                    "The files of IBM could not be rewritten; they are as they were"}},
+       .asNobody = true},
+      {.name = "ReadOnlyDamagedPortfolio",
+       .build =
+           [](const path& r) {
+             Standard(r / "P").WriteMaster(9);
+             MakeReadOnly(r / "P");
+             return r / "P";
+           },
+       .runs = {{{"repair", "{DIR}"}, 1, "MASTER.bak\ncould not be written. Nothing was changed."},
+                {{"symbols", "{DIR}", "--repair"}, 1, "Failure while filling symbols grid1"},
+                {{"check", "{DIR}"}, 1, "", kSizeDamage}},
+       .asNobody = true},
+      {.name = "CopyAndMoveIntoAReadOnlyDestination",
+       .build =
+           [](const path& r) {
+             WithDestination(r / "P");
+             ::chmod((r / "P").c_str(), 0777);
+             for (const auto& e : std::filesystem::directory_iterator(r / "P"))
+               if (!e.is_directory()) ::chmod(e.path().c_str(), 0666);
+             MakeReadOnly(r / "P" / "DEST");
+             return r / "P";
+           },
+       .runs = {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"},
+                {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"}},
+       .asNobody = true},
+      {.name = "WritesOnFolderWithoutReadPermission",
+       .build =
+           [](const path& r) {
+             WithDestination(r / "P");
+             ::chmod((r / "P").c_str(), 0);
+             return r / "P";
+           },
+       // DEST lies in the closed folder too: nobody cannot even see it is a folder.
+       .runs = WritesFail(kNoMaster, "") + MasterCommandsFail(kMasterUnreadable) +
+               std::vector<CliRun>{
+                   {{"symbol-edit", "{DIR}", "IBM", "IBMX", "NEW NAME"}, 1, kSymbolNotFound},
+                   {{"symbol-delete", "{DIR}", "IBM"}, 1, kSymbolNotFound},
+                   {{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 2, "is not a folder"},
+                   {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 2, "is not a folder"}},
+       .asNobody = true},
   };
 }
 
-std::string Fill(std::string text, const std::string& dir) {
+std::string Fill(std::string text, const std::string& dir, const std::string& dest) {
   for (size_t at; (at = text.find("{DIR}")) != std::string::npos;) text.replace(at, 5, dir);
+  for (size_t at; (at = text.find("{DEST}")) != std::string::npos;) text.replace(at, 6, dest);
   return text;
 }
 
@@ -388,10 +711,11 @@ TEST_P(BadInput, ClearMessageNoCrashNoHangNothingChanged) {
   TempDir temp;
   if (row.asNobody) ::chmod(temp.root().c_str(), 0755);  // nobody may enter the test folder
   const path dir = row.build(temp.root());
+  const std::string dest = (dir / "DEST").string();
   const TreeSnapshot before = SnapshotTree(temp.root());
   for (const CliRun& run : row.runs) {
     std::vector<std::string> args;
-    for (const std::string& a : run.args) args.push_back(Fill(a, dir.string()));
+    for (const std::string& a : run.args) args.push_back(Fill(a, dir.string(), dest));
     const CliResult result = row.asNobody ? RunCliAsNobody(args, 20) : RunCli(args, 20);
     const std::string line = "quillet-cli " + run.args[0] + " (" + row.name + ")";
     ASSERT_NE(result.status, -1) << line << " crashes or hangs\n" << result.err;
@@ -399,8 +723,9 @@ TEST_P(BadInput, ClearMessageNoCrashNoHangNothingChanged) {
     if (run.err.empty()) {
       EXPECT_EQ(result.err, "") << line;
     } else {
-      EXPECT_NE(result.err.find(Fill(run.err, dir.string())), std::string::npos) << line << "\n"
-                                                                                 << result.err;
+      EXPECT_NE(result.err.find(Fill(run.err, dir.string(), dest)), std::string::npos)
+          << line << "\n"
+          << result.err;
     }
     if (!run.out.empty()) {
       EXPECT_NE(result.out.find(run.out), std::string::npos) << line << "\n" << result.out;

@@ -2,6 +2,8 @@
 // with count 1 per row, printf formatting) kept here as the baseline.
 #include <benchmark/benchmark.h>
 
+#include "bench_ratio.h"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -108,43 +110,13 @@ void BM_ExportFormatting(benchmark::State& state) {
 }
 BENCHMARK(BM_ExportFormatting)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      std::string name = run.benchmark_name();
-      name = name.substr(0, name.find('/'));
-      times[name] = run.GetAdjustedRealTime();
-      cpu[name] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times, cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  Series();  // generated before any timing
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double base = reporter.times["BM_ExportPerRowBaseline"];
-  const double ours = reporter.times["BM_ExportQuotes"];
-  const double format = reporter.times["BM_ExportFormatting"];
-  if (base > 0 && ours > 0) {
-    std::printf("\nexport vs the per-row method: %.1fx faster (target: at least 50x)\n",
-                base / ours);
-  }
-  if (ours > 0) {
-    // Times are in milliseconds.
-    std::printf("export, whole command: %.2f million rows/s\n", kQuotes / ours / 1000.0);
-  }
-  if (format > 0) {
-    std::printf("export, formatting: %.2f million rows/s (bar: ~7.5, seven fields a row)\n",
-                kQuotes / format / 1000.0);
-  }
-  benchmark::Shutdown();
-  return 0;
+  // Export: wall-clock time, since the command waits for its file to reach the disk.
+  return quillet::bench::RunWithRatios(
+      argc, argv, {{"BM_ExportQuotes", "BM_ExportPerRowBaseline", 50.0, false, true}},
+      {{"export_whole_command", "BM_ExportQuotes", kQuotes, "Mrows/s", 0.0, true},
+       {"export_formatting", "BM_ExportFormatting", kQuotes, "Mrows/s", 7.5}},
+      [] { Series(); });
 }

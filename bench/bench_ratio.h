@@ -2,8 +2,11 @@
 
 // Runs the registered benchmarks and prints, after Google Benchmark's own table,
 // one line per comparison of a figure with its baseline measured in the same run:
-// (CPU time, system time included, so other work on the machine does not skew it):
+// (CPU time, system time included, so other work on the machine does not skew it;
+// wall-clock time where a comparison asks for it, as when waiting on the disk counts):
 //   RATIO <figure> vs <baseline>: <ratio>x (target <op> <limit>x) PASS|MISS
+// and one line per throughput figure held to a fixed bar:
+//   FIGURE <name>: <value> <unit> (bar <op> <bar>) PASS|MISS
 // scripts/run-bench.sh collects these lines into its summary table.
 
 #include <benchmark/benchmark.h>
@@ -18,9 +21,21 @@ namespace quillet::bench {
 struct Comparison {
   std::string figure;    // benchmark name
   std::string baseline;  // benchmark name
-  // The figure passes when figure/baseline <= limit (atMost) or baseline/figure >= limit.
+  // The figure passes when figure/baseline <= limit (atMost) or baseline/figure >= limit;
+  // a limit of 0 shows the ratio with no target.
   double limit;
   bool atMost;
+  bool wallClock = false;
+};
+
+// Items handled per second by one benchmark, in millions, against a bar.
+struct Throughput {
+  std::string name;       // as the summary shows it, no blanks
+  std::string benchmark;  // benchmark name
+  double itemsPerIteration;
+  std::string unit;  // e.g. "Mrows/s"
+  double bar;        // passes when the figure >= bar; 0: shown with no bar
+  bool wallClock = false;
 };
 
 class RecordingReporter : public benchmark::ConsoleReporter {
@@ -28,31 +43,57 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-        seconds_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+        // In seconds, whatever unit each benchmark reports in.
+        const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+        cpu_[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit;
+        wall_[run.run_name.function_name] = run.GetAdjustedRealTime() / unit;
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  double Time(const std::string& name) const {
-    const auto it = seconds_.find(name);
-    return it == seconds_.end() ? 0.0 : it->second;
+  // Seconds per iteration; 0 when the benchmark did not run.
+  double Time(const std::string& name, bool wallClock = false) const {
+    const std::map<std::string, double>& seconds = wallClock ? wall_ : cpu_;
+    const auto it = seconds.find(name);
+    return it == seconds.end() ? 0.0 : it->second;
   }
 
  private:
-  std::map<std::string, double> seconds_;
+  std::map<std::string, double> cpu_, wall_;
 };
 
-inline int RunWithRatios(int argc, char** argv, const std::vector<Comparison>& comparisons) {
+// prepare runs after the flags are read and before any timing (test data).
+inline int RunWithRatios(int argc, char** argv, const std::vector<Comparison>& comparisons,
+                         const std::vector<Throughput>& throughputs = {},
+                         void (*prepare)() = nullptr) {
   benchmark::Initialize(&argc, argv);
+  if (prepare) prepare();
   RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   for (const Comparison& c : comparisons) {
-    const double figure = reporter.Time(c.figure), baseline = reporter.Time(c.baseline);
+    const double figure = reporter.Time(c.figure, c.wallClock),
+                 baseline = reporter.Time(c.baseline, c.wallClock);
     if (figure <= 0 || baseline <= 0) continue;
     const double ratio = c.atMost ? figure / baseline : baseline / figure;
+    if (c.limit <= 0) {
+      std::printf("RATIO %s vs %s: %.2fx (target none) INFO\n", c.figure.c_str(),
+                  c.baseline.c_str(), ratio);
+      continue;
+    }
     const bool pass = c.atMost ? ratio <= c.limit : ratio >= c.limit;
     std::printf("RATIO %s vs %s: %.2fx (target %s %.1fx) %s\n", c.figure.c_str(),
                 c.baseline.c_str(), ratio, c.atMost ? "<=" : ">=", c.limit, pass ? "PASS" : "MISS");
+  }
+  for (const Throughput& t : throughputs) {
+    const double seconds = reporter.Time(t.benchmark, t.wallClock);
+    if (seconds <= 0) continue;
+    const double value = t.itemsPerIteration / seconds / 1e6;
+    if (t.bar <= 0) {
+      std::printf("FIGURE %s: %.2f %s (bar none) INFO\n", t.name.c_str(), value, t.unit.c_str());
+      continue;
+    }
+    std::printf("FIGURE %s: %.2f %s (bar >= %.1f) %s\n", t.name.c_str(), value, t.unit.c_str(),
+                t.bar, value >= t.bar ? "PASS" : "MISS");
   }
   benchmark::Shutdown();
   return 0;

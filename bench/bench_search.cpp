@@ -2,6 +2,8 @@
 // reading the bytes of all those DAT files in the same run.
 #include <benchmark/benchmark.h>
 
+#include "bench_ratio.h"
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -107,37 +109,13 @@ void BM_ReadWholeSeriesAll(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadWholeSeriesAll)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Remembers each benchmark's time so the ratio can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration)
-        times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  Portfolio();  // generated before any timing
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double search = reporter.times["BM_SplitSearchPortfolio/min_time:2.000"];
-  const double read = reporter.times["BM_ReadAllDatBytes/min_time:2.000"];
-  const double reader = reporter.times["BM_ReadWholeSeriesAll/min_time:2.000"];
-  if (search > 0 && read > 0) {
-    std::printf("\nsplit search / reading the DAT bytes: %.2fx (target: at most 2x)\n",
-                search / read);
-  }
-  if (reader > 0 && read > 0 && search > 0) {
-    std::printf("whole-series reader alone / reading the DAT bytes: %.2fx (%.0f%% of the search)\n",
-                reader / read, 100.0 * reader / search);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return quillet::bench::RunWithRatios(
+      argc, argv,
+      {{"BM_SplitSearchPortfolio", "BM_ReadAllDatBytes", 2.0, true},
+       // No target of its own: the reader's share of the search.
+       {"BM_ReadWholeSeriesAll", "BM_ReadAllDatBytes", 0.0, true}},
+      {}, [] { Portfolio(); });
 }

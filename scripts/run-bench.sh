@@ -3,6 +3,9 @@
 # figure against its baseline measured in the same run. A program reports a figure
 # with a line (bench/bench_ratio.h prints them):
 #   RATIO <figure> vs <baseline>: <ratio>x (target <op> <limit>x) PASS|MISS
+# and a throughput against a fixed bar with a line
+#   FIGURE <name>: <value> <unit> (bar <op> <bar>) PASS|MISS
+# (INFO instead of PASS|MISS: shown, no target).
 #   scripts/run-bench.sh BUILD_DIR [extra Google Benchmark flags]
 set -euo pipefail
 build=${1:-build}
@@ -27,10 +30,11 @@ done
 
 echo "== summary"
 {
-  printf 'program\tfigure\tbaseline\tratio\ttarget\tresult\n'
+  printf 'program\tfigure\tbaseline\tvalue\ttarget\tresult\n'
   for log in "$out"/*.log; do
     name=$(basename "$log" .log)
-    sed -n 's/^RATIO \([^ ]*\) vs \([^:]*\): \([^ ]*\) (target \([^)]*\)) \([A-Z]*\).*$/\1\t\2\t\3\t\4\t\5/p' "$log" |
+    sed -n -e 's/^RATIO \([^ ]*\) vs \([^:]*\): \([^ ]*\) (target \([^)]*\)) \([A-Z]*\).*$/\1\t\2\t\3\t\4\t\5/p' \
+      -e 's/^FIGURE \([^:]*\): \([^ ]* [^ ]*\) (bar \([^)]*\)) \([A-Z]*\).*$/\1\t-\t\2\t\3\t\4/p' "$log" |
       sed "s/^/$name\t/"
   done
 } | awk -F'\t' '{ for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > w[i]) w[i] = length($i) }
@@ -38,6 +42,6 @@ echo "== summary"
         END { for (r = 1; r <= NR; r++) { line = ""
                 for (i = 1; i <= n; i++) line = line sprintf("%-" (w[i] + 2) "s", cell[r, i])
                 sub(/ +$/, "", line); print line } }'
-figures=$(cat "$out"/*.log | grep -c '^RATIO ' || true)
-missed=$(cat "$out"/*.log | grep '^RATIO ' | grep -c ' MISS' || true)
-echo "$figures figures, $((figures - missed)) within their target"
+figures=$(cat "$out"/*.log | grep -E '^(RATIO|FIGURE) ' | grep -cv ' INFO$' || true)
+missed=$(cat "$out"/*.log | grep -E '^(RATIO|FIGURE) ' | grep -c ' MISS$' || true)
+echo "$figures figures with a target, $((figures - missed)) within it"

@@ -6,7 +6,10 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "core/lib/mbf.h"
+#include "support/fault_steps.h"
 
 namespace quillet::testing {
 
@@ -183,10 +186,6 @@ path RealDataDir() {
 }
 
 }  // namespace quillet::testing
-
-#include <gtest/gtest.h>
-
-#include "support/fault_steps.h"
 
 namespace quillet::testing {
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -109,12 +110,6 @@ TreeSnapshot SnapshotTree(const path& root);
 
 // The real databases folder, or empty when the checkout has none (tests skip).
 path RealDataDir();
-
-}  // namespace quillet::testing
-
-#include <functional>
-
-namespace quillet::testing {
 
 // Fails each file step of op in turn (counted on a clean run), on a tree laid
 // afresh by build (in root, emptied first) before every run. A run op reports failed must leave

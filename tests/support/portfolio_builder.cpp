@@ -185,10 +185,6 @@ path RealDataDir() {
   return std::filesystem::is_directory(dir, ec) ? dir : path();
 }
 
-}  // namespace quillet::testing
-
-namespace quillet::testing {
-
 size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
                                  const std::function<bool()>& op,
                                  std::function<TreeSnapshot()> state) {

@@ -1,19 +1,15 @@
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/lib/mbf.h"
 #include "support/cli_runner.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
 namespace {
 
-using testing::MasterEntry;
 using testing::PortfolioBuilder;
 using testing::ReadBytes;
 using testing::RunCli;
@@ -60,22 +56,14 @@ TEST_F(PortfolioCliTest, ScanListsPortfoliosSorted) {
 }
 
 TEST_F(PortfolioCliTest, ScanSkipsFoldersItCannotList) {
-  PortfolioBuilder hidden(tmp_ / "LOCKED" / "INNER");
-  hidden.WriteMaster();
+  PortfolioBuilder(tmp_ / "LOCKED" / "INNER").WriteMaster();
   for (const auto& e : stdfs::recursive_directory_iterator(tmp_.root())) {
-    stdfs::permissions(e.path(), e.is_directory()
-                                     ? stdfs::perms::all
-                                     : stdfs::perms::owner_read | stdfs::perms::group_read |
-                                           stdfs::perms::others_read);
+    stdfs::permissions(e.path(), stdfs::perms::others_read | stdfs::perms::others_exec,
+                       stdfs::perm_options::add);
   }
   stdfs::permissions(tmp_.root(), stdfs::perms::all);
   stdfs::permissions(tmp_ / "LOCKED", stdfs::perms::none);
-  // Root reads every folder: the walk then runs as an unprivileged user.
-  const std::vector<std::string> asNobody = {"setpriv", "--reuid=nobody", "--regid=nogroup",
-                                             "--clear-groups"};
-  const auto r = ::geteuid() == 0 ? testing::RunCliWith(asNobody, {"scan", tmp_.str()})
-                                  : RunCli({"scan", tmp_.str()});
-  stdfs::permissions(tmp_ / "LOCKED", stdfs::perms::owner_all);
+  const auto r = testing::RunCliAsNobody({"scan", tmp_.str()});  // root would read every folder
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, dir("A") + "/\n" + dir("B") + "/\n" + dir("C") + "/\n");
 }
@@ -107,7 +95,7 @@ TEST_F(PortfolioCliTest, SymbolsListsOrRefusesADamagedMaster) {
 TEST_F(PortfolioCliTest, RepairReportsWhatItDid) {
   auto bytes = ReadBytes(tmp_ / "A" / "MASTER");
   bytes.insert(bytes.end(), bytes.begin() + 53, bytes.begin() + 106);  // IBM twice, N still 2
-  testing::WriteBytes(tmp_ / "A" / "MASTER", bytes);
+  WriteBytes(tmp_ / "A" / "MASTER", bytes);
   const auto r = RunCli({"repair", dir("A")});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -124,7 +112,6 @@ TEST_F(PortfolioCliTest, SymbolEditAndDelete) {
   const auto empty = RunCli({"symbol-edit", dir("A"), "IBM", "", "NAME"});
   EXPECT_EQ(empty.status, 2);
   EXPECT_EQ(empty.err, "You must enter a symbol\n");
-  EXPECT_EQ(RunCli({"symbol-edit", dir("A"), "IBM", std::string(17, 'X'), "N"}).status, 2);
   EXPECT_EQ(RunCli({"symbol-edit", dir("A"), "NONE", "X", "N"}).status, 1);
   EXPECT_EQ(SnapshotTree(tmp_.root()), before);
 
@@ -155,48 +142,33 @@ TEST_F(PortfolioCliTest, SymbolCopyAndMovePrintTheNewFileNumber) {
   EXPECT_EQ(RunCli({"symbols", dir("A")}).out, "IBM\tINTL BUSINESS   \t7\n");
   EXPECT_EQ(RunCli({"symbols", dir("B")}).out,
             "IBM\tINTL BUSINESS   \t2\nMSFT\tMICROSOFT       \t3\nZZZ\tZED             \t1\n");
-  EXPECT_EQ(RunCli({"symbol-move", dir("A"), "IBM", dir("none")}).status, 2);
+  const auto before = SnapshotTree(tmp_.root());
   EXPECT_EQ(RunCli({"symbol-move", dir("A"), "IBM"}).status, 2);
+  EXPECT_EQ(SnapshotTree(tmp_.root()), before);
 }
 
-TEST(PortfolioCliSamplesTest, EveryCommandOnACopyOfTheDemoTree) {
+// The demo tree is found and sound; its <DIR> entry, left without a symbol as
+// other tools leave it, is refused and then repaired.
+TEST(PortfolioCliSamplesTest, TheDemoTreeAndADirEntryWithoutSymbol) {
   TempDir tmp;
   stdfs::copy(stdfs::path(QUILLET_SOURCE_DIR) / "samples", tmp.root(),
               stdfs::copy_options::recursive);
-  const std::string futures = (tmp / "Futures").string();
-  const std::string stocks = (tmp / "Stocks").string();
+  const std::string futures = (tmp / "Futures").string(), stocks = (tmp / "Stocks").string();
   EXPECT_EQ(RunCli({"scan", tmp.str()}).out,
             futures + "/\n" + stocks + "/\n" + stocks + "/FUNDS/\n");
-  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
-  // Damage Stocks as other tools leave it: a <DIR> entry (record 5) without a symbol.
+  for (const std::string& folder : {futures, stocks, stocks + "/FUNDS"}) {
+    EXPECT_EQ(RunCli({"check", folder}).out, "sound\n") << folder;
+  }
   auto damaged = ReadBytes(tmp / "Stocks" / "MASTER");
-  std::fill_n(damaged.begin() + 5 * 53 + 36, 16, ' ');
+  std::fill_n(damaged.begin() + 5 * 53 + 36, 16, ' ');  // record 5 is the <DIR> entry
   WriteBytes(tmp / "Stocks" / "MASTER", damaged);
-  const auto stocksMaster = ReadBytes(tmp / "Stocks" / "MASTER");
   const auto refused = RunCli({"symbols", stocks});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("damaged: symbols: record"), std::string::npos);
-  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER"), stocksMaster);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER"), damaged);
   const auto repaired = RunCli({"symbols", stocks, "--repair"});
   EXPECT_EQ(repaired.status, 0) << repaired.err;
-  EXPECT_NE(repaired.out.find("IBM\t"), std::string::npos);
-  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER.bak"), stocksMaster);
+  EXPECT_EQ(ReadBytes(tmp / "Stocks" / "MASTER.bak"), damaged);
   EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
-  EXPECT_EQ(RunCli({"repair", stocks}).out, "sound: nothing to repair\n");
-
-  const auto copied = RunCli({"symbol-copy", stocks, "IBM", futures});
-  EXPECT_EQ(copied.status, 0) << copied.err;
-  EXPECT_EQ(copied.out, "2\n");
-  const auto moved = RunCli({"symbol-move", stocks, "MSFT", futures});
-  EXPECT_EQ(moved.status, 0) << moved.err;
-  EXPECT_EQ(moved.out, "3\n");
-  EXPECT_EQ(RunCli({"symbol-edit", futures, "IBM", "IBM2", "BIG BLUE"}).status, 0);
-  EXPECT_EQ(RunCli({"symbol-delete", futures, "IBM2"}).status, 0);
-  EXPECT_EQ(RunCli({"check", futures}).out, "sound\n");
-  EXPECT_EQ(RunCli({"check", stocks}).out, "sound\n");
-  const auto left = RunCli({"symbols", futures});
-  EXPECT_EQ(left.out.find("IBM"), std::string::npos);
-  EXPECT_NE(left.out.find("MSFT\t"), std::string::npos);
 }
 
 }  // namespace

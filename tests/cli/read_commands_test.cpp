@@ -59,10 +59,7 @@ TEST_F(ReadCommands, FailuresAndUsage) {
     const char* message;
   };
   const Case cases[] = {
-      {{"quotes", tmp_.str(), "NOPE"}, 1, "Symbol NOPE was not found"},
-      {{"facts", tmp_.str(), "NOPE"}, 1, "Symbol NOPE was not found"},
       {{"quotes", tmp_.str() + "/missing", "IBM"}, 1, "No MASTER file can be read"},
-      {{"quotes", tmp_.str()}, 2, "wrong number of arguments"},
       {{"quotes", tmp_.str(), "IBM", "--bogus"}, 2, "unknown option --bogus"},
       {{"frobnicate"}, 2, "unknown command"},
       {{}, 2, ""},

@@ -79,31 +79,34 @@ class ScannerTreeTest : public ::testing::Test {
     MakePortfolio(tmp_ / ".hidden");
     MakePortfolio(tmp_ / "DATA" / ".dot" / "inner");
     stdfs::create_directories(tmp_ / "NOMASTER" / "MASTER");  // a folder named MASTER is no file
+    MakePortfolio(tmp_ / "A_msq_B");
+    MakePortfolio(tmp_ / "A_msq_B" / "SUB");
+    MakePortfolio(tmp_ / "GAMES" / "X_MSQ_");  // below a folder without the fragment
   }
   TempDir tmp_;
 };
 
-TEST_F(ScannerTreeTest, LimitOffListsEveryPortfolioSortedAndSkipsDotNames) {
-  const ScanResult r = ScanPortfolios(tmp_.str(), {});
-  EXPECT_FALSE(r.cancelled);
-  EXPECT_EQ(r.folders, (std::vector<std::string>{Folder(tmp_, "DATA"), Folder(tmp_, "DATA/MS"),
-                                                 Folder(tmp_, "DATA/MS/SUB"), Folder(tmp_, "GAMES"),
-                                                 Folder(tmp_, "GAMES/XMSX")}));
-}
-
-TEST_F(ScannerTreeTest, FilterPathEntersTheWayDownAndEverythingBelow) {
-  const ScanResult r = ScanPortfolios(tmp_.str(), Limit(tmp_.str() + "/DATA/MS"));
-  EXPECT_EQ(r.folders, (std::vector<std::string>{Folder(tmp_, "DATA"), Folder(tmp_, "DATA/MS"),
-                                                 Folder(tmp_, "DATA/MS/SUB")}));
-}
-
-TEST_F(ScannerTreeTest, FilterFragmentEntersOnlyPathsHoldingIt) {
-  MakePortfolio(tmp_ / "A_msq_B");
-  MakePortfolio(tmp_ / "A_msq_B" / "SUB");
-  MakePortfolio(tmp_ / "GAMES" / "X_MSQ_");  // below a folder without the fragment: never reached
-  const ScanResult r = ScanPortfolios(tmp_.str(), Limit("_msq_"));
-  EXPECT_EQ(r.folders,
-            (std::vector<std::string>{Folder(tmp_, "A_msq_B"), Folder(tmp_, "A_msq_B/SUB")}));
+TEST_F(ScannerTreeTest, ListsThePortfoliosTheFilterLetItReachSorted) {
+  const struct {
+    SearchFilter filter;
+    std::vector<std::string> folders;
+  } cases[] = {
+      // Limit off: every Portfolio, dot names skipped.
+      {{},
+       {"A_msq_B", "A_msq_B/SUB", "DATA", "DATA/MS", "DATA/MS/SUB", "GAMES", "GAMES/XMSX",
+        "GAMES/X_MSQ_"}},
+      // A path: the way down to it and everything below.
+      {Limit(tmp_.str() + "/DATA/MS"), {"DATA", "DATA/MS", "DATA/MS/SUB"}},
+      // A fragment: only paths holding it, never below a folder without it.
+      {Limit("_msq_"), {"A_msq_B", "A_msq_B/SUB"}},
+  };
+  for (const auto& c : cases) {
+    const ScanResult r = ScanPortfolios(tmp_.str(), c.filter);
+    EXPECT_FALSE(r.cancelled);
+    std::vector<std::string> expected;
+    for (const std::string& f : c.folders) expected.push_back(Folder(tmp_, f));
+    EXPECT_EQ(r.folders, expected) << c.filter.filterUpper;
+  }
 }
 
 TEST_F(ScannerTreeTest, ProgressSeesEachFolderAndCountAndCanCancel) {
@@ -114,7 +117,7 @@ TEST_F(ScannerTreeTest, ProgressSeesEachFolderAndCountAndCanCancel) {
     lastCount = count;
     return true;
   });
-  EXPECT_EQ(lastCount, 5);
+  EXPECT_EQ(lastCount, 8);
   EXPECT_EQ(seen.front(), tmp_.str());
   EXPECT_EQ(std::count(seen.begin(), seen.end(), tmp_.str() + "/NOMASTER"), 1);
 
@@ -123,7 +126,7 @@ TEST_F(ScannerTreeTest, ProgressSeesEachFolderAndCountAndCanCancel) {
       ScanPortfolios(tmp_.str(), {}, [&](const std::string&, int) { return ++calls < 3; });
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(calls, 3);
-  EXPECT_LT(r.folders.size(), 5u);
+  EXPECT_LT(r.folders.size(), 8u);
 }
 
 TEST(ScannerTest, SubFoldersAreWalkedInReverseListingOrder) {

@@ -1,7 +1,10 @@
 #include "core/splitsearch/split_search.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/export/text_output.h"
 #include "core/messages/splitsearch.h"
@@ -50,13 +53,65 @@ std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, Q
   return line;
 }
 
+namespace {
+
+// Pairs go through the search in blocks of this many.
+constexpr size_t kPairBlock = 256;
+
+// The quiet band of close ratios, between the bands of 2 for 3 and 3 for 2, where
+// SplitPairTest reports nothing: 1.1 * (2/3) <= r <= 0.9 * (3/2) in double. As r
+// is a float, the bounds rounded inward to floats give the same test in single
+// precision: r >= low exactly when double(r) >= 1.1 * (2/3), and so for high.
+struct QuietBand {
+  float low, high;
+};
+QuietBand MakeQuietBand() {
+  const double low = 1.1 * (2.0 / 3.0), high = 0.9 * (3.0 / 2.0);
+  float l = static_cast<float>(low), h = static_cast<float>(high);
+  if (static_cast<double>(l) < low) l = std::nextafter(l, 2.0f);
+  if (static_cast<double>(h) > high) h = std::nextafter(h, 0.0f);
+  return {l, h};
+}
+
+// Marks with -1 the pairs (closes[i], closes[i + 1]), i < kPairBlock, whose ratio
+// (the same single-precision division as SplitPairTest's) is outside the quiet
+// band, eight pairs at a time: only those can be reported. A zero or not-a-number
+// close gives a ratio outside the band, so its pair gets the full test too.
+__attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
+    const float* closes, QuietBand band, std::array<int32_t, kPairBlock>& marks) {
+  using Floats = float __attribute__((vector_size(32)));
+  using Ints = int32_t __attribute__((vector_size(32)));
+  for (size_t i = 0; i < kPairBlock; i += 8) {
+    Floats before, after;
+    std::memcpy(&before, closes + i, sizeof before);
+    std::memcpy(&after, closes + i + 1, sizeof after);
+    const Floats ratio = before / after;
+    const Ints mark = ~((ratio >= band.low) & (ratio <= band.high));
+    std::memcpy(&marks[i], &mark, sizeof mark);
+  }
+}
+
+}  // namespace
+
 void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
                            std::vector<SplitFinding>& findings) {
-  for (size_t k = 0; k + 1 < quotes.size(); ++k) {
-    const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
-    if (!c) continue;
-    const QuoteDay day = quotes[k + 1].date;
-    findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+  static const QuietBand band = MakeQuietBand();
+  std::array<float, kPairBlock + 8> closes;
+  std::array<int32_t, kPairBlock> marks;
+  for (size_t first = 0; first + 1 < quotes.size(); first += kPairBlock) {
+    const size_t pairs = std::min(kPairBlock, quotes.size() - 1 - first);
+    // A short last block is padded with equal closes: a ratio of 1 is quiet.
+    closes.fill(1.0f);
+    for (size_t i = 0; i <= pairs; ++i) closes[i] = quotes[first + i].Value(FIELD_CLOSE);
+    MarkPairsToTest(closes.data(), band, marks);
+    for (size_t i = 0; i < pairs; ++i) {
+      if (marks[i] == 0) continue;
+      const size_t k = first + i;
+      const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
+      if (!c) continue;
+      const QuoteDay day = quotes[k + 1].date;
+      findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+    }
   }
 }
 

@@ -45,9 +45,15 @@ std::optional<SplitCandidate> SplitPairTest(const Quote& earlier, const Quote& l
 std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, QuoteDay day) {
   const std::string symbol(query);
   const std::string date = FormatDate(day);
-  const int n = std::snprintf(nullptr, 0, messages::kPossibleSplit, symbol.c_str(), candidate.p,
-                              candidate.q, date.c_str());
-  std::string line(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  // One formatting into a buffer that holds every usual line; a longer one is
+  // measured and formatted again.
+  std::array<char, 96> buffer;
+  const int n = std::snprintf(buffer.data(), buffer.size(), messages::kPossibleSplit,
+                              symbol.c_str(), candidate.p, candidate.q, date.c_str());
+  if (n <= 0) return {};
+  if (static_cast<size_t>(n) < buffer.size())
+    return std::string(buffer.data(), static_cast<size_t>(n));
+  std::string line(static_cast<size_t>(n), '\0');
   std::snprintf(line.data(), line.size() + 1, messages::kPossibleSplit, symbol.c_str(), candidate.p,
                 candidate.q, date.c_str());
   return line;
@@ -77,8 +83,10 @@ QuietBand MakeQuietBand() {
 // (the same single-precision division as SplitPairTest's) is outside the quiet
 // band, eight pairs at a time: only those can be reported. A zero or not-a-number
 // close gives a ratio outside the band, so its pair gets the full test too.
+// groups[g] is nonzero when any of pairs 8g to 8g + 7 is marked.
 __attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
-    const float* closes, QuietBand band, std::array<int32_t, kPairBlock>& marks) {
+    const float* closes, QuietBand band, std::array<int32_t, kPairBlock>& marks,
+    std::array<int32_t, kPairBlock / 8>& groups) {
   using Floats = float __attribute__((vector_size(32)));
   using Ints = int32_t __attribute__((vector_size(32)));
   for (size_t i = 0; i < kPairBlock; i += 8) {
@@ -88,6 +96,7 @@ __attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
     const Floats ratio = before / after;
     const Ints mark = ~((ratio >= band.low) & (ratio <= band.high));
     std::memcpy(&marks[i], &mark, sizeof mark);
+    groups[i / 8] = mark[0] | mark[1] | mark[2] | mark[3] | mark[4] | mark[5] | mark[6] | mark[7];
   }
 }
 
@@ -98,13 +107,18 @@ void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes
   static const QuietBand band = MakeQuietBand();
   std::array<float, kPairBlock + 8> closes;
   std::array<int32_t, kPairBlock> marks;
+  std::array<int32_t, kPairBlock / 8> groups;
   for (size_t first = 0; first + 1 < quotes.size(); first += kPairBlock) {
     const size_t pairs = std::min(kPairBlock, quotes.size() - 1 - first);
     // A short last block is padded with equal closes: a ratio of 1 is quiet.
     closes.fill(1.0f);
     for (size_t i = 0; i <= pairs; ++i) closes[i] = quotes[first + i].Value(FIELD_CLOSE);
-    MarkPairsToTest(closes.data(), band, marks);
+    MarkPairsToTest(closes.data(), band, marks, groups);
     for (size_t i = 0; i < pairs; ++i) {
+      if (groups[i / 8] == 0) {
+        i |= 7;  // the whole group is quiet
+        continue;
+      }
       if (marks[i] == 0) continue;
       const size_t k = first + i;
       const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);

@@ -81,10 +81,14 @@ template <size_t N>
   for (; k < words; ++k) StoreWord(MbfWordToIeeeBits(LoadWord(from + 4 * k)), to + 4 * k);
 }
 
-// -1 in the lanes where lo <= v <= hi, else 0 (v - lo and hi - v both without sign).
-template <class Ints>
-[[gnu::always_inline]] inline void Within(const Ints& v, int32_t lo, int32_t hi, Ints& mask) {
-  mask = ~((v - lo) | (hi - v)) >> 31;
+// -1 in the lanes where lo <= v <= hi, else 0: v - lo and hi - v (wrapping, as
+// unsigned) both without the sign bit.
+template <size_t N>
+[[gnu::always_inline]] inline void Within(const typename Lanes<N>::Ints& v, uint32_t lo,
+                                          uint32_t hi, typename Lanes<N>::Ints& mask) {
+  using Words = typename Lanes<N>::Words;
+  const Words u = reinterpret_cast<Words>(v);
+  mask = ~(reinterpret_cast<typename Lanes<N>::Ints>((u - lo) | (hi - u)) >> 31);
 }
 
 // DayFromDateField, lane-wise, from the IEEE bits of the values, in the lanes
@@ -104,7 +108,7 @@ template <size_t N>
   const Ints bits = b & (b != INT32_MIN);  // -0.0 as 0.0, which the rules treat alike
   // 0 <= x < 2^24: no sign bit and below the bits of 2^24 (so no infinity or NaN).
   Ints inRange;
-  Within(bits, 0, 0x4B7FFFFF, inRange);
+  Within<N>(bits, 0, 0x4B7FFFFF, inRange);
   const Ints xi = __builtin_convertvector(reinterpret_cast<Floats>(bits & inRange), Ints);
   whole = inRange & (reinterpret_cast<Ints>(__builtin_convertvector(xi, Floats)) == bits);
   const Words u = reinterpret_cast<Words>(xi + (((xi - 600000) >> 31) & 1000000));  // 20YY
@@ -119,7 +123,7 @@ template <size_t N>
   const Ints leap = fromMarch & (((y & 3) - 1) >> 31);  // -1 in the lanes with the leap day
   const Ints n = d + before + ((y - 61) * 1461) / 4 - leap;
   Ints month;
-  Within(m, 1, 12, month);
+  Within<N>(m, 1, 12, month);
   day = month & (n & 0xFFFF);
 }
 

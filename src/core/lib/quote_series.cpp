@@ -151,42 +151,103 @@ bool QuoteShaped(const std::array<int, kQuoteFieldCount>& offsets, int recordLen
 // first-level cache from the word conversion to the last store.
 constexpr size_t kRoundRecords = 256;
 
-// Quote-shaped records, round by round: every word converted straight into the
-// quotes, then the round's dates N at a time (independent of one another, so the
-// processor overlaps them), then each date word replaced by its day and time 0.
-// The last records (fewer than N) go one by one. Each word is read before its
-// quote's bytes are written, so the records may lie in the quotes themselves.
+// In a group of N quote-shaped records (7 vectors of N words) record k's date is
+// word 7k: lane 7k mod N of vector 7k / N. As 7 and N share no factor, every lane
+// holds the date of exactly one record; kDateLanes<N, j> marks those of vector j.
+template <size_t N>
+constexpr std::array<uint32_t, N> DateLaneMask(size_t j) {
+  std::array<uint32_t, N> mask{};
+  for (size_t k = 0; k < N; ++k) {
+    if (7 * k / N == j) mask[7 * k % N] = ~0u;
+  }
+  return mask;
+}
+template <size_t N, size_t J>
+constexpr typename Lanes<N>::Words kDateLanes =
+    std::bit_cast<typename Lanes<N>::Words>(DateLaneMask<N>(J));
+
+// Vector j of a group: loaded, converted, its date lanes added to dates, stored.
+template <size_t N, size_t J>
+[[gnu::always_inline]] inline void ConvertGroupVector(const uint8_t* from, uint8_t* to,
+                                                      typename Lanes<N>::Words& dates) {
+  typename Lanes<N>::Words w;
+  std::memcpy(&w, from + J * sizeof w, sizeof w);
+  ToIeeeBits(w);
+  dates |= w & kDateLanes<N, J>;
+  std::memcpy(to + J * sizeof w, &w, sizeof w);
+}
+// Vector j of a group: its date lanes replaced by the days (time 0 beside them).
+template <size_t N, size_t J>
+[[gnu::always_inline]] inline void PutDays(uint8_t* to, const typename Lanes<N>::Words& days) {
+  typename Lanes<N>::Words w;
+  std::memcpy(&w, to + J * sizeof w, sizeof w);
+  w = (w & ~kDateLanes<N, J>) | (days & kDateLanes<N, J>);
+  std::memcpy(to + J * sizeof w, &w, sizeof w);
+}
+
+// Quote-shaped records, round by round: the words of each group of N records
+// converted straight into the quotes, their dates gathered into one vector on
+// the way; then the round's days, N at a time (independent of one another, so the
+// processor overlaps them); then the days put in place of the dates. The last
+// records (fewer than N) go one by one. Each word is read before its quote's
+// bytes are written, so the records may lie in the quotes themselves.
 template <size_t N>
 [[gnu::always_inline]] inline void DecodeQuoteShaped(const uint8_t* records, size_t count,
                                                      Quote* out) {
   using Ints = typename Lanes<N>::Ints;
   using Words = typename Lanes<N>::Words;
-  std::array<uint32_t, kRoundRecords> dates;
-  std::array<Ints, kRoundRecords / N> days;
-  const size_t groups = count - count % N;
-  for (size_t first = 0; first < groups; first += kRoundRecords) {
-    const size_t n = std::min(kRoundRecords, groups - first);
-    auto* const to = reinterpret_cast<uint8_t*>(out + first);
-    ConvertWords<N>(records + first * 28, to, n * 7);
-    for (size_t i = 0; i < n; ++i) std::memcpy(&dates[i], to + 28 * i, 4);
+  constexpr size_t kGroupBytes = 7 * sizeof(Words);
+  constexpr size_t kRoundGroups = kRoundRecords / N;
+  std::array<Words, kRoundGroups> dates;
+  std::array<Ints, kRoundGroups> days;
+  const size_t groups = count / N;
+  for (size_t first = 0; first < groups; first += kRoundGroups) {
+    const size_t n = std::min(kRoundGroups, groups - first);
+    const uint8_t* const from = records + first * kGroupBytes;
+    uint8_t* const to = reinterpret_cast<uint8_t*>(out) + first * kGroupBytes;
+    for (size_t g = 0; g < n; ++g) {
+      const uint8_t* const f = from + g * kGroupBytes;
+      uint8_t* const t = to + g * kGroupBytes;
+      Words date{};
+      ConvertGroupVector<N, 0>(f, t, date);
+      ConvertGroupVector<N, 1>(f, t, date);
+      ConvertGroupVector<N, 2>(f, t, date);
+      ConvertGroupVector<N, 3>(f, t, date);
+      ConvertGroupVector<N, 4>(f, t, date);
+      ConvertGroupVector<N, 5>(f, t, date);
+      ConvertGroupVector<N, 6>(f, t, date);
+      dates[g] = date;
+    }
     bool allWhole = true;
-    for (size_t g = 0; g < n / N; ++g) {
-      Words x;
-      std::memcpy(&x, &dates[g * N], sizeof x);
+    for (size_t g = 0; g < n; ++g) {
       Ints isWhole;
-      DaysOf<N>(x, days[g], isWhole);
+      DaysOf<N>(dates[g], days[g], isWhole);
       allWhole &= AllLanes(isWhole);
     }
-    const auto* const day = reinterpret_cast<const uint8_t*>(days.data());
-    for (size_t i = 0; i < n; ++i) std::memcpy(to + 28 * i, day + 4 * i, 4);
-    // A round with any other date (rare) takes DayFromDateField for every date.
+    for (size_t g = 0; g < n; ++g) {
+      uint8_t* const t = to + g * kGroupBytes;
+      const Words day = reinterpret_cast<const Words&>(days[g]);
+      PutDays<N, 0>(t, day);
+      PutDays<N, 1>(t, day);
+      PutDays<N, 2>(t, day);
+      PutDays<N, 3>(t, day);
+      PutDays<N, 4>(t, day);
+      PutDays<N, 5>(t, day);
+      PutDays<N, 6>(t, day);
+    }
+    // A round with any other date (rare) takes DayFromDateField for every date:
+    // record k of group g has its date in lane 7k mod N of dates[g].
     if (!allWhole) {
-      for (size_t i = 0; i < n; ++i) {
-        out[first + i].date = DayFromDateField(std::bit_cast<float>(dates[i]));
+      for (size_t g = 0; g < n; ++g) {
+        std::array<uint32_t, N> lanes;
+        std::memcpy(lanes.data(), &dates[g], sizeof lanes);
+        for (size_t k = 0; k < N; ++k) {
+          out[(first + g) * N + k].date = DayFromDateField(std::bit_cast<float>(lanes[7 * k % N]));
+        }
       }
     }
   }
-  for (size_t i = groups; i < count; ++i) {
+  for (size_t i = groups * N; i < count; ++i) {
     auto* const to = reinterpret_cast<uint8_t*>(out + i);
     ConvertWords<N>(records + 28 * i, to, 7);
     const QuoteDay day = DayFromDateField(std::bit_cast<float>(LoadWord(to)));

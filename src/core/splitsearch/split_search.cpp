@@ -110,9 +110,9 @@ void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes
   std::array<int32_t, kPairBlock / 8> groups;
   for (size_t first = 0; first + 1 < quotes.size(); first += kPairBlock) {
     const size_t pairs = std::min(kPairBlock, quotes.size() - 1 - first);
-    // A short last block is padded with equal closes: a ratio of 1 is quiet.
-    closes.fill(1.0f);
     for (size_t i = 0; i <= pairs; ++i) closes[i] = quotes[first + i].Value(FIELD_CLOSE);
+    // A short last block is padded with equal closes: a ratio of 1 is quiet.
+    std::fill(closes.begin() + static_cast<ptrdiff_t>(pairs) + 1, closes.end(), 1.0f);
     MarkPairsToTest(closes.data(), band, marks, groups);
     for (size_t i = 0; i < pairs; ++i) {
       if (groups[i / 8] == 0) {

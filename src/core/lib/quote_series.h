@@ -69,7 +69,8 @@ int32_t FindQuoteByDate(std::string_view directory, std::string_view query, Quot
                         QuoteTime time, QuoteDay* outDay = nullptr, QuoteTime* outTime = nullptr);
 
 // A whole series (or any window of it) read with one lookup, one open and one
-// block read. The quotes are those repeated ReadQuoteSeries windows would give.
+// read of its records (in a few large pieces). The quotes are those repeated ReadQuoteSeries
+// windows would give.
 struct SeriesData {
   SeriesInfo info;
   std::string directory;  // where the security was found, ending in a separator
@@ -93,8 +94,12 @@ class RecordDecoder {
   Quote Decode(const uint8_t* record) const;
   // Decodes records laid one after another, with the same results as Decode on
   // each; the block is used as scratch (its words are converted in place), which
-  // lets the whole-series path decode tens of thousands of records in two tight loops.
+  // lets the whole-series path decode tens of thousands of records in vector loops.
   void DecodeMany(uint8_t* records, size_t count, int recordLength, Quote* out) const;
+  // True when records of that length may be decoded where they lie: DecodeMany
+  // with records at the quotes' own bytes (records as long as a Quote, DATE then
+  // OPEN to OI).
+  bool DecodesInPlace(int recordLength) const;
   // The byte offset of a field within a record, or -1 when it is absent.
   int Offset(int field) const { return offsets_[static_cast<size_t>(field)]; }
 

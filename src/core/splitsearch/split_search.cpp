@@ -1,7 +1,10 @@
 #include "core/splitsearch/split_search.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/export/text_output.h"
 #include "core/messages/splitsearch.h"
@@ -42,21 +45,87 @@ std::optional<SplitCandidate> SplitPairTest(const Quote& earlier, const Quote& l
 std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, QuoteDay day) {
   const std::string symbol(query);
   const std::string date = FormatDate(day);
-  const int n = std::snprintf(nullptr, 0, messages::kPossibleSplit, symbol.c_str(), candidate.p,
-                              candidate.q, date.c_str());
-  std::string line(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  // One formatting into a buffer that holds every usual line; a longer one is
+  // measured and formatted again.
+  std::array<char, 96> buffer;
+  const int n = std::snprintf(buffer.data(), buffer.size(), messages::kPossibleSplit,
+                              symbol.c_str(), candidate.p, candidate.q, date.c_str());
+  if (n <= 0) return {};
+  if (static_cast<size_t>(n) < buffer.size())
+    return std::string(buffer.data(), static_cast<size_t>(n));
+  std::string line(static_cast<size_t>(n), '\0');
   std::snprintf(line.data(), line.size() + 1, messages::kPossibleSplit, symbol.c_str(), candidate.p,
                 candidate.q, date.c_str());
   return line;
 }
 
+namespace {
+
+// Pairs go through the search in blocks of this many.
+constexpr size_t kPairBlock = 256;
+
+// The quiet band of close ratios, between the bands of 2 for 3 and 3 for 2, where
+// SplitPairTest reports nothing: 1.1 * (2/3) <= r <= 0.9 * (3/2) in double. As r
+// is a float, the bounds rounded inward to floats give the same test in single
+// precision: r >= low exactly when double(r) >= 1.1 * (2/3), and so for high.
+struct QuietBand {
+  float low, high;
+};
+QuietBand MakeQuietBand() {
+  const double low = 1.1 * (2.0 / 3.0), high = 0.9 * (3.0 / 2.0);
+  float l = static_cast<float>(low), h = static_cast<float>(high);
+  if (static_cast<double>(l) < low) l = std::nextafter(l, 2.0f);
+  if (static_cast<double>(h) > high) h = std::nextafter(h, 0.0f);
+  return {l, h};
+}
+
+// Marks with -1 the pairs (closes[i], closes[i + 1]), i < kPairBlock, whose ratio
+// (the same single-precision division as SplitPairTest's) is outside the quiet
+// band, eight pairs at a time: only those can be reported. A zero or not-a-number
+// close gives a ratio outside the band, so its pair gets the full test too.
+// groups[g] is nonzero when any of pairs 8g to 8g + 7 is marked.
+__attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
+    const float* closes, QuietBand band, std::array<int32_t, kPairBlock>& marks,
+    std::array<int32_t, kPairBlock / 8>& groups) {
+  using Floats = float __attribute__((vector_size(32)));
+  using Ints = int32_t __attribute__((vector_size(32)));
+  for (size_t i = 0; i < kPairBlock; i += 8) {
+    Floats before, after;
+    std::memcpy(&before, closes + i, sizeof before);
+    std::memcpy(&after, closes + i + 1, sizeof after);
+    const Floats ratio = before / after;
+    const Ints mark = ~((ratio >= band.low) & (ratio <= band.high));
+    std::memcpy(&marks[i], &mark, sizeof mark);
+    groups[i / 8] = mark[0] | mark[1] | mark[2] | mark[3] | mark[4] | mark[5] | mark[6] | mark[7];
+  }
+}
+
+}  // namespace
+
 void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
                            std::vector<SplitFinding>& findings) {
-  for (size_t k = 0; k + 1 < quotes.size(); ++k) {
-    const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
-    if (!c) continue;
-    const QuoteDay day = quotes[k + 1].date;
-    findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+  static const QuietBand band = MakeQuietBand();
+  std::array<float, kPairBlock + 8> closes;
+  std::array<int32_t, kPairBlock> marks;
+  std::array<int32_t, kPairBlock / 8> groups;
+  for (size_t first = 0; first + 1 < quotes.size(); first += kPairBlock) {
+    const size_t pairs = std::min(kPairBlock, quotes.size() - 1 - first);
+    for (size_t i = 0; i <= pairs; ++i) closes[i] = quotes[first + i].Value(FIELD_CLOSE);
+    // A short last block is padded with equal closes: a ratio of 1 is quiet.
+    std::fill(closes.begin() + static_cast<ptrdiff_t>(pairs) + 1, closes.end(), 1.0f);
+    MarkPairsToTest(closes.data(), band, marks, groups);
+    for (size_t i = 0; i < pairs; ++i) {
+      if (groups[i / 8] == 0) {
+        i |= 7;  // the whole group is quiet
+        continue;
+      }
+      if (marks[i] == 0) continue;
+      const size_t k = first + i;
+      const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
+      if (!c) continue;
+      const QuoteDay day = quotes[k + 1].date;
+      findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+    }
   }
 }
 

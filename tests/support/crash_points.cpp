@@ -7,30 +7,13 @@
 
 #include "core/fs/fault.h"
 #include "core/lib/strings.h"
+#include "support/fault_steps.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet::testing {
 namespace {
 
 constexpr int kDiedAtStep = 86;
-
-const char* StepName(fs::FsStep step) {
-  switch (step) {
-    case fs::FsStep::Create:
-      return "Create";
-    case fs::FsStep::Write:
-      return "Write";
-    case fs::FsStep::Sync:
-      return "Sync";
-    case fs::FsStep::Rename:
-      return "Rename";
-    case fs::FsStep::Remove:
-      return "Remove";
-    case fs::FsStep::Copy:
-      return "Copy";
-  }
-  return "?";
-}
 
 std::string Relative(const path& file, const path& root) {
   const path rel = file.lexically_relative(root);

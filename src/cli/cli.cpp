@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <stdexcept>
@@ -59,9 +60,9 @@ std::string JsonEscape(std::string_view text) {
       default:
         if (c < 0x20 || c >= 0x7F) {
           // Bytes of the files are not always text: keep them visible and the JSON valid.
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
+          std::array<char, 8> buffer{};
+          std::snprintf(buffer.data(), buffer.size(), "\\u%04x", c);
+          out += buffer.data();
         } else {
           out += static_cast<char>(c);
         }

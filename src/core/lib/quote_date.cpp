@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace quillet {
@@ -99,7 +98,31 @@ float TimeValueFromTime(QuoteTime time) {
   return static_cast<float>(t.hours * 10000 + t.minutes * 100 + t.seconds);
 }
 
+namespace {
+
+enum class DatePart { Yy, Ccyy, Mm, Dd };
+
+// The parts of the twelve forms: forms 7 to 12 repeat the order of forms 1 to 6
+// without separators.
+constexpr std::array<std::array<DatePart, 3>, 6> kFormParts = {{
+    {DatePart::Yy, DatePart::Mm, DatePart::Dd},
+    {DatePart::Ccyy, DatePart::Mm, DatePart::Dd},
+    {DatePart::Mm, DatePart::Dd, DatePart::Yy},
+    {DatePart::Mm, DatePart::Dd, DatePart::Ccyy},
+    {DatePart::Dd, DatePart::Mm, DatePart::Yy},
+    {DatePart::Dd, DatePart::Mm, DatePart::Ccyy},
+}};
+
+// A number as "%.2i" writes it.
+void AppendTwoDigits(std::string& out, int value) {
+  if (value >= 0 && value < 10) out += '0';
+  out += std::to_string(value);
+}
+
+}  // namespace
+
 std::string FormatQuoteDay(QuoteDay day, int form, char separator) {
+  if (form < 1 || form > 12) return {};
   int yy = 0, mm = 0, dd = 0, cc = 0;
   if (day != 0) {
     const Ymd d = YmdFromDay(day);
@@ -108,50 +131,26 @@ std::string FormatQuoteDay(QuoteDay day, int form, char separator) {
     mm = d.month;
     dd = d.day;
   }
-  const char s = separator;
-  char buffer[32];
-  int n = 0;
-  switch (form) {
-    case 1:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", yy, s, mm, s, dd);
-      break;
-    case 2:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%c%.2i%c%.2i", cc, yy, s, mm, s, dd);
-      break;
-    case 3:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", mm, s, dd, s, yy);
-      break;
-    case 4:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", mm, s, dd, s, cc, yy);
-      break;
-    case 5:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i", dd, s, mm, s, yy);
-      break;
-    case 6:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%c%.2i%c%.2i%.2i", dd, s, mm, s, cc, yy);
-      break;
-    case 7:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", yy, mm, dd);
-      break;
-    case 8:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", cc, yy, mm, dd);
-      break;
-    case 9:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", mm, dd, yy);
-      break;
-    case 10:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", mm, dd, cc, yy);
-      break;
-    case 11:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i", dd, mm, yy);
-      break;
-    case 12:
-      n = std::snprintf(buffer, sizeof buffer, "%.2i%.2i%.2i%.2i", dd, mm, cc, yy);
-      break;
-    default:
-      return {};
+  std::string out;
+  const auto& parts = kFormParts[static_cast<size_t>((form - 1) % 6)];
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0 && form <= 6) out += separator;
+    switch (parts[i]) {
+      case DatePart::Ccyy:
+        AppendTwoDigits(out, cc);
+        [[fallthrough]];
+      case DatePart::Yy:
+        AppendTwoDigits(out, yy);
+        break;
+      case DatePart::Mm:
+        AppendTwoDigits(out, mm);
+        break;
+      case DatePart::Dd:
+        AppendTwoDigits(out, dd);
+        break;
+    }
   }
-  return std::string(buffer, static_cast<size_t>(n > 0 ? n : 0));
+  return out;
 }
 
 namespace {

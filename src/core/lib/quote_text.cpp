@@ -1,5 +1,6 @@
 #include "core/lib/quote_text.h"
 
+#include <array>
 #include <cstdio>
 
 namespace quillet {
@@ -11,9 +12,10 @@ std::array<std::string, 7> QuoteGridTexts(const Quote& quote) {
   for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
     const float v = quote.Value(f);
     if (v < 0.0f) continue;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, f >= FIELD_VOL ? "%.0f" : "%.4f", static_cast<double>(v));
-    texts[static_cast<size_t>(f - FIELD_OPEN + 1)] = buffer;
+    std::array<char, 64> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), f >= FIELD_VOL ? "%.0f" : "%.4f",
+                  static_cast<double>(v));
+    texts[static_cast<size_t>(f - FIELD_OPEN + 1)] = buffer.data();
   }
   return texts;
 }

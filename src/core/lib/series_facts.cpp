@@ -1,5 +1,6 @@
 #include "core/lib/series_facts.h"
 
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -106,9 +107,9 @@ int ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFa
 
 std::vector<FactLine> SeriesFactLines(const SeriesFacts& facts) {
   const auto number = [](const char* format, double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return std::string(buffer);
+    std::array<char, 64> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), format, value);
+    return std::string(buffer.data());
   };
   std::vector<FactLine> lines = {
       {"Path:", facts.directory},

@@ -2,31 +2,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_data.h"
 #include "bench_ratio.h"
 #include "core/fs/files.h"
 #include "core/lib/quote_series.h"
-#include "support/portfolio_builder.h"
 
 namespace {
 
 using namespace quillet;
 
-constexpr int kQuotes = 32766;
+constexpr int kQuotes = bench::kFullSeriesQuotes;
 
-struct Data {
-  testing::TempDir tmp;
-  std::string dir;
-  Data() {
-    testing::PortfolioBuilder b(tmp.root());
-    b.AddSeries(1, "BENCH", "BENCH SERIES", testing::DailyRows(5000, kQuotes));
-    b.WriteMaster();
-    dir = tmp.str();
-  }
-};
-
-Data& SharedData() {
-  static Data data;
-  return data;
+bench::FullSeries& SharedData() {
+  return bench::SharedFullSeries();
 }
 
 // Baseline: the DAT file's bytes into a buffer, nothing else.

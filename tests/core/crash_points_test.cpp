@@ -17,6 +17,7 @@
 #include "core/symbols/symbol_move.h"
 #include "support/crash_points.h"
 #include "support/portfolio_builder.h"
+#include "support/quote_changes.h"
 
 namespace quillet::testing {
 namespace {
@@ -140,14 +141,7 @@ constexpr const char* kDop =
     "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n"
     "\"VOL\",0,0\r\n\"OI\",0,0\r\n";
 
-QuoteChange Change(int16_t kind, QuoteDay from, QuoteDay to, std::array<float, 6> values = {}) {
-  QuoteChange c;
-  c.kind = kind;
-  c.fromDay = from;
-  c.toDay = to;
-  c.values = values;
-  return c;
-}
+using testing::Change;
 
 QuoteDay NthDay(int n) {
   return DayFromDateField(DailyRows(kFirstDay, kQuotes)[n][0]);

@@ -11,6 +11,7 @@
 #include "core/lib/mbf.h"
 #include "core/messages/edit.h"
 #include "support/portfolio_builder.h"
+#include "support/quote_changes.h"
 
 namespace quillet {
 namespace {
@@ -27,14 +28,7 @@ using testing::WriteBytes;
 
 const QuoteDay kMonday = DayFromYmd(2000, 1, 3);
 
-QuoteChange Change(int16_t kind, QuoteDay from, QuoteDay to, std::array<float, 6> values = {}) {
-  QuoteChange c;
-  c.kind = kind;
-  c.fromDay = from;
-  c.toDay = to;
-  c.values = values;
-  return c;
-}
+using testing::Change;
 
 QuoteDay DayOf(const DatRow& row) {
   return DayFromDateField(row[0]);

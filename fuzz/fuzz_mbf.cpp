@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 #include "fuzz_support.h"
 
 using quillet::IeeeToMbf;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/lib/quote_date.h"
+#include "core/base/quote_date.h"
 #include "fuzz_support.h"
 
 using namespace quillet;

@@ -16,9 +16,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/mbf_words.h"
 #include "core/edit/rewrite.h"
 #include "core/fs/fault.h"
-#include "core/lib/mbf_words.h"
 #include "core/lib/quote_series.h"
 #include "fuzz_support.h"
 

@@ -14,8 +14,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/mbf.h"
 #include "core/lib/master.h"
-#include "core/lib/mbf.h"
 
 namespace quillet::fuzz {
 

@@ -8,7 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev fonts-dejavu-core
-  util-linux python3
+  util-linux python3 ccache
+  g++-aarch64-linux-gnu
 )
 
 missing=()

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "core/lib/strings.h"
+#include "core/base/strings.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/symbols.h"
 #include "core/portfolio/master_file.h"

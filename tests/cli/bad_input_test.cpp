@@ -12,7 +12,7 @@
 #include <limits>
 #include <random>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 #include "support/cli_runner.h"
 #include "support/portfolio_builder.h"
 

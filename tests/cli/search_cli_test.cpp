@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/lib/quote_date.h"
+#include "core/base/quote_date.h"
 #include "support/cli_runner.h"
 #include "support/portfolio_builder.h"
 

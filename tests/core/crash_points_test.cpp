@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <fstream>
 
-#include "core/edit/master_edit.h"
+#include "core/base/mbf.h"
 #include "core/edit/rewrite.h"
 #include "core/fs/fault.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/mbf.h"
+#include "core/portfolio/master_edit.h"
 #include "core/portfolio/master_repair.h"
 #include "core/symbols/symbol_edit.h"
 #include "core/symbols/symbol_move.h"

@@ -5,8 +5,8 @@
 
 #include <set>
 
+#include "core/base/strings.h"
 #include "core/fs/fault.h"
-#include "core/lib/strings.h"
 #include "support/fault_steps.h"
 #include "support/portfolio_builder.h"
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/lib/result.h"
+#include "core/base/result.h"
 
 namespace quillet::testing {
 

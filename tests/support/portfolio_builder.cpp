@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 #include "support/fault_steps.h"
 
 namespace quillet::testing {

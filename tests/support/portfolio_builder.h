@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/quote_date.h"
 #include "core/lib/master.h"
-#include "core/lib/quote_date.h"
 
 namespace quillet::testing {
 

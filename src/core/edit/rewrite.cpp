@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "core/edit/master_edit.h"
+#include "core/base/mbf.h"
+#include "core/base/mbf_words.h"
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
-#include "core/lib/mbf.h"
-#include "core/lib/mbf_words.h"
 #include "core/lib/quote_series.h"
 #include "core/messages/edit.h"
+#include "core/portfolio/master_edit.h"
 
 namespace quillet {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/lib/quote_date.h"
-#include "core/lib/result.h"
+#include "core/base/quote_date.h"
+#include "core/base/result.h"
 
 namespace quillet {
 
@@ -15,9 +15,6 @@ inline constexpr int16_t CHANGE_SCALE =
     3;  // multiply each held field by its factor (2 does the same)
 inline constexpr int16_t CHANGE_DELETE = 4;  // leave out the first record in range
 inline constexpr int16_t CHANGE_INSERT = 5;  // write a copy dated the weekday before ahead of it
-
-// A delete found no quote of its day.
-inline constexpr int16_t kRewriteDeleteNotFound = -200;
 
 struct QuoteChange {
   // Open, High, Low, Close, Volume, Open interest: new values or factors.

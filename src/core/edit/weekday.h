@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/lib/quote_date.h"
+#include "core/base/quote_date.h"
 
 namespace quillet {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/export/text_output.h"
+#include "core/fs/text_output.h"
 
 namespace quillet {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/result.h"
 #include "core/lib/quote_series.h"
-#include "core/lib/result.h"
 
 namespace quillet {
 

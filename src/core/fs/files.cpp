@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/lib/strings.h"
+#include "core/base/strings.h"
 
 namespace quillet::fs {
 namespace {

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "core/lib/result.h"
+#include "core/base/result.h"
 
 namespace quillet::fs {
 

@@ -5,9 +5,9 @@
 #include <limits>
 #include <vector>
 
+#include "core/base/mbf.h"
+#include "core/base/strings.h"
 #include "core/fs/files.h"
-#include "core/lib/mbf.h"
-#include "core/lib/strings.h"
 
 namespace quillet {
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/strings.h"
 #include "core/fs/files.h"
-#include "core/lib/strings.h"
 
 namespace quillet {
 

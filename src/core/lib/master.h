@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/lib/mbf.h"
-#include "core/lib/result.h"
+#include "core/base/mbf.h"
+#include "core/base/result.h"
 
 namespace quillet {
 

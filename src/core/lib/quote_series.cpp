@@ -6,9 +6,9 @@
 #include <cstring>
 #include <memory>
 
+#include "core/base/mbf.h"
+#include "core/base/mbf_words.h"
 #include "core/fs/files.h"
-#include "core/lib/mbf.h"
-#include "core/lib/mbf_words.h"
 
 namespace quillet {
 

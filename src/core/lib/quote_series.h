@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/quote_date.h"
+#include "core/base/result.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
-#include "core/lib/quote_date.h"
-#include "core/lib/result.h"
 
 namespace quillet {
 

@@ -1,7 +1,6 @@
 #include "core/messages/edit.h"
 
-#include "core/edit/rewrite.h"
-#include "core/lib/result.h"
+#include "core/base/result.h"
 #include "core/messages/read.h"
 
 namespace quillet::messages {

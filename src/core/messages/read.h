@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/lib/result.h"
+#include "core/base/result.h"
 
 namespace quillet::messages {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "core/base/mbf.h"
 #include "core/fs/files.h"
-#include "core/lib/mbf.h"
 #include "core/messages/portfolio.h"
 
 namespace quillet {

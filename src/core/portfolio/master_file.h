@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/result.h"
 #include "core/lib/master.h"
-#include "core/lib/result.h"
 
 namespace quillet {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "core/base/mbf.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/mbf.h"
 #include "core/messages/portfolio.h"
 
 namespace quillet {

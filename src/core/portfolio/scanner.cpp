@@ -10,8 +10,8 @@
 #include <set>
 #include <utility>
 
+#include "core/base/strings.h"
 #include "core/lib/master.h"
-#include "core/lib/strings.h"
 
 namespace quillet {
 

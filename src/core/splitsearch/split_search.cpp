@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/export/text_output.h"
+#include "core/fs/text_output.h"
 #include "core/messages/splitsearch.h"
 
 namespace quillet {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/lib/quote_date.h"
+#include "core/base/quote_date.h"
+#include "core/base/result.h"
 #include "core/lib/quote_series.h"
-#include "core/lib/result.h"
 
 namespace quillet {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/edit/master_edit.h"
+#include "core/base/mbf.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/mbf.h"
 #include "core/messages/symbols.h"
+#include "core/portfolio/master_edit.h"
 #include "core/portfolio/master_file.h"
 #include "core/symbols/file_journal.h"
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "core/base/mbf.h"
+#include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/mbf.h"
-#include "core/lib/strings.h"
 #include "core/messages/symbols.h"
 #include "core/portfolio/master_file.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/base/mbf.h"
 #include "core/edit/weekday.h"
 #include "core/fs/fault.h"
-#include "core/lib/mbf.h"
 #include "core/messages/edit.h"
 #include "support/portfolio_builder.h"
 #include "support/quote_changes.h"

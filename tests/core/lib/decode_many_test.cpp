@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "core/lib/mbf.h"
-#include "core/lib/mbf_words.h"
+#include "core/base/mbf.h"
+#include "core/base/mbf_words.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {

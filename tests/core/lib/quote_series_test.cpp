@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/base/strings.h"
 #include "core/lib/quote_series.h"
 #include "core/lib/series_facts.h"
-#include "core/lib/strings.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 #include "core/messages/portfolio.h"
 #include "support/portfolio_builder.h"
 

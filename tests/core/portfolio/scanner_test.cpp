@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/lib/strings.h"
+#include "core/base/strings.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "core/lib/mbf.h"
-#include "core/lib/quote_date.h"
-#include "core/lib/result.h"
-#include "core/lib/strings.h"
+#include "core/base/mbf.h"
+#include "core/base/quote_date.h"
+#include "core/base/result.h"
+#include "core/base/strings.h"
 
 namespace quillet {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/edit/master_edit.h"
+#include "core/portfolio/master_edit.h"
 
 #include <cstring>
 #include <string>

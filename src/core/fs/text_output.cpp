@@ -1,4 +1,4 @@
-#include "core/export/text_output.h"
+#include "core/fs/text_output.h"
 
 #include <unistd.h>
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/lib/mbf.h"
-#include "core/lib/result.h"
+#include "core/base/mbf.h"
+#include "core/base/result.h"
 
 namespace quillet {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace quillet {
@@ -24,9 +25,20 @@ inline constexpr LibResult LIB_CHARTS_UNINIT = -12;
 inline constexpr LibResult LIB_MAX_LINES = -13;
 inline constexpr LibResult LIB_MAX_GRIDS = -14;
 inline constexpr LibResult LIB_UNKNOWN_LAYOUT = -100;
+// The rewrite engine's delete found no quote of its day.
+inline constexpr LibResult kRewriteDeleteNotFound = -200;
 
 // The library's message table, indexed by the negated code; any code outside
 // 0 to -14 reads as "Unknown" (entry 15).
 std::string_view LibResultText(int code);
+
+// The outcome of an operation a user asked for: its code and the message the
+// user sees (empty on success, and for a failure that needs no words of its
+// own). Operations that hand back more derive from it.
+struct Outcome {
+  LibResult code = LIB_OK;
+  std::string message;
+  bool ok() const { return code == LIB_OK; }
+};
 
 }  // namespace quillet

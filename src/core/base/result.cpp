@@ -1,4 +1,4 @@
-#include "core/lib/result.h"
+#include "core/base/result.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "core/lib/strings.h"
+#include "core/base/strings.h"
 
 namespace quillet {
 namespace {

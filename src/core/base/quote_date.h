@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 
 namespace quillet {
 

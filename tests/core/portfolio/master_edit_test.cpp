@@ -1,11 +1,11 @@
-#include "core/edit/master_edit.h"
+#include "core/portfolio/master_edit.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "core/base/quote_date.h"
 #include "core/fs/fault.h"
-#include "core/lib/quote_date.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {

@@ -1,4 +1,4 @@
-#include "core/lib/quote_date.h"
+#include "core/base/quote_date.h"
 
 #include <array>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "core/lib/mbf_words.h"
+#include "core/base/mbf_words.h"
 
 #include <gtest/gtest.h>
 
-#include "core/lib/mbf.h"
+#include "core/base/mbf.h"
 
 namespace quillet {
 namespace {

@@ -4,8 +4,8 @@
 #include <span>
 #include <string>
 
+#include "core/base/result.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/result.h"
 
 namespace quillet {
 

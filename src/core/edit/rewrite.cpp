@@ -187,7 +187,8 @@ RewriteResult Fail(int16_t code, std::string_view message = {}) {
 }  // namespace
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
-                            const QuoteChange& change, std::string_view symbol) {
+                            const QuoteChange& change, std::string_view symbol,
+                            fs::FileSteps& steps) {
   MasterRecord record;
   std::string directory;
   if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
@@ -203,7 +204,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
 
   const fs::path dat = fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, "DAT"));
   std::vector<uint8_t> old;
-  if (dat.empty() || !fs::ReadWholeFile(dat, old)) return Fail(LIB_FILE_OPEN);
+  if (dat.empty() || !fs::ReadWholeFile(dat, old, steps)) return Fail(LIB_FILE_OPEN);
   const RecordShape shape(layout, recordLength, record.FieldCount());
   if (old.size() < shape.length) return Fail(LIB_FILE_READ);  // not even a header
 
@@ -244,7 +245,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   std::vector<uint8_t> oldMaster, newMaster;
   if (firstDate || lastDate) {
     master = master_edit::MasterFileFor(directory, masterPath);
-    if (!fs::ReadWholeFile(master, oldMaster)) return Fail(LIB_FILE_OPEN);
+    if (!fs::ReadWholeFile(master, oldMaster, steps)) return Fail(LIB_FILE_OPEN);
     newMaster = oldMaster;
     const int changed = master_edit::ChangeEntries(
         newMaster, static_cast<uint8_t>(fileNumber), [&](uint8_t* entry) {
@@ -258,19 +259,20 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   const fs::path backup = fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "BAK"));
   fs::path backupWorking = backup;
   backupWorking += ".~CP";
-  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old); r != LIB_OK) return Fail(r);
-  fs::AtomicFile out;
+  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old, steps); r != LIB_OK) return Fail(r);
+  fs::AtomicFile out(steps);
   if (LibResult r = out.Open(dat, fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "NEW")));
       r != LIB_OK) {
     return Fail(r);
   }
   if (!out.Write(next.bytes)) return Fail(LIB_FILE_WRITE);
   if (!master.empty()) {
-    if (LibResult r = master_edit::ReplaceMaster(master, newMaster); r != LIB_OK) return Fail(r);
+    if (LibResult r = master_edit::ReplaceMaster(master, newMaster, steps); r != LIB_OK)
+      return Fail(r);
   }
   if (LibResult r = out.Commit(); r != LIB_OK) {
     // The quote file stayed as it was: put the MASTER dates back with it.
-    if (!master.empty()) master_edit::RestoreMaster(master, oldMaster);
+    if (!master.empty()) master_edit::RestoreMaster(master, oldMaster, steps);
     return Fail(r);
   }
   return {};

@@ -52,13 +52,16 @@ int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
   return changed;
 }
 
-LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
-  if (LibResult r = fs::CopyFileSynced(master, WithSuffix(master, ".BAK")); r != LIB_OK) return r;
-  return RestoreMaster(master, bytes);
+LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes,
+                        fs::FileSteps& steps) {
+  if (LibResult r = fs::CopyFileSynced(master, WithSuffix(master, ".BAK"), steps); r != LIB_OK)
+    return r;
+  return RestoreMaster(master, bytes, steps);
 }
 
-LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
-  return fs::ReplaceFile(master, WithSuffix(master, ".NEW"), bytes);
+LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes,
+                        fs::FileSteps& steps) {
+  return fs::ReplaceFile(master, WithSuffix(master, ".NEW"), bytes, steps);
 }
 
 }  // namespace master_edit
@@ -68,33 +71,34 @@ namespace {
 // Reads the MASTER of the security's directory and applies change to its entries.
 LibResult EditMasterOf(std::string_view libDir, std::string_view masterPath, std::string_view query,
                        const std::function<uint8_t(const MasterRecord&)>& fileNumberOf,
-                       const std::function<void(uint8_t*)>& change) {
+                       const std::function<void(uint8_t*)>& change, fs::FileSteps& steps) {
   MasterRecord found;
   std::string directory;
   if (LibResult r = FindMasterRecord(libDir, query, found, directory); r != LIB_OK) return r;
   const std::filesystem::path master = master_edit::MasterFileFor(directory, masterPath);
   std::vector<uint8_t> bytes;
-  if (!fs::ReadWholeFile(master, bytes)) return LIB_FILE_OPEN;
+  if (!fs::ReadWholeFile(master, bytes, steps)) return LIB_FILE_OPEN;
   if (master_edit::ChangeEntries(bytes, fileNumberOf(found), change) == 0) {
     return LIB_RECORD_NOT_FOUND;
   }
-  return master_edit::ReplaceMaster(master, bytes);
+  return master_edit::ReplaceMaster(master, bytes, steps);
 }
 
 }  // namespace
 
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        int which) {
+                        int which, fs::FileSteps& steps) {
   const int offset = which != 0 ? kMasterLastDate : kMasterFirstDate;
   return EditMasterOf(
       libDir, masterPath, query, [&](const MasterRecord&) { return fileNumber; },
-      [&](uint8_t* record) { std::memcpy(record + offset, dateField.data(), dateField.size()); });
+      [&](uint8_t* record) { std::memcpy(record + offset, dateField.data(), dateField.size()); },
+      steps);
 }
 
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName) {
+                            std::string_view newName, fs::FileSteps& steps) {
   if (newSymbol.size() > kMasterTextSize || newName.size() > kMasterTextSize) {
     return LIB_INVALID_PARM;
   }
@@ -106,7 +110,8 @@ LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath
         entry.SetText(kMasterName, newName);
         entry.SetText(kMasterSymbol, newSymbol);
         std::memcpy(record, entry.bytes.data(), kMasterRecordSize);
-      });
+      },
+      steps);
 }
 
 }  // namespace quillet

@@ -9,6 +9,7 @@
 
 #include "core/base/mbf.h"
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 
 namespace quillet {
 
@@ -20,7 +21,7 @@ namespace quillet {
 // in that MASTER. LIB_OK, or a failure code with the file unchanged.
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        int which);
+                        int which, fs::FileSteps& steps = fs::EveryStep());
 
 // Stores the new name and symbol (blank-padded to 16) in every security entry of
 // the old symbol's file number. LIB_OK, or a failure code with the file unchanged:
@@ -28,7 +29,7 @@ LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
 // longer than 16 characters.
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName);
+                            std::string_view newName, fs::FileSteps& steps = fs::EveryStep());
 
 // The pieces the rewrite engine shares with the two routines above.
 namespace master_edit {
@@ -45,9 +46,11 @@ int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
 
 // Backs the MASTER up (master + ".BAK"), then swaps the new content in through
 // master + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
-LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes,
+                        fs::FileSteps& steps = fs::EveryStep());
 // The same swap without a backup: puts content back after a later step failed.
-LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes,
+                        fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace master_edit
 }  // namespace quillet

@@ -11,7 +11,8 @@
 
 namespace quillet {
 
-RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
+                              fs::FileSteps& steps) {
   RepairResult result;
   if (!masterFix && !prompt.Confirm(messages::RepairQuestion(masterPath))) {
     result.declined = true;
@@ -19,7 +20,8 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   }
   const fs::path master = MasterFileOf(masterPath);
   std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+  if (!fs::ReadWholeFile(master, old, steps) ||
+      old.size() < static_cast<size_t>(kMasterRecordSize)) {
     result.code = LIB_FILE_OPEN;
     result.failure = messages::MasterUnreadable(masterPath);
     return result;
@@ -31,7 +33,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
   if (backup.empty()) {
     backup = master.parent_path() / backupName;
-    if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
+    if (LibResult r = fs::CopyFileSynced(master, backup, steps); r != LIB_OK) {
       result.code = r;
       result.failure = messages::RepairBackupFailed(masterPath, backup.string());
       return result;
@@ -40,14 +42,14 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   }
   result.backupPath = backup.string();
   const auto fail = [&](LibResult code) {
-    if (result.backupMade) fs::RemoveFile(backup);
+    if (result.backupMade) fs::RemoveFile(backup, steps);
     result.backupMade = false;
     result.code = code;
     result.failure = messages::RepairWriteFailed(masterPath);
     return result;
   };
 
-  fs::AtomicFile out;
+  fs::AtomicFile out(steps);
   if (LibResult r = out.Open(master, std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
 
   std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);

@@ -37,14 +37,14 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
 
 SymbolEditResult EditSymbol(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName) {
+                            std::string_view newName, fs::FileSteps& steps) {
   SymbolEditResult result;
   result.message = ValidateSymbolEdit(newSymbol, newName);
   if (!result.message.empty()) {
     result.invalid = true;
     return result;
   }
-  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName);
+  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
   if (result.code != LIB_OK) {
     result.message = messages::EditSymbolFailed(oldSymbol, LibResultText(result.code));
   }
@@ -65,11 +65,13 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
 
 }  // namespace
 
-DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) {
+DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
+                          fs::FileSteps& steps) {
   DeleteResult result;
   const fs::path master = MasterFileOf(masterPath);
   std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+  if (!fs::ReadWholeFile(master, old, steps) ||
+      old.size() < static_cast<size_t>(kMasterRecordSize)) {
     result.code = LIB_FILE_OPEN;
     result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(master.string()));
     return result;
@@ -111,7 +113,7 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
     for (const fs::path& file : QuoteFilesOf(master.parent_path(), n)) doomed.push_back(file);
   }
 
-  FileJournal journal;
+  FileJournal journal(steps);
   std::vector<fs::path> touched{master};
   touched.insert(touched.end(), doomed.begin(), doomed.end());
   for (const fs::path& file : touched) {
@@ -121,13 +123,14 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
       return result;
     }
   }
-  if (LibResult r = fs::ReplaceFile(master, std::string(masterPath) + ".~NU", bytes); r != LIB_OK) {
+  if (LibResult r = fs::ReplaceFile(master, std::string(masterPath) + ".~NU", bytes, steps);
+      r != LIB_OK) {
     result.code = r;
     result.message = messages::DeleteSymbolFailed(symbol, messages::CannotWrite(master.string()));
     return result;
   }
   for (const fs::path& file : doomed) {
-    if (LibResult r = fs::RemoveFile(file); r != LIB_OK) {
+    if (LibResult r = fs::RemoveFile(file, steps); r != LIB_OK) {
       result.code = r;
       result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRemove(file.string()));
       for (const fs::path& lost : journal.Restore())

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 
 namespace quillet {
@@ -38,7 +39,7 @@ struct SymbolEditResult {
 // is reported; the file is then unchanged.
 SymbolEditResult EditSymbol(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName);
+                            std::string_view newName, fs::FileSteps& steps = fs::EveryStep());
 
 struct DeleteResult {
   LibResult code = LIB_OK;
@@ -54,6 +55,7 @@ struct DeleteResult {
 // MASTER through master path + ".~NU" and deletes F<n>.DAT, F<n>.DOP and F<n>.BAK
 // of each removed file number that no remaining security uses. No match: nothing
 // changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every file as it was.
-DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol);
+DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
+                          fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

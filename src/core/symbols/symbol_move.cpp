@@ -38,10 +38,11 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
   if (source.empty() && !fs::Exists(target)) return {};
   if (!journal.Remember(target)) return messages::CannotRead(target.string());
   if (source.empty()) {
-    return fs::RemoveFile(target) == LIB_OK ? std::string()
-                                            : messages::CannotRemove(target.string());
+    return fs::RemoveFile(target, journal.Steps()) == LIB_OK
+               ? std::string()
+               : messages::CannotRemove(target.string());
   }
-  switch (fs::CopyFileSynced(source, target)) {
+  switch (fs::CopyFileSynced(source, target, journal.Steps())) {
     case LIB_OK:
       return {};
     case LIB_FILE_READ:
@@ -72,7 +73,7 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
   // Nothing is written to a destination that cannot be read in full.
   const fs::path master = MasterFileOf(masterPath);
   std::vector<uint8_t> bytes;
-  if (lookup != LIB_FILE_NOT_FOUND || !fs::ReadWholeFile(master, bytes) ||
+  if (lookup != LIB_FILE_NOT_FOUND || !fs::ReadWholeFile(master, bytes, journal.Steps()) ||
       bytes.size() < static_cast<size_t>(kMasterRecordSize)) {
     result.message = messages::DestinationUnreadable(masterPath);
     return result;
@@ -119,7 +120,7 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
   added.bytes[kMasterFileNumber] = static_cast<uint8_t>(number);
   bytes.insert(bytes.end(), added.bytes.begin(), added.bytes.end());
   if (!journal.Remember(master) ||
-      fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes) != LIB_OK) {
+      fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes, journal.Steps()) != LIB_OK) {
     result.message = messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.string()));
     Undo(journal, result.message);
     return result;
@@ -130,7 +131,8 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
 }
 
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
-                              std::string_view destination, TransferMode mode) {
+                              std::string_view destination, TransferMode mode,
+                              fs::FileSteps& steps) {
   TransferResult result;
   const bool move = mode == TransferMode::Move;
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
@@ -142,7 +144,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
     return result;
   }
 
-  FileJournal journal;
+  FileJournal journal(steps);
   AddResult added = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
   result.status = added.status;
   result.fileNumber = added.fileNumber;
@@ -163,7 +165,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
   const fs::path sourceMaster = MasterFileOf(sourceMasterPath);
   std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(sourceMaster, old) ||
+  if (!fs::ReadWholeFile(sourceMaster, old, steps) ||
       old.size() < static_cast<size_t>(kMasterRecordSize)) {
     return fail(messages::CannotRead(sourceMaster.string()));
   }
@@ -182,7 +184,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
   AddToCounts(bytes, -removed);
   if (!journal.Remember(sourceMaster) ||
-      fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes) != LIB_OK) {
+      fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes, steps) != LIB_OK) {
     return fail(messages::CannotWrite(sourceMaster.string()));
   }
   // Every security of that number has left this MASTER, so its files go too.
@@ -191,7 +193,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
         fs::FindNoCase(fs::path(sourceDir), fs::QuoteFileName(record.FileNumber(), extension));
     if (file.empty()) continue;
     if (!journal.Remember(file)) return fail(messages::CannotRead(file.string()));
-    if (fs::RemoveFile(file) != LIB_OK) return fail(messages::CannotRemove(file.string()));
+    if (fs::RemoveFile(file, steps) != LIB_OK) return fail(messages::CannotRemove(file.string()));
   }
   return result;
 }

@@ -9,6 +9,7 @@
 
 #include "core/base/mbf.h"
 #include "core/messages/symbols.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -153,8 +154,8 @@ TEST_F(DeleteTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
       [&] {
         Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM")});
       },
-      [&] {
-        const DeleteResult r = DeleteSymbol(masterPath(), "IBM");
+      [&](fs::FileSteps& fileSteps) {
+        const DeleteResult r = DeleteSymbol(masterPath(), "IBM", fileSteps);
         if (!r.ok()) {
           EXPECT_NE(r.message.find("The Symbol deletion failed."), std::string::npos);
         }

@@ -56,8 +56,8 @@ int Apply(const Target& target, const QuoteChange& change, const char* failed) {
   if (result.ok()) return kExitOk;
   if (!result.message.empty()) Error(result.message);
   Error(failed);
-  const std::string detail =
-      messages::DescribeRewriteFailure(result.code, target.dir, target.symbol);
+  const std::string detail = messages::DescribeRewriteFailure(
+      result.code, target.dir, target.symbol, result.masterNotRestored);
   if (!detail.empty()) Error(detail);
   return kExitFailed;
 }

@@ -250,7 +250,7 @@ std::vector<CrashPointCase> Rows() {
        .operation =
            [](const path& root, Steps& steps) {
              return SetMasterDate(root.string() + "/", (root / "MASTER").string(), "IBM",
-                                  DateFieldFromDay(NthDay(2)), 1, 0, steps);
+                                  DateFieldFromDay(NthDay(2)), 1, MasterDate::First, steps);
            },
        .changes = {"MASTER", "+MASTER.BAK"},
        .backups = {{"MASTER", "MASTER.BAK"}},

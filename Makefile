@@ -9,7 +9,8 @@ FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 600
 CROSS_CXX ?= aarch64-linux-gnu-g++
 
-.PHONY: all deps configure build test test-asan cross-check fuzz-build fuzz-smoke fuzz run bench clean
+.PHONY: all deps configure build test package test-asan cross-check fuzz-build fuzz-smoke fuzz run \
+  bench clean
 
 all: build
 
@@ -22,13 +23,18 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The .deb is built and checked by the tests labelled "package" (make package).
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE package
+
+# The .deb in $(BUILD)/package/, unpacked into a scratch root and run from there.
+package: build
+	@cd $(BUILD) && ctest --output-on-failure -L package
 
 # The core, the CLI and their tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=ON \
-	  -DQUILLET_BUILD_BENCH=OFF > /dev/null
+	  -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_GUI=OFF > /dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
@@ -42,7 +48,8 @@ cross-check: deps
 # libFuzzer targets need clang; they get a build folder of their own.
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DQUILLET_BUILD_FUZZ=ON -DBUILD_TESTING=OFF -DQUILLET_BUILD_BENCH=OFF > /dev/null
+	  -DQUILLET_BUILD_FUZZ=ON -DBUILD_TESTING=OFF -DQUILLET_BUILD_BENCH=OFF \
+	  -DQUILLET_BUILD_GUI=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # Every target for a short fixed time (CI); `make fuzz` runs them long.

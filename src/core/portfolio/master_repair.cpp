@@ -17,13 +17,13 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     result.declined = true;
     return result;
   }
-  const fs::path master = MasterFileOf(masterPath);
-  std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+  MasterFile file;
+  if (file.Read(MasterFileOf(masterPath)) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
     result.failure = messages::MasterUnreadable(masterPath);
     return result;
   }
+  const fs::path master = file.Path();
 
   // The backup is made once: an earlier one is the user's last good copy.
   const fs::path given{std::string(masterPath)};
@@ -47,34 +47,28 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     return result;
   };
 
-  fs::AtomicFile out;
-  if (LibResult r = out.Open(master, std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
-
-  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
   std::array<bool, 256> seen{};
-  const size_t records =
-      old.size() / kMasterRecordSize - 1;  // a partial record at the end is dropped
-  for (size_t k = 1; k <= records; ++k) {
-    MasterRecord record;
-    std::memcpy(record.bytes.data(), &old[k * kMasterRecordSize], kMasterRecordSize);
-    if (SymbolText(record).empty()) {
+  file.DropPartialRecord();
+  for (MasterRecord& record : file.Records()) {
+    if (record.Symbol().empty()) {
       std::memcpy(&record.bytes[kMasterSymbol], &record.bytes[kMasterName], kMasterTextSize);
     }
+  }
+  result.dropped = file.RemoveIf([&](const MasterRecord& record) {
     // A record with neither symbol nor name would leave the file failing the
     // symbol test: it is dropped and reported like a duplicate, its file number
     // left free for a later record.
-    if (!SymbolText(record).empty() && !seen[record.FileNumber()]) {
+    if (!record.Symbol().empty() && !seen[record.FileNumber()]) {
       seen[record.FileNumber()] = true;
-      bytes.insert(bytes.end(), record.bytes.begin(), record.bytes.end());
-      ++result.written;
-    } else {
-      ++result.dropped;
-      prompt.Dropped(messages::DroppedRecord(record.Name(), record.Symbol(), record.FileNumber()));
+      return false;
     }
-  }
-  StoreInt16(static_cast<int16_t>(result.written), bytes.data() + kMasterHeaderCount);
-  if (!out.Write(bytes)) return fail(LIB_FILE_WRITE);
-  if (LibResult r = out.Commit(); r != LIB_OK) return fail(r);
+    prompt.Dropped(
+        messages::DroppedRecord(record.Name(), record.SymbolField(), record.FileNumber()));
+    return true;
+  });
+  result.written = static_cast<int>(file.Records().size());
+  file.SetCount(static_cast<int16_t>(result.written));
+  if (LibResult r = file.Write(std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
   result.repaired = true;
   return result;
 }

@@ -1,10 +1,7 @@
 #include "core/symbols/symbol_move.h"
 
-#include <array>
-#include <cstring>
 #include <vector>
 
-#include "core/base/mbf.h"
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
@@ -15,13 +12,6 @@ namespace quillet {
 namespace {
 
 constexpr const char* kWorkingSuffix = ".~NU";
-
-void AddToCounts(std::vector<uint8_t>& master, int delta) {
-  for (int offset : {kMasterHeaderCount, kMasterHeaderCount2}) {
-    uint8_t* at = &master[static_cast<size_t>(offset)];
-    StoreInt16(static_cast<int16_t>(LoadInt16(at) + delta), at);
-  }
-}
 
 // Appends the restore failures of journal to message.
 void Undo(FileJournal& journal, std::string& message) {
@@ -61,43 +51,30 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
   const std::string destDir = fs::WithSeparator(destination);
   const std::string masterPath = MasterPathOf(destination);
 
-  MasterRecord existing;
-  std::string foundIn;
-  const LibResult lookup = FindMasterRecord(destDir, symbol, existing, foundIn);
-  if (lookup == LIB_OK) {
+  const MasterLookup lookup = LookupMasterRecord(destDir, symbol);
+  if (lookup.ok()) {
     result.status = AddStatus::Exists;
     result.message = messages::SymbolAlreadyExists(symbol, destination);
     return result;
   }
   // Nothing is written to a destination that cannot be read in full.
-  const fs::path master = MasterFileOf(masterPath);
-  std::vector<uint8_t> bytes;
-  if (lookup != LIB_FILE_NOT_FOUND || !fs::ReadWholeFile(master, bytes) ||
-      bytes.size() < static_cast<size_t>(kMasterRecordSize)) {
+  MasterFile master;
+  if (lookup.code != LIB_FILE_NOT_FOUND || master.Read(MasterFileOf(masterPath)) != LIB_OK) {
     result.message = messages::DestinationUnreadable(masterPath);
     return result;
   }
-  const int16_t count = LoadInt16(&bytes[kMasterHeaderCount]);
-  const int16_t count2 = LoadInt16(&bytes[kMasterHeaderCount2]);
-  if (count >= kMaxSymbols || count2 == kMaxSymbols) {
+  if (master.Count() >= kMaxSymbols || master.SecondCount() == kMaxSymbols) {
     result.status = AddStatus::Full;
     result.message = messages::kPortfolioFull;
     return result;
   }
   // A count that no longer matches the records would be made worse by one more.
-  if (const MasterCheck check = TestMasterBytes(bytes); !check.Sound()) {
+  if (const MasterCheck check = TestMaster(master); !check.Sound()) {
     result.message = messages::DestinationDamaged(masterPath, check.Describe(masterPath));
     return result;
   }
-  std::array<bool, 256> used{};
-  used[0] = true;
-  for (size_t at = kMasterRecordSize; at + kMasterRecordSize <= bytes.size();
-       at += kMasterRecordSize) {
-    used[bytes[at + kMasterFileNumber]] = true;
-  }
-  int number = 1;
-  while (number < 256 && used[static_cast<size_t>(number)]) ++number;
-  if (number == 256) {
+  const uint8_t number = master.LowestFreeFileNumber();
+  if (number == 0) {
     result.status = AddStatus::Full;
     result.message = messages::kPortfolioFull;
     return result;
@@ -114,18 +91,18 @@ AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
       return result;
     }
   }
-  AddToCounts(bytes, +1);
+  master.AddToCounts(+1);
   MasterRecord added = record;
-  added.bytes[kMasterFileNumber] = static_cast<uint8_t>(number);
-  bytes.insert(bytes.end(), added.bytes.begin(), added.bytes.end());
-  if (!journal.Remember(master) ||
-      fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes) != LIB_OK) {
-    result.message = messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.string()));
+  added.bytes[kMasterFileNumber] = number;
+  master.Append(added);
+  if (!journal.Remember(master.Path()) || master.Write(masterPath + kWorkingSuffix) != LIB_OK) {
+    result.message =
+        messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.Path().string()));
     Undo(journal, result.message);
     return result;
   }
   result.status = AddStatus::Added;
-  result.fileNumber = static_cast<uint8_t>(number);
+  result.fileNumber = number;
   return result;
 }
 
@@ -161,29 +138,19 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
     return result;
   };
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
-  const fs::path sourceMaster = MasterFileOf(sourceMasterPath);
-  std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(sourceMaster, old) ||
-      old.size() < static_cast<size_t>(kMasterRecordSize)) {
-    return fail(messages::CannotRead(sourceMaster.string()));
+  MasterFile source;
+  if (source.Read(MasterFileOf(sourceMasterPath)) != LIB_OK) {
+    return fail(messages::CannotRead(MasterFileOf(sourceMasterPath).string()));
   }
-  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
-  int removed = 0;
-  for (size_t at = kMasterRecordSize; at + kMasterRecordSize <= old.size();
-       at += kMasterRecordSize) {
-    MasterRecord r;
-    std::memcpy(r.bytes.data(), &old[at], kMasterRecordSize);
-    if (!r.IsDirectory() && r.FileNumber() == record.FileNumber()) {
-      ++removed;
-      continue;
-    }
-    bytes.insert(bytes.end(), r.bytes.begin(), r.bytes.end());
-  }
+  source.DropPartialRecord();
+  const int removed = source.RemoveIf([&](const MasterRecord& r) {
+    return !r.IsDirectory() && r.FileNumber() == record.FileNumber();
+  });
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
-  AddToCounts(bytes, -removed);
-  if (!journal.Remember(sourceMaster) ||
-      fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes) != LIB_OK) {
-    return fail(messages::CannotWrite(sourceMaster.string()));
+  source.AddToCounts(-removed);
+  if (!journal.Remember(source.Path()) ||
+      source.Write(sourceMasterPath + kWorkingSuffix) != LIB_OK) {
+    return fail(messages::CannotWrite(source.Path().string()));
   }
   // Every security of that number has left this MASTER, so its files go too.
   for (const char* extension : {"DAT", "DOP", "BAK"}) {

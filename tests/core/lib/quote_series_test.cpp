@@ -264,7 +264,7 @@ TEST(RealData, EveryMasterSecurityOfEquisAReads) {
     // Symbols are looked up by the names the MASTER file gives.
     std::vector<uint8_t> master = testing::ReadBytes(dir / "equis_a" / "MASTER");
     std::memcpy(r.bytes.data(), master.data() + n * kMasterRecordSize, kMasterRecordSize);
-    std::string symbol = r.Symbol();
+    std::string symbol = r.SymbolField();
     TrimTrailingBlanks(symbol);
     SeriesData all;
     ASSERT_EQ(ReadWholeSeries((dir / "equis_a").string(), symbol, all), LIB_OK) << symbol;

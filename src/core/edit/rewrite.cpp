@@ -29,8 +29,8 @@ namespace {
 
 constexpr int kMaxSlots = kMaxRecordLength / 4;
 
-bool IsScale(int16_t kind) {
-  return kind == CHANGE_SCALE || kind == 2;
+bool IsScale(ChangeKind kind) {
+  return kind == CHANGE_SCALE || kind == static_cast<ChangeKind>(2);
 }
 
 // Where the fields of a record lie, as the reader sees them.
@@ -180,19 +180,25 @@ bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange
   return true;
 }
 
-RewriteResult Fail(int16_t code, std::string_view message = {}) {
-  return {code, message};
+RewriteResult Fail(LibResult code, std::string_view message = {}) {
+  RewriteResult result;
+  result.code = code;
+  result.message = std::string(message);
+  return result;
 }
 
 }  // namespace
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol) {
-  MasterRecord record;
-  std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
-    return Fail(r);
+  const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
+  if (!lookup.ok()) {
+    RewriteResult failed = Fail(lookup.code);
+    failed.masterUnreadable = lookup.masterUnreadable;
+    return failed;
   }
+  const MasterRecord& record = lookup.record;
+  const std::string& directory = lookup.directory;
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
@@ -269,8 +275,11 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   }
   if (LibResult r = out.Commit(); r != LIB_OK) {
     // The quote file stayed as it was: put the MASTER dates back with it.
-    if (masterChanges) master_edit::RestoreMaster(oldMaster);
-    return Fail(r);
+    RewriteResult failed = Fail(r);
+    if (masterChanges && master_edit::RestoreMaster(oldMaster) != LIB_OK) {
+      failed.masterNotRestored = oldMaster.Path().string();
+    }
+    return failed;
   }
   return {};
 }

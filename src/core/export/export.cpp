@@ -203,6 +203,7 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
   if (LibResult r = ReadWholeSeries(directory, symbol, series, steps); r != LIB_OK) {
     result.status = ExportStatus::ReadFailed;
     result.code = r;
+    result.masterUnreadable = series.masterUnreadable;
     return result;
   }
   fs::AtomicFile out(steps);

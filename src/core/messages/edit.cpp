@@ -14,7 +14,7 @@ std::string DeleteConfirmation(std::string_view dateText) {
 }
 
 std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
-                                   std::string_view masterNotRestored) {
+                                   bool masterUnreadable, std::string_view masterNotRestored) {
   const std::string s(symbol);
   if (!masterNotRestored.empty()) {
     const std::string m(masterNotRestored);
@@ -36,7 +36,7 @@ std::string DescribeRewriteFailure(int code, std::string_view directory, std::st
     case LIB_INVALID_PARM:
       return "The quote file of " + s + " cannot hold more quotes";
     default:
-      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol);
+      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol, masterUnreadable);
   }
 }
 

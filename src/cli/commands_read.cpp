@@ -18,8 +18,7 @@ int RunQuotes(const Context& context) {
 
   SeriesData series;
   if (LibResult r = ReadWholeSeries(dir, symbol, series); r != LIB_OK) {
-    Error(std::string(messages::kErrorInFillQuotesGrid) + ": " +
-          messages::DescribeReadFailure(r, dir, symbol));
+    Error(std::string(messages::kErrorInFillQuotesGrid) + ": " + ReadFailureText(r, dir, symbol));
     return kExitFailed;
   }
   Table table({"date", "open", "high", "low", "close", "volume", "open_interest"});
@@ -43,11 +42,8 @@ int RunFacts(const Context& context) {
   const std::string& symbol = args.positional()[1];
 
   SeriesFacts facts;
-  if (ReadSeriesFacts(dir, symbol, facts) != 0) {
-    // The facts reader says only that it failed; the series reader says why.
-    SeriesData probe;
-    const LibResult r = ReadSeriesWindow(dir, symbol, 0, 0, probe);
-    Error(messages::DescribeReadFailure(r == LIB_OK ? LIB_FILE_OPEN : r, dir, symbol));
+  if (LibResult r = ReadSeriesFacts(dir, symbol, facts); r != LIB_OK) {
+    Error(ReadFailureText(r, dir, symbol));
     return kExitFailed;
   }
   Table table({"label", "value"});

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "core/export/export.h"
+#include "core/lib/quote_text.h"
 #include "core/messages/export.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/read.h"
@@ -63,7 +64,7 @@ int RunSplitSearch(const Context& context) {
   }
   std::fflush(stdout);
   if (result.end == SplitSearchEnd::ReadError) {
-    Error(messages::DescribeReadFailure(result.readResult, dir, result.failedSymbol));
+    Error(ReadFailureText(result.readResult, dir, result.failedSymbol));
   }
   // What was found is saved even when the search ended early: the window keeps
   // those lines too.
@@ -148,7 +149,7 @@ int RunExport(const Context& context) {
       Error(messages::ReplaceExistingFile(options.path));
       return kExitFailed;
     case ExportStatus::ReadFailed:
-      Error(messages::DescribeReadFailure(result.code, dir, symbol));
+      Error(ReadFailureText(result.code, dir, symbol));
       return kExitFailed;
     case ExportStatus::FileError:
       Error(messages::kFileExportError);

@@ -18,7 +18,8 @@ int RunQuotes(const Context& context) {
 
   SeriesData series;
   if (LibResult r = ReadWholeSeries(dir, symbol, series); r != LIB_OK) {
-    Error(std::string(messages::kErrorInFillQuotesGrid) + ": " + ReadFailureText(r, dir, symbol));
+    Error(std::string(messages::kErrorInFillQuotesGrid) + ": " +
+          messages::DescribeReadFailure(r, dir, symbol, series.masterUnreadable));
     return kExitFailed;
   }
   Table table({"date", "open", "high", "low", "close", "volume", "open_interest"});
@@ -43,7 +44,7 @@ int RunFacts(const Context& context) {
 
   SeriesFacts facts;
   if (LibResult r = ReadSeriesFacts(dir, symbol, facts); r != LIB_OK) {
-    Error(ReadFailureText(r, dir, symbol));
+    Error(messages::DescribeReadFailure(r, dir, symbol, facts.masterUnreadable));
     return kExitFailed;
   }
   Table table({"label", "value"});

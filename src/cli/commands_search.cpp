@@ -6,7 +6,6 @@
 
 #include "cli/commands.h"
 #include "core/export/export.h"
-#include "core/lib/quote_text.h"
 #include "core/messages/export.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/read.h"
@@ -64,7 +63,8 @@ int RunSplitSearch(const Context& context) {
   }
   std::fflush(stdout);
   if (result.end == SplitSearchEnd::ReadError) {
-    Error(ReadFailureText(result.readResult, dir, result.failedSymbol));
+    Error(messages::DescribeReadFailure(result.readResult, dir, result.failedSymbol,
+                                        result.masterUnreadable));
   }
   // What was found is saved even when the search ended early: the window keeps
   // those lines too.
@@ -149,7 +149,7 @@ int RunExport(const Context& context) {
       Error(messages::ReplaceExistingFile(options.path));
       return kExitFailed;
     case ExportStatus::ReadFailed:
-      Error(ReadFailureText(result.code, dir, symbol));
+      Error(messages::DescribeReadFailure(result.code, dir, symbol, result.masterUnreadable));
       return kExitFailed;
     case ExportStatus::FileError:
       Error(messages::kFileExportError);

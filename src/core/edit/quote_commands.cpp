@@ -6,7 +6,6 @@
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/lib/master.h"
-#include "core/lib/quote_text.h"
 #include "core/messages/edit.h"
 #include "core/messages/read.h"
 
@@ -217,8 +216,10 @@ QuoteTarget ReadQuoteTarget(std::string_view directory, std::string_view symbol,
   target.symbol = std::string(symbol);
   target.code = ReadWholeSeries(directory, symbol, target.series);
   if (!target.ok()) {
-    target.message = messages::JoinLines(
-        {QuoteCommandFailed(command), ReadFailureText(target.code, directory, symbol)});
+    target.message =
+        messages::JoinLines({QuoteCommandFailed(command),
+                             messages::DescribeReadFailure(target.code, directory, symbol,
+                                                           target.series.masterUnreadable)});
   }
   return target;
 }
@@ -229,9 +230,9 @@ Outcome ApplyQuoteChange(const QuoteTarget& target, const QuoteChange& change,
   const RewriteResult result =
       RewriteSeries(target.directory, master.string(), change, target.symbol);
   if (result.ok()) return {};
-  const std::string detail = messages::DescribeRewriteFailure(
-      result.code, target.symbol, result.masterNotRestored,
-      ReadFailureText(result.code, target.directory, target.symbol));
+  const std::string detail =
+      messages::DescribeRewriteFailure(result.code, target.directory, target.symbol,
+                                       result.masterUnreadable, result.masterNotRestored);
   return {result.code, messages::JoinLines({result.message, QuoteCommandFailed(command), detail})};
 }
 

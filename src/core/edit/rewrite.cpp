@@ -191,11 +191,14 @@ RewriteResult Fail(LibResult code, std::string_view message = {}) {
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol) {
-  MasterRecord record;
-  std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
-    return Fail(r);
+  const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
+  if (!lookup.ok()) {
+    RewriteResult failed = Fail(lookup.code);
+    failed.masterUnreadable = lookup.masterUnreadable;
+    return failed;
   }
+  const MasterRecord& record = lookup.record;
+  const std::string& directory = lookup.directory;
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;

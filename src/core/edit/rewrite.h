@@ -32,6 +32,7 @@ struct QuoteChange {
 // own message when it has one for the failure; the command's failure message
 // follows it.
 struct RewriteResult : Outcome {
+  bool masterUnreadable = false;  // the lookup found no readable MASTER in libDir
   // The MASTER whose dates were changed for a delete that then failed, when
   // putting it back failed too: it is not as it was (its backup is beside it).
   std::string masterNotRestored;

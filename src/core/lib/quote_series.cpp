@@ -372,13 +372,15 @@ struct LocatedSeries {
   SeriesInfo info;
   std::string directory;
   fs::path dat;
+  bool masterUnreadable = false;
 };
 
 LibResult LocateSeries(std::string_view directory, std::string_view query, LocatedSeries& out) {
-  if (LibResult r = FindMasterRecord(directory, query, out.info.record, out.directory);
-      r != LIB_OK) {
-    return r;
-  }
+  MasterLookup lookup = LookupMasterRecord(directory, query);
+  out.masterUnreadable = lookup.masterUnreadable;
+  if (!lookup.ok()) return lookup.code;
+  out.info.record = lookup.record;
+  out.directory = std::move(lookup.directory);
   const MasterRecord& rec = out.info.record;
   if (LibResult r =
           ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(), out.info.layout);
@@ -469,7 +471,10 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
 LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
                            int32_t count, SeriesData& out) {
   LocatedSeries located;
-  if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) return r;
+  if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) {
+    out.masterUnreadable = located.masterUnreadable;
+    return r;
+  }
   fs::InputFile file(located.dat);
   if (!file.IsOpen()) return LIB_FILE_OPEN;
   const int recordLength = located.info.record.RecordLength();

@@ -76,6 +76,8 @@ struct SeriesData {
   std::string directory;  // where the security was found, ending in a separator
   int32_t total = 0;      // quotes the header claims (L - 1)
   std::vector<Quote> quotes;
+  // Set when the read failed because the Portfolio has no readable MASTER.
+  bool masterUnreadable = false;
 };
 
 // count < 0 reads to the end of the series. A start beyond the last quote gives

@@ -3,9 +3,6 @@
 #include <array>
 #include <cstdio>
 
-#include "core/lib/master.h"
-#include "core/messages/read.h"
-
 namespace quillet {
 
 std::array<std::string, 7> QuoteGridTexts(const Quote& quote) {
@@ -21,15 +18,6 @@ std::array<std::string, 7> QuoteGridTexts(const Quote& quote) {
     texts[static_cast<size_t>(f - FIELD_OPEN + 1)] = buffer.data();
   }
   return texts;
-}
-
-std::string ReadFailureText(LibResult code, std::string_view directory, std::string_view query) {
-  bool masterReadable = true;
-  if (code == LIB_FILE_NOT_FOUND) {
-    MasterFile master;
-    masterReadable = master.ReadIn(std::string(directory)) == LIB_OK;
-  }
-  return messages::DescribeReadFailure(code, directory, query, masterReadable);
 }
 
 }  // namespace quillet

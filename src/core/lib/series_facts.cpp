@@ -11,9 +11,13 @@
 namespace quillet {
 
 LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts) {
-  MasterRecord record;
-  std::string found;
-  if (LibResult r = FindMasterRecord(directory, query, record, found); r != LIB_OK) return r;
+  const MasterLookup lookup = LookupMasterRecord(directory, query);
+  if (!lookup.ok()) {
+    facts.masterUnreadable = lookup.masterUnreadable;
+    return lookup.code;
+  }
+  const MasterRecord& record = lookup.record;
+  const std::string& found = lookup.directory;
   FieldLayout layout;
   if (LibResult r = ReadFieldLayout(found, record.FileNumber(), record.RecordLength(), layout);
       r != LIB_OK) {

@@ -26,6 +26,8 @@ struct SeriesFacts {
   // Texts of the format codes; empty for a field the layout does not hold.
   std::array<std::string, kQuoteFieldCount> inputFormats;
   std::array<std::string, kQuoteFieldCount> displayFormats;
+  // Set alone on a failed read when the Portfolio has no readable MASTER.
+  bool masterUnreadable = false;
 };
 
 // LIB_OK, or why the facts cannot be gathered (facts then not filled): the

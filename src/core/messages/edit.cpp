@@ -1,6 +1,7 @@
 #include "core/messages/edit.h"
 
 #include "core/base/result.h"
+#include "core/messages/read.h"
 
 namespace quillet::messages {
 
@@ -12,9 +13,8 @@ std::string DeleteConfirmation(std::string_view dateText) {
   return "You are about to delete the data for date\n" + std::string(dateText) + "\nAre you sure?";
 }
 
-std::string DescribeRewriteFailure(int code, std::string_view symbol,
-                                   std::string_view masterNotRestored,
-                                   std::string_view readFailure) {
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
+                                   bool masterUnreadable, std::string_view masterNotRestored) {
   const std::string s(symbol);
   if (!masterNotRestored.empty()) {
     const std::string m(masterNotRestored);
@@ -36,7 +36,7 @@ std::string DescribeRewriteFailure(int code, std::string_view symbol,
     case LIB_INVALID_PARM:
       return "The quote file of " + s + " cannot hold more quotes";
     default:
-      return std::string(readFailure);
+      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol, masterUnreadable);
   }
 }
 

@@ -44,10 +44,9 @@ std::string DeleteConfirmation(std::string_view dateText);
 
 // A plain sentence for a failed rewrite (a LibResult), to follow the command's
 // own message; empty when the engine's own message says it all.
-// masterNotRestored: the MASTER the rewrite changed and could not put back;
-// readFailure: the reader's sentence for the code, used for the lookup's codes.
-std::string DescribeRewriteFailure(int code, std::string_view symbol,
-                                   std::string_view masterNotRestored,
-                                   std::string_view readFailure);
+// masterUnreadable: the lookup found no readable MASTER in directory;
+// masterNotRestored: the MASTER the rewrite changed and could not put back.
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
+                                   bool masterUnreadable, std::string_view masterNotRestored);
 
 }  // namespace quillet::messages

@@ -3,11 +3,11 @@
 namespace quillet::messages {
 
 std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
-                                bool masterReadable) {
+                                bool masterUnreadable) {
   const std::string q(query), d(directory);
   switch (code) {
     case LIB_FILE_NOT_FOUND:
-      if (!masterReadable) {
+      if (masterUnreadable) {
         return "No MASTER file can be read in the Portfolio " + d;
       }
       return "Symbol " + q + " was not found in the Portfolio " + d;

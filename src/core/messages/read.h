@@ -14,10 +14,10 @@ namespace quillet::messages {
 inline constexpr const char* kErrorInFillQuotesGrid = "Error in FillQuotesGrid";
 
 // A plain sentence for a reader failure: "Symbol IBM was not found in the
-// Portfolio /data/". masterReadable: whether the Portfolio's own MASTER could be
-// read (LIB_FILE_NOT_FOUND means either; the caller asked the file layer).
+// Portfolio /data/". masterUnreadable: the reader's flag that the Portfolio has
+// no readable MASTER (LIB_FILE_NOT_FOUND stands for both).
 std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
-                                bool masterReadable);
+                                bool masterUnreadable);
 
 // Messages shown one after another, as one text: the non-empty parts, each on
 // a line of its own (a part already ending in a line break gets no second one).

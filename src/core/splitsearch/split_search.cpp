@@ -138,6 +138,7 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
       result.end = SplitSearchEnd::ReadError;
       result.failedSymbol = symbol;
       result.readResult = r;
+      result.masterUnreadable = series.masterUnreadable;
       observer.Message(messages::kErrorInSplitSearchBarsRead);
       return result;
     }

@@ -68,6 +68,7 @@ struct SplitSearchResult {
   // On ReadError: the symbol whose series could not be read, and why.
   std::string failedSymbol;
   LibResult readResult = LIB_OK;
+  bool masterUnreadable = false;  // the read failed for want of a readable MASTER
 };
 
 // The symbols the search goes through: the securities of the symbol list, in its

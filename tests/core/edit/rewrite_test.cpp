@@ -367,8 +367,8 @@ TEST_F(RewriteTest, AFailedRestoreOfTheMasterIsReported) {
   EXPECT_EQ(Dat(), dat);
   EXPECT_NE(Master(), master);
   EXPECT_EQ(ReadBytes(tmp_ / "MASTER.BAK"), master);
-  const std::string text =
-      messages::DescribeRewriteFailure(r.code, tmp_.str(), "AAA", r.masterNotRestored);
+  const std::string text = messages::DescribeRewriteFailure(
+      r.code, tmp_.str(), "AAA", r.masterUnreadable, r.masterNotRestored);
   EXPECT_EQ(text.find("as they were"), std::string::npos) << text;
   EXPECT_NE(text.find("could not be put back"), std::string::npos) << text;
 }

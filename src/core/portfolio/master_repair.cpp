@@ -20,7 +20,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   MasterFile file;
   if (file.Read(MasterFileOf(masterPath)) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
-    result.failure = messages::MasterUnreadable(masterPath);
+    result.message = messages::MasterUnreadable(masterPath);
     return result;
   }
   const fs::path master = file.Path();
@@ -33,7 +33,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     backup = master.parent_path() / backupName;
     if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
       result.code = r;
-      result.failure = messages::RepairBackupFailed(masterPath, backup.string());
+      result.message = messages::RepairBackupFailed(masterPath, backup.string());
       return result;
     }
     result.backupMade = true;
@@ -43,7 +43,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     if (result.backupMade) fs::RemoveFile(backup);
     result.backupMade = false;
     result.code = code;
-    result.failure = messages::RepairWriteFailed(masterPath);
+    result.message = messages::RepairWriteFailed(masterPath);
     return result;
   };
 
@@ -85,21 +85,6 @@ CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairP
   result.repair = RepairMasterFile(masterPath, masterFix, prompt);
   result.sound = result.repair.repaired;
   return result;
-}
-
-FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
-  FillResult fill;
-  fill.check = CheckMasterFile(masterPath, masterFix, prompt);
-  if (!fill.check.sound) {
-    fill.failure = messages::kFailureFillingSymbolsGrid1;
-    return fill;
-  }
-  fill.list = ReadSymbolList(masterPath);
-  if (fill.list.result != LIB_OK) {
-    fill.list.rows.clear();
-    fill.failure = messages::kFailureFillingSymbolsGrid2;
-  }
-  return fill;
 }
 
 }  // namespace quillet

@@ -11,17 +11,6 @@
 
 namespace quillet {
 
-ResolvedSymbol ResolveSymbol(std::string_view directory, std::string_view query) {
-  ResolvedSymbol resolved;
-  resolved.result =
-      FindMasterRecord(fs::WithSeparator(directory), query, resolved.record, resolved.directory);
-  if (resolved.result == LIB_OK) {
-    resolved.masterPath = MasterPathOf(resolved.directory);
-    resolved.listText = resolved.record.Symbol();
-  }
-  return resolved;
-}
-
 std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newName) {
   if (newSymbol.empty()) return messages::kYouMustEnterASymbol;
   if (newSymbol.size() > static_cast<size_t>(kMasterTextSize)) {
@@ -33,13 +22,12 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
   return {};
 }
 
-SymbolEditResult EditSymbol(std::string_view libDir, std::string_view masterPath,
-                            std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName) {
-  SymbolEditResult result;
+Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::string_view oldSymbol,
+                   std::string_view newSymbol, std::string_view newName) {
+  Outcome result;
   result.message = ValidateSymbolEdit(newSymbol, newName);
   if (!result.message.empty()) {
-    result.invalid = true;
+    result.code = LIB_INVALID_PARM;
     return result;
   }
   result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName);

@@ -72,7 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const std::vector<uint8_t>& repaired = after.at("MASTER");
-  const MasterCheck check = TestMasterBytes(repaired);
+  MasterFile repairedFile;
+  FUZZ_CHECK(repairedFile.Assign(repaired) == LIB_OK);
+  const MasterCheck check = TestMaster(repairedFile);
   FUZZ_CHECK(check.Sound());
   FUZZ_CHECK(check.count == r.written);
   FUZZ_CHECK(r.backupMade == !earlierBackup);

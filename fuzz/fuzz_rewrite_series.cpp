@@ -27,7 +27,8 @@ using quillet::fuzz::stdfs::path;
 
 namespace {
 
-constexpr int16_t kKinds[] = {0, CHANGE_REPLACE, 2, CHANGE_SCALE, CHANGE_DELETE, CHANGE_INSERT};
+constexpr ChangeKind kKinds[] = {ChangeKind{0}, CHANGE_REPLACE, ChangeKind{2},
+                                 CHANGE_SCALE,  CHANGE_DELETE,  CHANGE_INSERT};
 
 std::map<std::string, std::vector<uint8_t>> Snapshot(const path& dir) {
   std::map<std::string, std::vector<uint8_t>> files;
@@ -163,7 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // Words past the converted fields, and the record's tail, never change.
       FUZZ_CHECK(std::memcmp(newAt(i) + slots * 4, old.data() + slots * 4, length - slots * 4) ==
                  0);
-      if (change.kind != CHANGE_REPLACE && change.kind != CHANGE_SCALE && change.kind != 2) {
+      if (change.kind != CHANGE_REPLACE && change.kind != CHANGE_SCALE &&
+          change.kind != ChangeKind{2}) {
         FUZZ_CHECK(same(i, i));
       }
     }

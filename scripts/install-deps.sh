@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every package the build, the tests, the benchmarks and the fuzzers need.
+# Installs every package the build, the tests, the benchmarks, the fuzzers and the .deb need.
 # Idempotent: packages already present are skipped, so a warm machine pays nothing.
 set -euo pipefail
 
@@ -7,9 +7,10 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  qt6-base-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core
   util-linux python3 ccache
   g++-aarch64-linux-gnu
+  dpkg-dev help2man desktop-file-utils
 )
 
 missing=()

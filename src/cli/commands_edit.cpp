@@ -38,7 +38,8 @@ bool Prepare(const Context& context, const char* name, size_t positionals, const
   target.symbol = args.positional()[1];
   if (LibResult r = ReadWholeSeries(target.dir, target.symbol, target.series); r != LIB_OK) {
     Error(failed);
-    Error(messages::DescribeReadFailure(r, target.dir, target.symbol));
+    Error(messages::DescribeReadFailure(r, target.dir, target.symbol,
+                                        target.series.masterUnreadable));
     exit = kExitFailed;
     return false;
   }
@@ -56,8 +57,8 @@ int Apply(const Target& target, const QuoteChange& change, const char* failed) {
   if (result.ok()) return kExitOk;
   if (!result.message.empty()) Error(result.message);
   Error(failed);
-  const std::string detail =
-      messages::DescribeRewriteFailure(result.code, target.dir, target.symbol);
+  const std::string detail = messages::DescribeRewriteFailure(
+      result.code, target.dir, target.symbol, result.masterUnreadable, result.masterNotRestored);
   if (!detail.empty()) Error(detail);
   return kExitFailed;
 }

@@ -1,11 +1,11 @@
-#include <sys/stat.h>
-
 #include <string>
 
 #include "cli/commands.h"
 #include "core/base/strings.h"
+#include "core/fs/folders.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/symbols.h"
+#include "core/portfolio/load.h"
 #include "core/portfolio/master_file.h"
 #include "core/portfolio/master_repair.h"
 #include "core/portfolio/scanner.h"
@@ -14,11 +14,6 @@
 
 namespace quillet::cli {
 namespace {
-
-bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The questions are answered yes (the command was asked for); reports go to stderr.
 class StderrPrompt : public RepairPrompt {
@@ -30,17 +25,15 @@ class StderrPrompt : public RepairPrompt {
 // Makes DIR's MASTER current as the Portfolio list would; false (exit set) when it cannot be.
 bool OpenPortfolio(const Command& command, const std::string& dir, CurrentPortfolio& current,
                    int& exit) {
-  if (!IsDirectory(dir)) {
-    exit = UsageError(command, dir + " is not a folder");
-    return false;
-  }
-  std::string message;
-  if (!SetMasterPath(MasterPathOf(dir), current, message)) {
-    Error(message);
+  const Outcome set = SetPortfolioFolder(dir, current);
+  if (set.ok()) return true;
+  if (set.code == LIB_FILE_NOT_FOUND) {
+    exit = UsageError(command, set.message);
+  } else {
+    Error(set.message);
     exit = kExitUsage;
-    return false;
   }
-  return true;
+  return false;
 }
 
 int TransferCommand(const Context& context, const char* name, TransferMode mode) {
@@ -51,7 +44,9 @@ int TransferCommand(const Context& context, const char* name, TransferMode mode)
   CurrentPortfolio current;
   if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
   const std::string& destination = args.positional()[2];
-  if (!IsDirectory(destination)) return UsageError(command, destination + " is not a folder");
+  if (!fs::IsDirectory(destination)) {
+    return UsageError(command, messages::NotAFolder(destination));
+  }
   const TransferResult result =
       TransferSymbol(current.libDir, args.positional()[1], destination, mode);
   if (!result.ok()) {
@@ -72,7 +67,7 @@ int RunScan(const Context& context) {
   int exit = kExitOk;
   if (!ParseArgs(context, command, 1, {}, {"--filter"}, args, exit)) return exit;
   const std::string& root = args.positional()[0];
-  if (!IsDirectory(root)) return UsageError(command, root + " is not a folder");
+  if (!fs::IsDirectory(root)) return UsageError(command, messages::NotAFolder(root));
   SearchFilter filter;
   filter.limit = args.HasOption("--filter");
   filter.filterUpper = ToUpperAscii(args.Option("--filter"));
@@ -91,27 +86,18 @@ int RunSymbols(const Context& context) {
   if (!ParseArgs(context, command, 1, {"--repair"}, {}, args, exit)) return exit;
   CurrentPortfolio current;
   if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
-  const MasterCheck check = TestMasterFile(current.masterPath);
-  if (check.result != LIB_OK) {
-    Error(check.Describe(current.masterPath));
-    Error(messages::kFailureFillingSymbolsGrid1);
-    return kExitFailed;
-  }
-  if (!check.Sound() && !args.Flag("--repair")) {
-    Error("damaged: " + check.Describe(current.masterPath));
-    Error(messages::kFailureFillingSymbolsGrid1);
-    return kExitFailed;
-  }
   StderrPrompt prompt;
-  const FillResult fill = FillSymbolList(current.masterPath, true, prompt);
-  if (!fill.ok()) {
-    if (!fill.check.repair.failure.empty()) Error(fill.check.repair.failure);
-    Error(fill.failure);
+  const PortfolioLoad load =
+      LoadPortfolio(current.masterPath,
+                    args.Flag("--repair") ? DamagedMaster::Repair : DamagedMaster::Refuse, &prompt);
+  if (!load.ok()) {
+    if (!load.detail.empty()) Error(load.detail);
+    Error(load.message);
     return kExitFailed;
   }
-  if (!fill.list.notice.empty()) Error(fill.list.notice);
+  if (!load.list.notice.empty()) Error(load.list.notice);
   Table table({"symbol", "name", "file_number"});
-  for (const SymbolRow& row : fill.list.rows) {
+  for (const SymbolRow& row : load.list.rows) {
     table.AddRow({row.symbol, row.name, std::to_string(row.fileNumber)});
   }
   table.Print(context.json);
@@ -151,12 +137,12 @@ int RunRepair(const Context& context) {
   }
   Table table({"result"});
   if (!result.repairTried) {
-    table.AddRow({std::string(messages::kMasterSound) + ": nothing to repair"});
+    table.AddRow({messages::NothingToRepair()});
   } else if (!result.sound) {
-    Error(result.repair.failure);
+    Error(result.repair.message);
     return kExitFailed;
   } else {
-    table.AddRow({"damaged: " + result.check.Describe(current.masterPath)});
+    table.AddRow({messages::Damaged(result.check.Describe(current.masterPath))});
     table.AddRow({messages::RepairDone(result.repair.written, result.repair.dropped,
                                        result.repair.backupMade, result.repair.backupPath)});
   }
@@ -177,11 +163,11 @@ int RunSymbolEdit(const Context& context) {
     Error(invalid);
     return kExitUsage;
   }
-  const SymbolEditResult result =
+  const Outcome result =
       EditSymbol(current.libDir, current.masterPath, args.positional()[1], newSymbol, newName);
   if (!result.ok()) {
     Error(result.message);
-    return result.invalid ? kExitUsage : kExitFailed;
+    return result.code == LIB_INVALID_PARM ? kExitUsage : kExitFailed;
   }
   return kExitOk;
 }
@@ -196,12 +182,12 @@ int RunSymbolDelete(const Context& context) {
   const std::string& symbol = args.positional()[1];
   // The symbol is found as the lookup finds it; the delete then works on the
   // MASTER that holds it, with the text its symbol list shows.
-  const ResolvedSymbol resolved = ResolveSymbol(current.libDir, symbol);
-  if (resolved.result != LIB_OK) {
+  const MasterLookup found = LookupMasterRecord(current.libDir, symbol);
+  if (!found.ok()) {
     Error(messages::SymbolNotFound(symbol, current.portfolioPath));
     return kExitFailed;
   }
-  const DeleteResult result = DeleteSymbol(resolved.masterPath, resolved.listText);
+  const DeleteResult result = DeleteSymbol(MasterPathOf(found.directory), found.record.Symbol());
   if (!result.ok()) {
     Error(result.message);
     return kExitFailed;

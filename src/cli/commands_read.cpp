@@ -19,7 +19,7 @@ int RunQuotes(const Context& context) {
   SeriesData series;
   if (LibResult r = ReadWholeSeries(dir, symbol, series); r != LIB_OK) {
     Error(std::string(messages::kErrorInFillQuotesGrid) + ": " +
-          messages::DescribeReadFailure(r, dir, symbol));
+          messages::DescribeReadFailure(r, dir, symbol, series.masterUnreadable));
     return kExitFailed;
   }
   Table table({"date", "open", "high", "low", "close", "volume", "open_interest"});
@@ -47,7 +47,8 @@ int RunFacts(const Context& context) {
     // The facts reader says only that it failed; the series reader says why.
     SeriesData probe;
     const LibResult r = ReadSeriesWindow(dir, symbol, 0, 0, probe);
-    Error(messages::DescribeReadFailure(r == LIB_OK ? LIB_FILE_OPEN : r, dir, symbol));
+    Error(messages::DescribeReadFailure(r == LIB_OK ? LIB_FILE_OPEN : r, dir, symbol,
+                                        probe.masterUnreadable));
     return kExitFailed;
   }
   Table table({"label", "value"});

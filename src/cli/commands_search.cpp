@@ -10,7 +10,7 @@
 #include "core/messages/portfolio.h"
 #include "core/messages/read.h"
 #include "core/messages/splitsearch.h"
-#include "core/portfolio/master_file.h"
+#include "core/portfolio/load.h"
 #include "core/splitsearch/split_search.h"
 
 namespace quillet::cli {
@@ -42,19 +42,13 @@ int RunSplitSearch(const Context& context) {
   const std::string& dir = args.positional()[0];
 
   // The search goes through the symbol list, which a damaged MASTER does not fill.
-  const std::string masterPath = MasterPathOf(dir);
-  const MasterCheck check = TestMasterFile(masterPath);
-  if (!check.Sound()) {
-    Error((check.result == LIB_OK ? "damaged: " : "") + check.Describe(masterPath));
-    Error(messages::kFailureFillingSymbolsGrid1);
+  const PortfolioLoad load = LoadPortfolio(MasterPathOf(dir), DamagedMaster::Refuse);
+  if (!load.ok()) {
+    if (!load.detail.empty()) Error(load.detail);
+    Error(load.message);
     return kExitFailed;
   }
-  const SymbolList list = ReadSymbolList(masterPath);
-  if (list.result != LIB_OK) {
-    Error(messages::kFailureFillingSymbolsGrid2);
-    return kExitFailed;
-  }
-  const std::vector<std::string> symbols = SplitSearchSymbols(list);
+  const std::vector<std::string> symbols = SplitSearchSymbols(load.list);
   CliSplitSearchObserver observer(context.json);
   const SplitSearchResult result = SplitSearch(dir, symbols, observer);
   std::vector<std::string> lines;
@@ -69,7 +63,8 @@ int RunSplitSearch(const Context& context) {
   }
   std::fflush(stdout);
   if (result.end == SplitSearchEnd::ReadError) {
-    Error(messages::DescribeReadFailure(result.readResult, dir, result.failedSymbol));
+    Error(messages::DescribeReadFailure(result.readResult, dir, result.failedSymbol,
+                                        result.masterUnreadable));
   }
   // What was found is saved even when the search ended early: the window keeps
   // those lines too.
@@ -154,7 +149,7 @@ int RunExport(const Context& context) {
       Error(messages::ReplaceExistingFile(options.path));
       return kExitFailed;
     case ExportStatus::ReadFailed:
-      Error(messages::DescribeReadFailure(result.code, dir, symbol));
+      Error(messages::DescribeReadFailure(result.code, dir, symbol, result.masterUnreadable));
       return kExitFailed;
     case ExportStatus::FileError:
       Error(messages::kFileExportError);

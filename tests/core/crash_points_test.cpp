@@ -257,7 +257,7 @@ std::vector<CrashPointCase> WriteCases() {
        .operation =
            [](const path& root) {
              return SetMasterDate(root.string() + "/", (root / "MASTER").string(), "IBM",
-                                  DateFieldFromDay(NthDay(2)), 1, 0);
+                                  DateFieldFromDay(NthDay(2)), 1, MasterDate::First);
            },
        .backups = {{"MASTER", "MASTER.BAK"}},
        .retryAfterCrash = false},

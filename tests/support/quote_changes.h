@@ -8,7 +8,7 @@
 namespace quillet::testing {
 
 // A rewrite request as the tests write it: kind, day range, values or factors.
-inline QuoteChange Change(int16_t kind, QuoteDay from, QuoteDay to,
+inline QuoteChange Change(ChangeKind kind, QuoteDay from, QuoteDay to,
                           std::array<float, 6> values = {}) {
   return {.values = values, .fromDay = from, .toDay = to, .kind = kind};
 }

@@ -29,8 +29,8 @@ namespace {
 
 constexpr int kMaxSlots = kMaxRecordLength / 4;
 
-bool IsScale(int16_t kind) {
-  return kind == CHANGE_SCALE || kind == 2;
+bool IsScale(ChangeKind kind) {
+  return kind == CHANGE_SCALE || kind == static_cast<ChangeKind>(2);
 }
 
 // Where the fields of a record lie, as the reader sees them.
@@ -180,19 +180,25 @@ bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange
   return true;
 }
 
-RewriteResult Fail(int16_t code, std::string_view message = {}) {
-  return {code, message};
+RewriteResult Fail(LibResult code, std::string_view message = {}) {
+  RewriteResult result;
+  result.code = code;
+  result.message = std::string(message);
+  return result;
 }
 
 }  // namespace
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol) {
-  MasterRecord record;
-  std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, symbol, record, directory); r != LIB_OK) {
-    return Fail(r);
+  const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
+  if (!lookup.ok()) {
+    RewriteResult failed = Fail(lookup.code);
+    failed.masterUnreadable = lookup.masterUnreadable;
+    return failed;
   }
+  const MasterRecord& record = lookup.record;
+  const std::string& directory = lookup.directory;
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
@@ -240,18 +246,17 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
       firstDate = lastDate = DateFieldFromDay(dayAt(0));
     }
   }
-  fs::path master;
-  std::vector<uint8_t> oldMaster, newMaster;
+  MasterFile oldMaster, newMaster;
+  bool masterChanges = false;
   if (firstDate || lastDate) {
-    master = master_edit::MasterFileFor(directory, masterPath);
-    if (!fs::ReadWholeFile(master, oldMaster)) return Fail(LIB_FILE_OPEN);
+    if (oldMaster.Read(master_edit::MasterFileFor(directory, masterPath)) != LIB_OK) {
+      return Fail(LIB_FILE_OPEN);
+    }
     newMaster = oldMaster;
-    const int changed = master_edit::ChangeEntries(
-        newMaster, static_cast<uint8_t>(fileNumber), [&](uint8_t* entry) {
-          if (firstDate) std::memcpy(entry + kMasterFirstDate, firstDate->data(), 4);
-          if (lastDate) std::memcpy(entry + kMasterLastDate, lastDate->data(), 4);
-        });
-    if (changed == 0 || newMaster == oldMaster) master.clear();
+    const auto fileNumber8 = static_cast<uint8_t>(fileNumber);
+    if (firstDate) newMaster.SetDate(fileNumber8, MasterDate::First, *firstDate);
+    if (lastDate) newMaster.SetDate(fileNumber8, MasterDate::Last, *lastDate);
+    masterChanges = newMaster.Bytes() != oldMaster.Bytes();
   }
 
   // The backup is written from the bytes already read: the same copy, one read less.
@@ -265,13 +270,16 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     return Fail(r);
   }
   if (!out.Write(next.bytes)) return Fail(LIB_FILE_WRITE);
-  if (!master.empty()) {
-    if (LibResult r = master_edit::ReplaceMaster(master, newMaster); r != LIB_OK) return Fail(r);
+  if (masterChanges) {
+    if (LibResult r = master_edit::ReplaceMaster(newMaster); r != LIB_OK) return Fail(r);
   }
   if (LibResult r = out.Commit(); r != LIB_OK) {
     // The quote file stayed as it was: put the MASTER dates back with it.
-    if (!master.empty()) master_edit::RestoreMaster(master, oldMaster);
-    return Fail(r);
+    RewriteResult failed = Fail(r);
+    if (masterChanges && master_edit::RestoreMaster(oldMaster) != LIB_OK) {
+      failed.masterNotRestored = oldMaster.Path().string();
+    }
+    return failed;
   }
   return {};
 }

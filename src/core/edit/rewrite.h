@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/base/quote_date.h"
@@ -9,27 +10,32 @@
 
 namespace quillet {
 
-// What RewriteSeries does with the records whose day lies in the range.
-inline constexpr int16_t CHANGE_REPLACE = 1;  // set each held field to its value, bit for bit
-inline constexpr int16_t CHANGE_SCALE =
-    3;  // multiply each held field by its factor (2 does the same)
-inline constexpr int16_t CHANGE_DELETE = 4;  // leave out the first record in range
-inline constexpr int16_t CHANGE_INSERT = 5;  // write a copy dated the weekday before ahead of it
+// What RewriteSeries does with the records whose day lies in the range. Any
+// other value copies every record unchanged; 2 scales, like CHANGE_SCALE.
+enum class ChangeKind : int16_t {
+  CHANGE_REPLACE = 1,  // set each held field to its value, bit for bit
+  CHANGE_SCALE = 3,    // multiply each held field by its factor
+  CHANGE_DELETE = 4,   // leave out the first record in range
+  CHANGE_INSERT = 5,   // write a copy dated the weekday before ahead of it
+};
+using enum ChangeKind;
 
 struct QuoteChange {
   // Open, High, Low, Close, Volume, Open interest: new values or factors.
   std::array<float, 6> values{};
   QuoteDay fromDay = 0;  // inclusive, unsigned
   QuoteDay toDay = 0;    // inclusive, unsigned
-  int16_t kind = 0;      // any other kind copies every record unchanged
+  ChangeKind kind{};
 };
 
-struct RewriteResult {
-  int16_t code = 0;  // 0, a LibResult, or kRewriteDeleteNotFound
-  // The engine's own message when it has one for the failure; the command's
-  // failure message follows it.
-  std::string_view message;
-  bool ok() const { return code == 0; }
+// code: LIB_OK, a LibResult, or kRewriteDeleteNotFound. message: the engine's
+// own message when it has one for the failure; the command's failure message
+// follows it.
+struct RewriteResult : Outcome {
+  bool masterUnreadable = false;  // the lookup found no readable MASTER in libDir
+  // The MASTER whose dates were changed for a delete that then failed, when
+  // putting it back failed too: it is not as it was (its backup is beside it).
+  std::string masterNotRestored;
 };
 
 // True for a value an MBF number can hold exactly: 0, or a normal single below

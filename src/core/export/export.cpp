@@ -202,6 +202,7 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
   if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
     result.status = ExportStatus::ReadFailed;
     result.code = r;
+    result.masterUnreadable = series.masterUnreadable;
     return result;
   }
   fs::AtomicFile out;

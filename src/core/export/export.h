@@ -90,7 +90,8 @@ enum class ExportStatus {
 struct ExportResult {
   ExportStatus status = ExportStatus::Done;
   LibResult code = LIB_OK;
-  int32_t rows = 0;  // data rows written
+  int32_t rows = 0;               // data rows written
+  bool masterUnreadable = false;  // ReadFailed because the Portfolio has no readable MASTER
 };
 
 // True when a file exists at the path (the export then asks before replacing it).

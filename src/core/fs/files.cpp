@@ -52,6 +52,12 @@ std::string WithSeparator(std::string_view directory) {
   return out;
 }
 
+std::pair<uint64_t, uint64_t> FolderIdentity(const path& dir) {
+  struct stat st {};
+  if (::stat(dir.empty() ? "." : dir.c_str(), &st) != 0) return {0, 0};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 path FindNoCase(const path& dir, std::string_view name) {
   const path base = dir.empty() ? path(".") : dir;
   std::error_code ec;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillet::fs {
@@ -31,6 +32,10 @@ bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes);
 bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
 
 bool Exists(const path& file);
+
+// The device and inode of a folder ({0, 0} when it cannot be examined), so that
+// a walk can tell a folder it has already been through under another name.
+std::pair<uint64_t, uint64_t> FolderIdentity(const path& dir);
 
 }  // namespace quillet::fs
 

@@ -2,8 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/mbf.h"
 #include "core/base/result.h"
@@ -39,8 +43,13 @@ struct MasterRecord {
   int8_t FieldCount() const { return static_cast<int8_t>(bytes[kMasterFieldCount]); }
   // The 16 name characters as stored (up to a zero byte).
   std::string Name() const { return Text(kMasterName); }
-  // The 16 symbol characters as stored (up to a zero byte).
-  std::string Symbol() const { return Text(kMasterSymbol); }
+  // The symbol as the symbol list shows it and the symbol commands compare it:
+  // the symbol area cut at the first byte that is 32 or less when read as a
+  // signed byte (a blank, a control character or any byte from 128 up).
+  std::string Symbol() const;
+  // The 16 symbol characters as stored (up to a zero byte), blanks and all:
+  // what the lookup takes words from and the facts and repair reports show.
+  std::string SymbolField() const { return Text(kMasterSymbol); }
   // First and last date: the on-disk CYYMMDD values converted to IEEE.
   float FirstDate() const { return MbfToIeee(&bytes[kMasterFirstDate]); }
   float LastDate() const { return MbfToIeee(&bytes[kMasterLastDate]); }
@@ -54,16 +63,91 @@ struct MasterRecord {
   std::string Text(int offset) const;
 };
 
-// Finds a security by symbol or issue name in the MASTER of directory and, depth
-// first, in the MASTER files of its <DIR> sub-directories. foundDirectory receives
-// the directory that holds the matching MASTER, ending in a separator. Both out
-// values are written only on success. LIB_FILE_NOT_FOUND when no security
-// matches; LIB_FILE_READ when a MASTER cannot be read while following sub-directories.
-LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,
-                           std::string& foundDirectory);
-
 // True when the security record matches the query: its trimmed name, or its
 // symbol up to the blank after as many words as the query has, ignoring case.
 bool MasterRecordMatches(const MasterRecord& record, std::string_view query);
+
+// Which date field of a MASTER entry a change sets.
+enum class MasterDate { First = 0, Last = 1 };
+
+// A whole MASTER file as stored: the header record (N, the second counter and
+// 49 bytes copied unchanged), the whole records after it and any partial
+// record at the end. Counters are kept as stored: the editing calls change
+// records only, and each command keeps the counters as it defines.
+class MasterFile {
+ public:
+  // Reads file whole. LIB_FILE_OPEN when it cannot be read, LIB_FILE_READ when
+  // it is shorter than its header; the value is then empty.
+  LibResult Read(const std::filesystem::path& file);
+  // The MASTER of directory, its name found whatever its letter case.
+  LibResult ReadIn(const std::filesystem::path& directory);
+  // Takes the bytes of a MASTER file already read (file is where it came from).
+  LibResult Assign(std::span<const uint8_t> bytes, const std::filesystem::path& file = {});
+
+  const std::filesystem::path& Path() const { return path_; }
+  int16_t Count() const { return LoadInt16(header_.data() + kMasterHeaderCount); }
+  int16_t SecondCount() const { return LoadInt16(header_.data() + kMasterHeaderCount2); }
+  void SetCount(int16_t count) { StoreInt16(count, header_.data() + kMasterHeaderCount); }
+  // N and the second counter together, as the symbol commands raise and lower them.
+  void AddToCounts(int delta);
+  // Bytes in the file as read: header, whole records, partial tail.
+  uint64_t Size() const;
+  bool HasPartialRecord() const { return !tail_.empty(); }
+  void DropPartialRecord() { tail_.clear(); }
+
+  std::vector<MasterRecord>& Records() { return records_; }
+  const std::vector<MasterRecord>& Records() const { return records_; }
+
+  // The first security whose list text (MasterRecord::Symbol) is symbol, exactly.
+  const MasterRecord* FindSymbol(std::string_view symbol) const;
+  // The first security that the lookup's rule matches (name or symbol words, case-blind).
+  const MasterRecord* FindSecurity(std::string_view query) const;
+  // The first <DIR> entry whose directory name is name, ignoring case.
+  const MasterRecord* FindDirectory(std::string_view name) const;
+  // Whether any record (a <DIR> entry too) uses fileNumber.
+  bool Uses(uint8_t fileNumber) const;
+  // The lowest file number from 1 to 255 that no record uses; 0 when all are taken.
+  uint8_t LowestFreeFileNumber() const;
+
+  // Applies change to every security (never a <DIR> entry) of fileNumber;
+  // returns how many were changed.
+  int ChangeSecurities(uint8_t fileNumber, const std::function<void(MasterRecord&)>& change);
+  int SetDate(uint8_t fileNumber, MasterDate which, const MbfFloat& dateField);
+  // Name and symbol blank-padded to 16, in every security of fileNumber.
+  int Rename(uint8_t fileNumber, std::string_view name, std::string_view symbol);
+  void Append(const MasterRecord& record) { records_.push_back(record); }
+  // Removes the records for which remove is true, asking in file order; returns how many went.
+  int RemoveIf(const std::function<bool(const MasterRecord&)>& remove);
+
+  std::vector<uint8_t> Bytes() const;
+  // Writes the file back over Path() through working, by rename-over.
+  LibResult Write(const std::filesystem::path& working) const;
+
+ private:
+  std::filesystem::path path_;
+  std::array<uint8_t, kMasterRecordSize> header_{};
+  std::vector<MasterRecord> records_;
+  std::vector<uint8_t> tail_;
+};
+
+// What the lookup found. code is the system's: LIB_FILE_NOT_FOUND both when no
+// security matches and when the MASTER of the given directory cannot be read;
+// masterUnreadable tells the two apart.
+struct MasterLookup {
+  LibResult code = LIB_FILE_NOT_FOUND;
+  bool masterUnreadable = false;
+  MasterRecord record;    // as stored
+  std::string directory;  // the folder of the MASTER that holds it, ending in a separator
+  bool ok() const { return code == LIB_OK; }
+};
+
+// Finds a security by symbol or issue name in the MASTER of directory and, depth
+// first, in the MASTER files of its <DIR> sub-directories. LIB_FILE_NOT_FOUND
+// when no security matches; LIB_FILE_READ when a MASTER cannot be read while
+// following sub-directories.
+MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query);
+// The same, with both out values written only on success.
+LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,
+                           std::string& foundDirectory);
 
 }  // namespace quillet

@@ -8,6 +8,7 @@
 
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
+#include "core/base/vector_path.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
 
@@ -76,6 +77,8 @@ struct SeriesData {
   std::string directory;  // where the security was found, ending in a separator
   int32_t total = 0;      // quotes the header claims (L - 1)
   std::vector<Quote> quotes;
+  // Set when the read failed because the Portfolio has no readable MASTER.
+  bool masterUnreadable = false;
 };
 
 // count < 0 reads to the end of the series. A start beyond the last quote gives
@@ -93,9 +96,11 @@ class RecordDecoder {
   RecordDecoder(const FieldLayout& layout, int recordLength, int fieldCount);
   Quote Decode(const uint8_t* record) const;
   // Decodes records laid one after another, with the same results as Decode on
-  // each; the block is used as scratch (its words are converted in place), which
-  // lets the whole-series path decode tens of thousands of records in vector loops.
-  void DecodeMany(uint8_t* records, size_t count, int recordLength, Quote* out) const;
+  // each; the block may be used as scratch (the vector path converts its words in
+  // place), which lets the whole-series path decode tens of thousands of records
+  // in vector loops. A path this processor lacks runs as the scalar one.
+  void DecodeMany(uint8_t* records, size_t count, int recordLength, Quote* out,
+                  VectorPath path = BestVectorPath()) const;
   // True when records of that length may be decoded where they lie: DecodeMany
   // with records at the quotes' own bytes (records as long as a Quote, DATE then
   // OPEN to OI).

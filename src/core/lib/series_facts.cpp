@@ -96,7 +96,7 @@ int ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFa
   facts.firstDate = record.FirstDate();
   facts.lastDate = record.LastDate();
   facts.periodicity = PeriodicityText(record.Periodicity());
-  facts.symbol = record.Symbol();
+  facts.symbol = record.SymbolField();
   for (size_t f = 0; f < kQuoteFieldCount; ++f) {
     if (layout.positions[f] == 0) continue;
     facts.inputFormats[f] = FormatCodeText(layout.inputFormats[f]);

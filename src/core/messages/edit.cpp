@@ -13,8 +13,15 @@ std::string DeleteConfirmation(std::string_view dateText) {
   return "You are about to delete the data for date\n" + std::string(dateText) + "\nAre you sure?";
 }
 
-std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol) {
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
+                                   bool masterUnreadable, std::string_view masterNotRestored) {
   const std::string s(symbol);
+  if (!masterNotRestored.empty()) {
+    const std::string m(masterNotRestored);
+    return "The quote file of " + s + " could not be rewritten and is as it was, but " + m +
+           " could not be put back: its first and last dates may not match the quotes (" + m +
+           ".BAK holds it as it was)";
+  }
   switch (code) {
     case kRewriteDeleteNotFound:
       return {};
@@ -29,7 +36,7 @@ std::string DescribeRewriteFailure(int code, std::string_view directory, std::st
     case LIB_INVALID_PARM:
       return "The quote file of " + s + " cannot hold more quotes";
     default:
-      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol);
+      return DescribeReadFailure(static_cast<LibResult>(code), directory, symbol, masterUnreadable);
   }
 }
 

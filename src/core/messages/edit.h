@@ -44,6 +44,9 @@ std::string DeleteConfirmation(std::string_view dateText);
 
 // A plain sentence for a failed rewrite (a LibResult), to follow the command's
 // own message; empty when the engine's own message says it all.
-std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol);
+// masterUnreadable: the lookup found no readable MASTER in directory;
+// masterNotRestored: the MASTER the rewrite changed and could not put back.
+std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
+                                   bool masterUnreadable, std::string_view masterNotRestored);
 
 }  // namespace quillet::messages

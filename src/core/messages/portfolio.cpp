@@ -38,6 +38,18 @@ std::string MasterUnreadable(std::string_view masterPath) {
   return "The Master file\n" + std::string(masterPath) + "\ncannot be read";
 }
 
+std::string Damaged(std::string_view damage) {
+  return "damaged: " + std::string(damage);
+}
+
+std::string NothingToRepair() {
+  return std::string(kMasterSound) + ": nothing to repair";
+}
+
+std::string NotAFolder(std::string_view path) {
+  return std::string(path) + " is not a folder";
+}
+
 std::string RepairQuestion(std::string_view masterPath) {
   return "The Master file\n" + std::string(masterPath) +
          "\nappears corrupted.\n\nShould Quillet try to repair this file now?\n\n"

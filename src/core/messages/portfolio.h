@@ -28,6 +28,12 @@ std::string MasterFileNumberDamage(int record, uint8_t fileNumber);
 std::string MasterSymbolDamage(int record);
 std::string MasterUnreadable(std::string_view masterPath);
 inline constexpr const char* kMasterSound = "sound";
+// A MASTER that failed a test, as a check reports it: "damaged: " and the test.
+std::string Damaged(std::string_view damage);
+// The repair of a sound MASTER: "sound: nothing to repair".
+std::string NothingToRepair();
+// A path given as a Portfolio or a root to walk that is no folder.
+std::string NotAFolder(std::string_view path);
 
 // "Fix Master File" dialog.
 inline constexpr const char* kFixMasterFile = "Fix Master File";

@@ -1,31 +1,15 @@
 #include "core/messages/read.h"
 
-#include <vector>
-
-#include "core/fs/files.h"
-#include "core/lib/master.h"
-
 namespace quillet::messages {
-namespace {
 
-// What the lookup needs before it can search a Portfolio: a MASTER whose header
-// reads. Without one "not found" would blame the symbol for a missing,
-// unreadable or truncated file, or a folder the user may not read.
-bool MasterHeaderReadable(std::string_view directory) {
-  const fs::path master = fs::FindNoCase(fs::WithSeparator(directory), kMasterFileName);
-  std::vector<uint8_t> head;
-  return !master.empty() && fs::ReadFileRange(master, 0, kMasterRecordSize, head) &&
-         head.size() == static_cast<size_t>(kMasterRecordSize);
-}
-
-}  // namespace
-
-std::string DescribeReadFailure(LibResult code, std::string_view directory,
-                                std::string_view query) {
+std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
+                                bool masterUnreadable) {
   const std::string q(query), d(directory);
   switch (code) {
     case LIB_FILE_NOT_FOUND:
-      if (!MasterHeaderReadable(directory)) {
+      // Without a MASTER whose header reads, "not found" would blame the symbol
+      // for a missing, unreadable or truncated file.
+      if (masterUnreadable) {
         return "No MASTER file can be read in the Portfolio " + d;
       }
       return "Symbol " + q + " was not found in the Portfolio " + d;

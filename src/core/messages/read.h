@@ -12,6 +12,8 @@ namespace quillet::messages {
 inline constexpr const char* kErrorInFillQuotesGrid = "Error in FillQuotesGrid";
 
 // A plain sentence for a reader failure: "Symbol IBM was not found in /data/".
-std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query);
+// masterUnreadable: the lookup found no readable MASTER in directory.
+std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
+                                bool masterUnreadable);
 
 }  // namespace quillet::messages

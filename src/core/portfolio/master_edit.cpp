@@ -1,6 +1,6 @@
 #include "core/portfolio/master_edit.h"
 
-#include <cstring>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -19,12 +19,6 @@ std::filesystem::path WithSuffix(const std::filesystem::path& file, const char* 
   return fs::PathNoCase(dir, file.filename().string() + suffix);
 }
 
-bool IsSecurity(const uint8_t* bytes) {
-  MasterRecord record;
-  std::memcpy(record.bytes.data(), bytes, kMasterRecordSize);
-  return !record.IsDirectory();
-}
-
 }  // namespace
 
 std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string_view masterPath) {
@@ -39,26 +33,16 @@ std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string
   return fs::PathNoCase(found, kMasterFileName);
 }
 
-int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
-                  const std::function<void(uint8_t* record)>& change) {
-  int changed = 0;
-  for (size_t offset = kMasterRecordSize; offset + kMasterRecordSize <= master.size();
-       offset += kMasterRecordSize) {
-    uint8_t* record = master.data() + offset;
-    if (record[kMasterFileNumber] != fileNumber || !IsSecurity(record)) continue;
-    change(record);
-    ++changed;
+LibResult ReplaceMaster(const MasterFile& master) {
+  if (LibResult r = fs::CopyFileSynced(master.Path(), WithSuffix(master.Path(), ".BAK"));
+      r != LIB_OK) {
+    return r;
   }
-  return changed;
+  return RestoreMaster(master);
 }
 
-LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
-  if (LibResult r = fs::CopyFileSynced(master, WithSuffix(master, ".BAK")); r != LIB_OK) return r;
-  return RestoreMaster(master, bytes);
-}
-
-LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes) {
-  return fs::ReplaceFile(master, WithSuffix(master, ".NEW"), bytes);
+LibResult RestoreMaster(const MasterFile& master) {
+  return master.Write(WithSuffix(master.Path(), ".NEW"));
 }
 
 }  // namespace master_edit
@@ -67,29 +51,25 @@ namespace {
 
 // Reads the MASTER of the security's directory and applies change to its entries.
 LibResult EditMasterOf(std::string_view libDir, std::string_view masterPath, std::string_view query,
-                       const std::function<uint8_t(const MasterRecord&)>& fileNumberOf,
-                       const std::function<void(uint8_t*)>& change) {
-  MasterRecord found;
-  std::string directory;
-  if (LibResult r = FindMasterRecord(libDir, query, found, directory); r != LIB_OK) return r;
-  const std::filesystem::path master = master_edit::MasterFileFor(directory, masterPath);
-  std::vector<uint8_t> bytes;
-  if (!fs::ReadWholeFile(master, bytes)) return LIB_FILE_OPEN;
-  if (master_edit::ChangeEntries(bytes, fileNumberOf(found), change) == 0) {
-    return LIB_RECORD_NOT_FOUND;
+                       const std::function<int(MasterFile&, const MasterRecord&)>& change) {
+  const MasterLookup found = LookupMasterRecord(libDir, query);
+  if (!found.ok()) return found.code;
+  MasterFile master;
+  if (master.Read(master_edit::MasterFileFor(found.directory, masterPath)) != LIB_OK) {
+    return LIB_FILE_OPEN;
   }
-  return master_edit::ReplaceMaster(master, bytes);
+  if (change(master, found.record) == 0) return LIB_RECORD_NOT_FOUND;
+  return master_edit::ReplaceMaster(master);
 }
 
 }  // namespace
 
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        int which) {
-  const int offset = which != 0 ? kMasterLastDate : kMasterFirstDate;
-  return EditMasterOf(
-      libDir, masterPath, query, [&](const MasterRecord&) { return fileNumber; },
-      [&](uint8_t* record) { std::memcpy(record + offset, dateField.data(), dateField.size()); });
+                        MasterDate which) {
+  return EditMasterOf(libDir, masterPath, query, [&](MasterFile& master, const MasterRecord&) {
+    return master.SetDate(fileNumber, which, dateField);
+  });
 }
 
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
@@ -98,15 +78,10 @@ LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath
   if (newSymbol.size() > kMasterTextSize || newName.size() > kMasterTextSize) {
     return LIB_INVALID_PARM;
   }
-  return EditMasterOf(
-      libDir, masterPath, oldSymbol, [](const MasterRecord& r) { return r.FileNumber(); },
-      [&](uint8_t* record) {
-        MasterRecord entry;
-        std::memcpy(entry.bytes.data(), record, kMasterRecordSize);
-        entry.SetText(kMasterName, newName);
-        entry.SetText(kMasterSymbol, newSymbol);
-        std::memcpy(record, entry.bytes.data(), kMasterRecordSize);
-      });
+  return EditMasterOf(libDir, masterPath, oldSymbol,
+                      [&](MasterFile& master, const MasterRecord& found) {
+                        return master.Rename(found.FileNumber(), newName, newSymbol);
+                      });
 }
 
 }  // namespace quillet

@@ -2,13 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <span>
 #include <string_view>
-#include <vector>
 
 #include "core/base/mbf.h"
 #include "core/base/result.h"
+#include "core/lib/master.h"
 
 namespace quillet {
 
@@ -16,11 +14,11 @@ namespace quillet {
 // the lookup starts from, masterPath the Portfolio's MASTER file. The MASTER
 // that changes is the one of the directory where the security was found.
 
-// Sets the first date (which == 0) or the last date of the entries of fileNumber
-// in that MASTER. LIB_OK, or a failure code with the file unchanged.
+// Sets the first or the last date of the entries of fileNumber in that MASTER.
+// LIB_OK, or a failure code with the file unchanged.
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        int which);
+                        MasterDate which);
 
 // Stores the new name and symbol (blank-padded to 16) in every security entry of
 // the old symbol's file number. LIB_OK, or a failure code with the file unchanged:
@@ -37,17 +35,11 @@ namespace master_edit {
 // that is the Portfolio's own folder, otherwise the sub-directory's MASTER.
 std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string_view masterPath);
 
-// Applies change to every security record (never a <DIR> entry) whose file
-// number is fileNumber; the header record and any partial tail stay as they are.
-// Returns the number of records changed.
-int ChangeEntries(std::vector<uint8_t>& master, uint8_t fileNumber,
-                  const std::function<void(uint8_t* record)>& change);
-
-// Backs the MASTER up (master + ".BAK"), then swaps the new content in through
-// master + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
-LibResult ReplaceMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+// Backs the MASTER up (its path + ".BAK"), then swaps the new content in through
+// its path + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
+LibResult ReplaceMaster(const MasterFile& master);
 // The same swap without a backup: puts content back after a later step failed.
-LibResult RestoreMaster(const std::filesystem::path& master, std::span<const uint8_t> bytes);
+LibResult RestoreMaster(const MasterFile& master);
 
 }  // namespace master_edit
 }  // namespace quillet

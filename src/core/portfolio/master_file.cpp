@@ -2,20 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
-#include "core/base/mbf.h"
 #include "core/fs/files.h"
 #include "core/messages/portfolio.h"
 
 namespace quillet {
-
-std::string SymbolText(const uint8_t* record) {
-  const uint8_t* area = record + kMasterSymbol;
-  size_t length = 0;
-  while (length<kMasterTextSize&& static_cast<int8_t>(area[length])> 32) ++length;
-  return std::string(reinterpret_cast<const char*>(area), length);
-}
 
 bool SetMasterPath(std::string_view masterPath, CurrentPortfolio& current, std::string& message) {
   if (masterPath.size() >= kMaxMasterPath) {
@@ -66,48 +57,39 @@ std::string MasterCheck::Describe(std::string_view masterPath) const {
 }
 
 MasterCheck TestMasterFile(std::string_view masterPath) {
-  std::vector<uint8_t> file;
-  if (!fs::ReadWholeFile(MasterFileOf(masterPath), file)) {
+  MasterFile master;
+  if (LibResult r = master.Read(MasterFileOf(masterPath)); r != LIB_OK) {
     MasterCheck check;
-    check.result = LIB_FILE_OPEN;
+    check.result = r;
     return check;
   }
-  return TestMasterBytes(file);
+  return TestMaster(master);
 }
 
-MasterCheck TestMasterBytes(const std::vector<uint8_t>& file) {
+MasterCheck TestMaster(const MasterFile& master) {
   MasterCheck check;
-  check.size = file.size();
-  if (file.size() < static_cast<size_t>(kMasterRecordSize)) {
-    check.result = LIB_FILE_READ;
-    return check;
-  }
-  check.count = LoadInt16(file.data() + kMasterHeaderCount);
+  check.size = master.Size();
+  check.count = master.Count();
   // A negative N gives a negative expected size, which no file has.
   const int64_t expected = (static_cast<int64_t>(check.count) + 1) * kMasterRecordSize;
-  if (expected != static_cast<int64_t>(file.size())) {
+  if (expected != static_cast<int64_t>(check.size)) {
     check.damage = MasterDamage::Size;
     return check;
   }
-  const size_t records = file.size() / kMasterRecordSize - 1;
+  const std::vector<MasterRecord>& records = master.Records();
+  const auto fail = [&](MasterDamage damage, size_t i) {
+    check.damage = damage;
+    check.record = static_cast<int>(i) + 1;
+    check.fileNumber = records[i].FileNumber();
+    return check;
+  };
   std::array<bool, 256> seen{};
-  for (size_t k = 1; k <= records; ++k) {
-    const uint8_t number = file[k * kMasterRecordSize + kMasterFileNumber];
-    if (seen[number]) {
-      check.damage = MasterDamage::FileNumbers;
-      check.record = static_cast<int>(k);
-      check.fileNumber = number;
-      return check;
-    }
-    seen[number] = true;
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (seen[records[i].FileNumber()]) return fail(MasterDamage::FileNumbers, i);
+    seen[records[i].FileNumber()] = true;
   }
-  for (size_t k = 1; k <= records; ++k) {
-    if (SymbolText(&file[k * kMasterRecordSize]).empty()) {
-      check.damage = MasterDamage::Symbols;
-      check.record = static_cast<int>(k);
-      check.fileNumber = file[k * kMasterRecordSize + kMasterFileNumber];
-      return check;
-    }
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].Symbol().empty()) return fail(MasterDamage::Symbols, i);
   }
   return check;
 }
@@ -124,34 +106,25 @@ bool SymbolListLess(std::string_view a, std::string_view b) {
 
 SymbolList ReadSymbolList(std::string_view masterPath) {
   SymbolList list;
-  fs::InputFile in;
-  std::array<uint8_t, kMasterRecordSize> header{};
-  if (!in.Open(MasterFileOf(masterPath)) || !in.ReadExact(0, header.data(), header.size())) {
+  MasterFile master;
+  if (master.Read(MasterFileOf(masterPath)) != LIB_OK) {
     list.result = LIB_FILE_OPEN;
     return list;
   }
-  list.count = LoadInt16(header.data() + kMasterHeaderCount);
-  int shown = std::max<int>(list.count, 0);
-  if (shown > kMaxSymbols) {
+  list.count = master.Count();
+  size_t shown = static_cast<size_t>(std::max<int>(list.count, 0));
+  if (shown > static_cast<size_t>(kMaxSymbols)) {
     list.notice = messages::TooManySymbols(list.count, kMaxSymbols);
     shown = kMaxSymbols;
   }
-  std::vector<uint8_t> bytes;
-  if (!in.ReadAt(kMasterRecordSize, static_cast<size_t>(shown) * kMasterRecordSize, bytes)) {
+  if (master.Records().size() < shown) {
     list.result = LIB_FILE_READ;
     return list;
   }
-  const size_t present = bytes.size() / kMasterRecordSize;
-  for (size_t i = 0; i < present && i < static_cast<size_t>(shown); ++i) {
-    MasterRecord record;
-    std::memcpy(record.bytes.data(), &bytes[i * kMasterRecordSize], kMasterRecordSize);
-    list.rows.push_back({SymbolText(record), record.Name(), record.FileNumber(),
+  for (size_t i = 0; i < shown; ++i) {
+    const MasterRecord& record = master.Records()[i];
+    list.rows.push_back({record.Symbol(), record.Name(), record.FileNumber(),
                          static_cast<int>(i) + 1, record.IsDirectory()});
-  }
-  if (list.rows.size() != static_cast<size_t>(shown)) {
-    list.rows.clear();
-    list.result = LIB_FILE_READ;
-    return list;
   }
   // The list keeps its rows in ascending order of the symbol text.
   std::stable_sort(list.rows.begin(), list.rows.end(), [](const SymbolRow& a, const SymbolRow& b) {

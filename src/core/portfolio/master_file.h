@@ -16,14 +16,6 @@ inline constexpr int kMaxSymbols = 255;
 // A master path must be shorter than this.
 inline constexpr size_t kMaxMasterPath = 300;
 
-// The symbol area (record bytes 36 to 51) as the list shows it and the symbol
-// commands compare it: cut at the first byte that is 32 or less when read as a
-// signed byte (a blank, a control character or any byte from 128 up).
-std::string SymbolText(const uint8_t* record);
-inline std::string SymbolText(const MasterRecord& record) {
-  return SymbolText(record.bytes.data());
-}
-
 // The current Portfolio: where its MASTER is and how the library is given it.
 struct CurrentPortfolio {
   std::string masterPath;     // ends in "MASTER"
@@ -61,12 +53,12 @@ struct MasterCheck {
 };
 
 MasterCheck TestMasterFile(std::string_view masterPath);
-// The same tests on the bytes of a MASTER file already read.
-MasterCheck TestMasterBytes(const std::vector<uint8_t>& file);
+// The same tests on a MASTER file already read.
+MasterCheck TestMaster(const MasterFile& master);
 
 // One row of the symbol list.
 struct SymbolRow {
-  std::string symbol;  // SymbolText of the record
+  std::string symbol;  // MasterRecord::Symbol
   std::string name;    // the 16 name bytes as stored (trailing blanks kept)
   uint8_t fileNumber = 0;
   int record = 0;            // 1-based record number in MASTER

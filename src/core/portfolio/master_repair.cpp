@@ -17,13 +17,13 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     result.declined = true;
     return result;
   }
-  const fs::path master = MasterFileOf(masterPath);
-  std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+  MasterFile file;
+  if (file.Read(MasterFileOf(masterPath)) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
-    result.failure = messages::MasterUnreadable(masterPath);
+    result.message = messages::MasterUnreadable(masterPath);
     return result;
   }
+  const fs::path master = file.Path();
 
   // The backup is made once: an earlier one is the user's last good copy.
   const fs::path given{std::string(masterPath)};
@@ -33,7 +33,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     backup = master.parent_path() / backupName;
     if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
       result.code = r;
-      result.failure = messages::RepairBackupFailed(masterPath, backup.string());
+      result.message = messages::RepairBackupFailed(masterPath, backup.string());
       return result;
     }
     result.backupMade = true;
@@ -43,38 +43,32 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     if (result.backupMade) fs::RemoveFile(backup);
     result.backupMade = false;
     result.code = code;
-    result.failure = messages::RepairWriteFailed(masterPath);
+    result.message = messages::RepairWriteFailed(masterPath);
     return result;
   };
 
-  fs::AtomicFile out;
-  if (LibResult r = out.Open(master, std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
-
-  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
   std::array<bool, 256> seen{};
-  const size_t records =
-      old.size() / kMasterRecordSize - 1;  // a partial record at the end is dropped
-  for (size_t k = 1; k <= records; ++k) {
-    MasterRecord record;
-    std::memcpy(record.bytes.data(), &old[k * kMasterRecordSize], kMasterRecordSize);
-    if (SymbolText(record).empty()) {
+  file.DropPartialRecord();
+  for (MasterRecord& record : file.Records()) {
+    if (record.Symbol().empty()) {
       std::memcpy(&record.bytes[kMasterSymbol], &record.bytes[kMasterName], kMasterTextSize);
     }
+  }
+  result.dropped = file.RemoveIf([&](const MasterRecord& record) {
     // A record with neither symbol nor name would leave the file failing the
     // symbol test: it is dropped and reported like a duplicate, its file number
     // left free for a later record.
-    if (!SymbolText(record).empty() && !seen[record.FileNumber()]) {
+    if (!record.Symbol().empty() && !seen[record.FileNumber()]) {
       seen[record.FileNumber()] = true;
-      bytes.insert(bytes.end(), record.bytes.begin(), record.bytes.end());
-      ++result.written;
-    } else {
-      ++result.dropped;
-      prompt.Dropped(messages::DroppedRecord(record.Name(), record.Symbol(), record.FileNumber()));
+      return false;
     }
-  }
-  StoreInt16(static_cast<int16_t>(result.written), bytes.data() + kMasterHeaderCount);
-  if (!out.Write(bytes)) return fail(LIB_FILE_WRITE);
-  if (LibResult r = out.Commit(); r != LIB_OK) return fail(r);
+    prompt.Dropped(
+        messages::DroppedRecord(record.Name(), record.SymbolField(), record.FileNumber()));
+    return true;
+  });
+  result.written = static_cast<int>(file.Records().size());
+  file.SetCount(static_cast<int16_t>(result.written));
+  if (LibResult r = file.Write(std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
   result.repaired = true;
   return result;
 }
@@ -91,21 +85,6 @@ CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairP
   result.repair = RepairMasterFile(masterPath, masterFix, prompt);
   result.sound = result.repair.repaired;
   return result;
-}
-
-FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
-  FillResult fill;
-  fill.check = CheckMasterFile(masterPath, masterFix, prompt);
-  if (!fill.check.sound) {
-    fill.failure = messages::kFailureFillingSymbolsGrid1;
-    return fill;
-  }
-  fill.list = ReadSymbolList(masterPath);
-  if (fill.list.result != LIB_OK) {
-    fill.list.rows.clear();
-    fill.failure = messages::kFailureFillingSymbolsGrid2;
-  }
-  return fill;
 }
 
 }  // namespace quillet

@@ -1,16 +1,12 @@
 #include "core/portfolio/scanner.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <set>
 #include <utility>
 
 #include "core/base/strings.h"
+#include "core/fs/files.h"
+#include "core/fs/folders.h"
 #include "core/lib/master.h"
 
 namespace quillet {
@@ -28,14 +24,9 @@ bool ListsFolder(std::string_view pathUpper, const SearchFilter& filter) {
 
 namespace {
 
-// Folder texts never exceed the platform's path limit: that bounds the depth.
-constexpr size_t kMaxFolderPath = PATH_MAX - 1;
-
-std::string Join(const std::string& directory, const char* name) {
-  std::string out = directory;
-  if (out.empty() || out.back() != '/') out += '/';
-  out += name;
-  return out;
+// One folder name after another, as the walk forms sub-folder paths.
+std::string Join(const std::string& directory, const std::string& name) {
+  return fs::WithSeparator(directory) + name;
 }
 
 bool Passes(const std::string& path, const SearchFilter& filter) {
@@ -44,61 +35,37 @@ bool Passes(const std::string& path, const SearchFilter& filter) {
 
 class Walker {
  public:
-  Walker(const SearchFilter& filter, ScanResult& result, const ScanProgress& progress, dev_t volume)
+  Walker(const SearchFilter& filter, ScanResult& result, const ScanProgress& progress,
+         uint64_t volume)
       : filter_(filter), result_(result), progress_(progress), volume_(volume) {}
 
   // False once the walk has been cancelled.
   bool Walk(const std::string& directory, bool root) {
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (root ? 0 : O_NOFOLLOW);
-    const int fd = ::open(directory.c_str(), flags);
-    if (fd < 0) return true;  // cannot be listed: skipped
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_dev != volume_ ||
-        !visited_.insert({st.st_dev, st.st_ino}).second) {
-      ::close(fd);
-      return true;
+    fs::Folder folder(directory, root);
+    if (!folder.IsOpen() || folder.Id().volume != volume_ || !visited_.insert(folder.Id()).second) {
+      return true;  // cannot be listed, another volume, or entered before: skipped
     }
-    if (!Report(directory)) {
-      ::close(fd);
-      return false;
-    }
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-      ::close(fd);
-      return true;
-    }
+    if (!Report(directory)) return false;
     bool hasMaster = false;
     std::vector<std::string> folders;
-    while (const dirent* entry = ::readdir(dir)) {
-      const char* name = entry->d_name;
-      if (name[0] == '.') continue;  // ".", ".." and every dot-name
-      unsigned char type = entry->d_type;
-      if (type == DT_UNKNOWN) {
-        struct stat es {};
-        if (::fstatat(fd, name, &es, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        type = S_ISDIR(es.st_mode)   ? DT_DIR
-               : S_ISLNK(es.st_mode) ? DT_LNK
-               : S_ISREG(es.st_mode) ? DT_REG
-                                     : DT_UNKNOWN;
-      }
-      if (type == DT_DIR) {
+    folder.List([&](const char* name, fs::EntryType type) {
+      if (name[0] == '.') return;  // every dot-name
+      if (type == fs::EntryType::Folder) {
         std::string sub = Join(directory, name);
-        if (sub.size() <= kMaxFolderPath && Passes(sub, filter_)) folders.push_back(std::move(sub));
+        if (sub.size() <= fs::MaxPathLength() && Passes(sub, filter_)) {
+          folders.push_back(std::move(sub));
+        }
       } else if (!hasMaster && EqualsNoCase(name, kMasterFileName)) {
         // A MASTER reached through a link counts when the link leads to a file.
-        struct stat ms {};
-        hasMaster = type == DT_REG ||
-                    (type == DT_LNK && ::fstatat(fd, name, &ms, 0) == 0 && S_ISREG(ms.st_mode));
+        hasMaster = type == fs::EntryType::File ||
+                    (type == fs::EntryType::Link && folder.IsFileEntry(name));
       }
-    }
-    ::closedir(dir);
+    });
 
-    if (hasMaster) {
-      if (ListsFolder(ToUpperAscii(directory), filter_)) {
-        result_.folders.push_back(Join(directory, ""));
-        ++count_;
-        if (!Report(directory)) return false;
-      }
+    if (hasMaster && ListsFolder(ToUpperAscii(directory), filter_)) {
+      result_.folders.push_back(fs::WithSeparator(directory));
+      ++count_;
+      if (!Report(directory)) return false;
     }
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
       if (!Walk(*it, false)) return false;
@@ -116,14 +83,14 @@ class Walker {
   const SearchFilter& filter_;
   ScanResult& result_;
   const ScanProgress& progress_;
-  dev_t volume_;
+  uint64_t volume_;
   int count_ = 0;
-  std::set<std::pair<dev_t, ino_t>> visited_;
+  std::set<fs::FolderId> visited_;
 };
 
 std::string WithoutTrailingSeparators(const std::string& directory) {
   std::string out = directory;
-  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  while (out.size() > 1 && fs::EndsInSeparator(out)) out.pop_back();
   return out;
 }
 
@@ -132,9 +99,9 @@ std::string WithoutTrailingSeparators(const std::string& directory) {
 void WalkDirectory(const std::string& directory, const SearchFilter& filter, ScanResult& result,
                    const ScanProgress& progress) {
   const std::string start = WithoutTrailingSeparators(directory);
-  struct stat st {};
-  if (::stat(start.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
-  Walker walker(filter, result, progress, st.st_dev);
+  uint64_t volume = 0;
+  if (!fs::FolderVolume(start, volume)) return;
+  Walker walker(filter, result, progress, volume);
   walker.Walk(start, true);
 }
 

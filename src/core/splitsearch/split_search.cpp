@@ -61,7 +61,16 @@ std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, Q
 
 namespace {
 
-// Pairs go through the search in blocks of this many.
+void Report(std::string_view query, std::span<const Quote> quotes, size_t k,
+            std::vector<SplitFinding>& findings) {
+  const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
+  if (!c) return;
+  const QuoteDay day = quotes[k + 1].date;
+  findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+}
+
+#if defined(__x86_64__)
+// Pairs go through the AVX2 path in blocks of this many.
 constexpr size_t kPairBlock = 256;
 
 // The quiet band of close ratios, between the bands of 2 for 3 and 3 for 2, where
@@ -84,9 +93,9 @@ QuietBand MakeQuietBand() {
 // band, eight pairs at a time: only those can be reported. A zero or not-a-number
 // close gives a ratio outside the band, so its pair gets the full test too.
 // groups[g] is nonzero when any of pairs 8g to 8g + 7 is marked.
-__attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
-    const float* closes, QuietBand band, std::array<int32_t, kPairBlock>& marks,
-    std::array<int32_t, kPairBlock / 8>& groups) {
+__attribute__((target("avx2"))) void MarkPairsToTest(const float* closes, QuietBand band,
+                                                     std::array<int32_t, kPairBlock>& marks,
+                                                     std::array<int32_t, kPairBlock / 8>& groups) {
   using Floats = float __attribute__((vector_size(32)));
   using Ints = int32_t __attribute__((vector_size(32)));
   for (size_t i = 0; i < kPairBlock; i += 8) {
@@ -100,10 +109,10 @@ __attribute__((target_clones("avx2", "default"))) void MarkPairsToTest(
   }
 }
 
-}  // namespace
-
-void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
-                           std::vector<SplitFinding>& findings) {
+// The ratios of a block of pairs first, eight at a time; the full test only for
+// the pairs outside the quiet band (a few in a thousand in real series).
+void SearchInBlocks(std::string_view query, std::span<const Quote> quotes,
+                    std::vector<SplitFinding>& findings) {
   static const QuietBand band = MakeQuietBand();
   std::array<float, kPairBlock + 8> closes;
   std::array<int32_t, kPairBlock> marks;
@@ -119,14 +128,24 @@ void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes
         i |= 7;  // the whole group is quiet
         continue;
       }
-      if (marks[i] == 0) continue;
-      const size_t k = first + i;
-      const std::optional<SplitCandidate> c = SplitPairTest(quotes[k], quotes[k + 1]);
-      if (!c) continue;
-      const QuoteDay day = quotes[k + 1].date;
-      findings.push_back({std::string(query), *c, day, SplitFindingLine(query, *c, day)});
+      if (marks[i] != 0) Report(query, quotes, first + i, findings);
     }
   }
+}
+#endif  // __x86_64__
+
+}  // namespace
+
+void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
+                           std::vector<SplitFinding>& findings, [[maybe_unused]] VectorPath path) {
+#if defined(__x86_64__)
+  // A path the processor lacks is never taken, whatever the caller asks.
+  if (path == VectorPath::Avx2 && BestVectorPath() == VectorPath::Avx2) {
+    SearchInBlocks(query, quotes, findings);
+    return;
+  }
+#endif
+  for (size_t k = 0; k + 1 < quotes.size(); ++k) Report(query, quotes, k, findings);
 }
 
 SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::string> symbols,
@@ -138,6 +157,7 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
       result.end = SplitSearchEnd::ReadError;
       result.failedSymbol = symbol;
       result.readResult = r;
+      result.masterUnreadable = series.masterUnreadable;
       observer.Message(messages::kErrorInSplitSearchBarsRead);
       return result;
     }

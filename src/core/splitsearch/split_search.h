@@ -12,6 +12,7 @@
 
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
+#include "core/base/vector_path.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
@@ -42,9 +43,10 @@ struct SplitFinding {
 
 std::string SplitFindingLine(std::string_view query, SplitCandidate candidate, QuoteDay day);
 
-// Tests every pair of neighbouring quotes once, in order, appending what is reported.
+// Tests every pair of neighbouring quotes once, in order, appending what is
+// reported; every path gives the same findings.
 void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes,
-                           std::vector<SplitFinding>& findings);
+                           std::vector<SplitFinding>& findings, VectorPath path = BestVectorPath());
 
 // What a front end is told while the search runs.
 class SplitSearchObserver {
@@ -68,6 +70,7 @@ struct SplitSearchResult {
   // On ReadError: the symbol whose series could not be read, and why.
   std::string failedSymbol;
   LibResult readResult = LIB_OK;
+  bool masterUnreadable = false;  // the read failed for want of a readable MASTER
 };
 
 // The symbols the search goes through: the securities of the symbol list, in its

@@ -1,9 +1,7 @@
 #include "core/symbols/symbol_edit.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "core/base/mbf.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/messages/symbols.h"
@@ -12,17 +10,6 @@
 #include "core/symbols/file_journal.h"
 
 namespace quillet {
-
-ResolvedSymbol ResolveSymbol(std::string_view directory, std::string_view query) {
-  ResolvedSymbol resolved;
-  resolved.result =
-      FindMasterRecord(fs::WithSeparator(directory), query, resolved.record, resolved.directory);
-  if (resolved.result == LIB_OK) {
-    resolved.masterPath = MasterPathOf(resolved.directory);
-    resolved.listText = SymbolText(resolved.record);
-  }
-  return resolved;
-}
 
 std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newName) {
   if (newSymbol.empty()) return messages::kYouMustEnterASymbol;
@@ -35,13 +22,12 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
   return {};
 }
 
-SymbolEditResult EditSymbol(std::string_view libDir, std::string_view masterPath,
-                            std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName) {
-  SymbolEditResult result;
+Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::string_view oldSymbol,
+                   std::string_view newSymbol, std::string_view newName) {
+  Outcome result;
   result.message = ValidateSymbolEdit(newSymbol, newName);
   if (!result.message.empty()) {
-    result.invalid = true;
+    result.code = LIB_INVALID_PARM;
     return result;
   }
   result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName);
@@ -67,38 +53,29 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
 
 DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) {
   DeleteResult result;
-  const fs::path master = MasterFileOf(masterPath);
-  std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(master, old) || old.size() < static_cast<size_t>(kMasterRecordSize)) {
+  MasterFile listing;
+  if (listing.Read(MasterFileOf(masterPath)) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
-    result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(master.string()));
+    result.message = messages::DeleteSymbolFailed(
+        symbol, messages::CannotRead(MasterFileOf(masterPath).string()));
     return result;
   }
-
-  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
-  std::vector<bool> stillUsed(256, false);
-  const size_t records = old.size() / kMasterRecordSize - 1;
-  for (size_t k = 1; k <= records; ++k) {
-    const uint8_t* record = &old[k * kMasterRecordSize];
-    if (SymbolText(record) == symbol) {
-      ++result.removed;
-      result.fileNumbers.push_back(record[kMasterFileNumber]);
-      continue;
-    }
-    MasterRecord kept;
-    std::memcpy(kept.bytes.data(), record, kMasterRecordSize);
-    if (!kept.IsDirectory()) stillUsed[kept.FileNumber()] = true;
-    bytes.insert(bytes.end(), record, record + kMasterRecordSize);
-  }
+  const fs::path master = listing.Path();
+  listing.DropPartialRecord();
+  result.removed = listing.RemoveIf([&](const MasterRecord& record) {
+    if (record.Symbol() != symbol) return false;
+    result.fileNumbers.push_back(record.FileNumber());
+    return true;
+  });
   if (result.removed == 0) {
     result.code = LIB_RECORD_NOT_FOUND;
     result.message = messages::SymbolNotInMaster(symbol, masterPath);
     return result;
   }
-  for (int offset : {kMasterHeaderCount, kMasterHeaderCount2}) {
-    StoreInt16(
-        static_cast<int16_t>(LoadInt16(&bytes[static_cast<size_t>(offset)]) - result.removed),
-        &bytes[static_cast<size_t>(offset)]);
+  listing.AddToCounts(-result.removed);
+  std::vector<bool> stillUsed(256, false);
+  for (const MasterRecord& kept : listing.Records()) {
+    if (!kept.IsDirectory()) stillUsed[kept.FileNumber()] = true;
   }
 
   // Quote files go only when no security left in MASTER still uses them.
@@ -108,7 +85,8 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   for (uint8_t n : numbers) {
     if (stillUsed[n]) continue;
-    for (const fs::path& file : QuoteFilesOf(master.parent_path(), n)) doomed.push_back(file);
+    for (const fs::path& quoteFile : QuoteFilesOf(master.parent_path(), n))
+      doomed.push_back(quoteFile);
   }
 
   FileJournal journal;
@@ -121,7 +99,7 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
       return result;
     }
   }
-  if (LibResult r = fs::ReplaceFile(master, std::string(masterPath) + ".~NU", bytes); r != LIB_OK) {
+  if (LibResult r = listing.Write(std::string(masterPath) + ".~NU"); r != LIB_OK) {
     result.code = r;
     result.message = messages::DeleteSymbolFailed(symbol, messages::CannotWrite(master.string()));
     return result;

@@ -1,10 +1,7 @@
 #include "core/symbols/symbol_move.h"
 
-#include <array>
-#include <cstring>
 #include <vector>
 
-#include "core/base/mbf.h"
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
@@ -15,13 +12,6 @@ namespace quillet {
 namespace {
 
 constexpr const char* kWorkingSuffix = ".~NU";
-
-void AddToCounts(std::vector<uint8_t>& master, int delta) {
-  for (int offset : {kMasterHeaderCount, kMasterHeaderCount2}) {
-    uint8_t* at = &master[static_cast<size_t>(offset)];
-    StoreInt16(static_cast<int16_t>(LoadInt16(at) + delta), at);
-  }
-}
 
 // Appends the restore failures of journal to message.
 void Undo(FileJournal& journal, std::string& message) {
@@ -53,137 +43,109 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
 
 }  // namespace
 
-AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
-                         std::string_view destination, std::string_view sourceDirectory,
-                         TransferMode mode, FileJournal& journal) {
+TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
+                              std::string_view destination, std::string_view sourceDirectory,
+                              TransferMode mode, FileJournal& journal) {
   const bool move = mode == TransferMode::Move;
-  AddResult result;
   const std::string destDir = fs::WithSeparator(destination);
   const std::string masterPath = MasterPathOf(destination);
-
-  MasterRecord existing;
-  std::string foundIn;
-  const LibResult lookup = FindMasterRecord(destDir, symbol, existing, foundIn);
-  if (lookup == LIB_OK) {
-    result.status = AddStatus::Exists;
-    result.message = messages::SymbolAlreadyExists(symbol, destination);
+  const auto refuse = [](AddStatus status, LibResult code, std::string message) {
+    TransferResult result;
+    result.status = status;
+    result.code = code;
+    result.message = std::move(message);
     return result;
+  };
+  // A failed step puts back the ones before it.
+  const auto fail = [&](const std::string& reason) {
+    TransferResult result =
+        refuse(AddStatus::Failed, LIB_FILE_WRITE, messages::MoveCopyFailed(move, symbol, reason));
+    Undo(journal, result.message);
+    return result;
+  };
+
+  const MasterLookup lookup = LookupMasterRecord(destDir, symbol);
+  if (lookup.ok()) {
+    return refuse(AddStatus::Exists, LIB_FILE_EXISTS,
+                  messages::SymbolAlreadyExists(symbol, destination));
   }
   // Nothing is written to a destination that cannot be read in full.
-  const fs::path master = MasterFileOf(masterPath);
-  std::vector<uint8_t> bytes;
-  if (lookup != LIB_FILE_NOT_FOUND || !fs::ReadWholeFile(master, bytes) ||
-      bytes.size() < static_cast<size_t>(kMasterRecordSize)) {
-    result.message = messages::DestinationUnreadable(masterPath);
-    return result;
+  MasterFile master;
+  if (lookup.code != LIB_FILE_NOT_FOUND || master.Read(MasterFileOf(masterPath)) != LIB_OK) {
+    return refuse(AddStatus::Failed, LIB_FILE_READ, messages::DestinationUnreadable(masterPath));
   }
-  const int16_t count = LoadInt16(&bytes[kMasterHeaderCount]);
-  const int16_t count2 = LoadInt16(&bytes[kMasterHeaderCount2]);
-  if (count >= kMaxSymbols || count2 == kMaxSymbols) {
-    result.status = AddStatus::Full;
-    result.message = messages::kPortfolioFull;
-    return result;
+  if (master.Count() >= kMaxSymbols || master.SecondCount() == kMaxSymbols) {
+    return refuse(AddStatus::Full, LIB_INVALID_PARM, messages::kPortfolioFull);
   }
   // A count that no longer matches the records would be made worse by one more.
-  if (const MasterCheck check = TestMasterBytes(bytes); !check.Sound()) {
-    result.message = messages::DestinationDamaged(masterPath, check.Describe(masterPath));
-    return result;
+  if (const MasterCheck check = TestMaster(master); !check.Sound()) {
+    return refuse(AddStatus::Failed, LIB_FILE_READ,
+                  messages::DestinationDamaged(masterPath, check.Describe(masterPath)));
   }
-  std::array<bool, 256> used{};
-  used[0] = true;
-  for (size_t at = kMasterRecordSize; at + kMasterRecordSize <= bytes.size();
-       at += kMasterRecordSize) {
-    used[bytes[at + kMasterFileNumber]] = true;
-  }
-  int number = 1;
-  while (number < 256 && used[static_cast<size_t>(number)]) ++number;
-  if (number == 256) {
-    result.status = AddStatus::Full;
-    result.message = messages::kPortfolioFull;
-    return result;
-  }
+  const uint8_t number = master.LowestFreeFileNumber();
+  if (number == 0) return refuse(AddStatus::Full, LIB_INVALID_PARM, messages::kPortfolioFull);
 
   // The quote files first: the new record never points at a file not yet there.
   const fs::path sourceDir{std::string(sourceDirectory)};
   for (const char* extension : {"DAT", "DOP"}) {
     const std::string reason =
         TransferQuoteFile(sourceDir, record.FileNumber(), destDir, number, extension, journal);
-    if (!reason.empty()) {
-      result.message = messages::MoveCopyFailed(move, symbol, reason);
-      Undo(journal, result.message);
-      return result;
-    }
+    if (!reason.empty()) return fail(reason);
   }
-  AddToCounts(bytes, +1);
+  master.AddToCounts(+1);
   MasterRecord added = record;
-  added.bytes[kMasterFileNumber] = static_cast<uint8_t>(number);
-  bytes.insert(bytes.end(), added.bytes.begin(), added.bytes.end());
-  if (!journal.Remember(master) ||
-      fs::ReplaceFile(master, masterPath + kWorkingSuffix, bytes) != LIB_OK) {
-    result.message = messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.string()));
-    Undo(journal, result.message);
-    return result;
+  added.bytes[kMasterFileNumber] = number;
+  master.Append(added);
+  if (!journal.Remember(master.Path()) || master.Write(masterPath + kWorkingSuffix) != LIB_OK) {
+    return fail(messages::CannotWrite(master.Path().string()));
   }
+  TransferResult result;
   result.status = AddStatus::Added;
-  result.fileNumber = static_cast<uint8_t>(number);
+  result.fileNumber = number;
   return result;
 }
 
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
                               std::string_view destination, TransferMode mode) {
-  TransferResult result;
   const bool move = mode == TransferMode::Move;
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
-  MasterRecord record;
-  std::string sourceDir;
-  if (query.empty() ||
-      FindMasterRecord(fs::WithSeparator(libDir), query, record, sourceDir) != LIB_OK) {
+  const MasterLookup found = query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
+  if (!found.ok()) {
+    TransferResult result;
+    result.code = found.code;
     result.message = messages::SymbolNotFound(query, libDir);
     return result;
   }
+  const MasterRecord& record = found.record;
+  const std::string& sourceDir = found.directory;
 
   FileJournal journal;
-  AddResult added = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
-  result.status = added.status;
-  result.fileNumber = added.fileNumber;
-  if (added.status != AddStatus::Added) {
-    result.message = std::move(added.message);
-    return result;
-  }
-  if (!move) return result;
+  TransferResult result = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
+  if (!result.ok() || !move) return result;
 
   // The record leaves the MASTER that held it (where the lookup found it), then its files.
   const auto fail = [&](const std::string& reason) {
     result.status = AddStatus::Failed;
+    result.code = LIB_FILE_WRITE;
     result.fileNumber = 0;
     result.message = messages::MoveCopyFailed(true, query, reason);
     Undo(journal, result.message);
     return result;
   };
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
-  const fs::path sourceMaster = MasterFileOf(sourceMasterPath);
-  std::vector<uint8_t> old;
-  if (!fs::ReadWholeFile(sourceMaster, old) ||
-      old.size() < static_cast<size_t>(kMasterRecordSize)) {
-    return fail(messages::CannotRead(sourceMaster.string()));
+  MasterFile source;
+  if (source.Read(MasterFileOf(sourceMasterPath)) != LIB_OK) {
+    return fail(messages::CannotRead(MasterFileOf(sourceMasterPath).string()));
   }
-  std::vector<uint8_t> bytes(old.begin(), old.begin() + kMasterRecordSize);
-  int removed = 0;
-  for (size_t at = kMasterRecordSize; at + kMasterRecordSize <= old.size();
-       at += kMasterRecordSize) {
-    MasterRecord r;
-    std::memcpy(r.bytes.data(), &old[at], kMasterRecordSize);
-    if (!r.IsDirectory() && r.FileNumber() == record.FileNumber()) {
-      ++removed;
-      continue;
-    }
-    bytes.insert(bytes.end(), r.bytes.begin(), r.bytes.end());
-  }
+  source.DropPartialRecord();
+  const int removed = source.RemoveIf([&](const MasterRecord& r) {
+    return !r.IsDirectory() && r.FileNumber() == record.FileNumber();
+  });
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
-  AddToCounts(bytes, -removed);
-  if (!journal.Remember(sourceMaster) ||
-      fs::ReplaceFile(sourceMaster, sourceMasterPath + kWorkingSuffix, bytes) != LIB_OK) {
-    return fail(messages::CannotWrite(sourceMaster.string()));
+  source.AddToCounts(-removed);
+  if (!journal.Remember(source.Path()) ||
+      source.Write(sourceMasterPath + kWorkingSuffix) != LIB_OK) {
+    return fail(messages::CannotWrite(source.Path().string()));
   }
   // Every security of that number has left this MASTER, so its files go too.
   for (const char* extension : {"DAT", "DOP", "BAK"}) {

@@ -15,6 +15,7 @@
 #include "gui/app/command_ids.h"
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
+#include "gui/dialogs/about_dlg.h"
 #include "gui/help/help_window.h"
 #include "gui/view/command_icons.h"
 #include "gui/view/quillet_view.h"
@@ -241,12 +242,8 @@ void CMainFrame::ShowHelp(const QString& topic) {
 }
 
 void CMainFrame::OnAppAbout() {
-  QMessageBox::about(this, "About Quillet",
-                     QString("<b>Quillet Version %1</b><p>Edits data in MetaStock or CompuTrac "
-                             "format.</p><p>MetaStock is a registered trademark of EQUIS "
-                             "International Inc. CompuTrac is a registered trademark of Dow "
-                             "Jones Telerate.</p>")
-                         .arg(QUILLET_VERSION));
+  CAboutDlg dlg(m_app.m_nMailLinkVisited, m_app.m_nWebLinkVisited, this);
+  dlg.exec();
 }
 
 void CMainFrame::SavePlacement() {

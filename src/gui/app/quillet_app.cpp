@@ -7,6 +7,7 @@
 #include "core/messages/window.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/settings_keys.h"
+#include "gui/dialogs/about_dlg.h"
 
 namespace quillet {
 
@@ -14,6 +15,7 @@ CQuilletApp::CQuilletApp(int& argc, char** argv) : QApplication(argc, argv) {
   setOrganizationName("Brindle Software");
   setApplicationName(messages::kAppTitle);
   setApplicationVersion(QUILLET_VERSION);
+  setWindowIcon(QuilletAppIcon());
 }
 
 CQuilletApp::~CQuilletApp() = default;

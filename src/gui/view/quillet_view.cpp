@@ -26,7 +26,7 @@
 #include "core/messages/portfolio.h"
 #include "core/messages/read.h"
 #include "core/messages/window.h"
-#include "core/portfolio/master_repair.h"
+#include "core/portfolio/load.h"
 #include "core/portfolio/scanner.h"
 #include "core/portfolio/volumes.h"
 #include "gui/app/command_ids.h"
@@ -393,13 +393,12 @@ void CQuilletView::FillSymbolList(int row) {
     return;
   }
   FixMasterPrompt prompt(m_frame);
-  const FillResult fill = quillet::FillSymbolList(m_szMasterPath, m_bMasterFix != 0, prompt);
-  const RepairResult& repair = fill.check.repair;
-  if (fill.check.repairTried && !repair.repaired && !repair.declined && !repair.failure.empty()) {
-    QMessageBox::warning(m_frame, messages::kFixMasterFile, Q(repair.failure));
-  }
+  const PortfolioLoad fill = LoadPortfolio(
+      m_szMasterPath, m_bMasterFix ? DamagedMaster::Repair : DamagedMaster::Ask, &prompt);
   if (!fill.ok()) {
-    QMessageBox::critical(m_frame, messages::kAppTitle, Q(fill.failure));
+    // The reason in plain words first (none when the user declined), then the failure.
+    if (!fill.detail.empty()) QMessageBox::warning(m_frame, messages::kAppTitle, Q(fill.detail));
+    QMessageBox::critical(m_frame, messages::kAppTitle, Q(fill.message));
     m_nSymbols = 0;
     updateCommands();
     return;
@@ -433,14 +432,15 @@ void CQuilletView::FillQuotesGrid(int row) {
 
   SeriesData piece;
   LibResult r = ReadSeriesWindow(m_szLibDir, m_szSymbol, 0, 0, piece);
-  const auto showReadFailure = [this](LibResult code) {
-    QMessageBox::critical(m_frame, messages::kAppTitle,
-                          QString("%1\n\n%2")
-                              .arg(messages::kErrorInFillQuotesGrid,
-                                   Q(messages::DescribeReadFailure(code, m_szLibDir, m_szSymbol))));
+  const auto showReadFailure = [this](LibResult code, bool masterUnreadable) {
+    QMessageBox::critical(
+        m_frame, messages::kAppTitle,
+        QString("%1\n\n%2")
+            .arg(messages::kErrorInFillQuotesGrid,
+                 Q(messages::DescribeReadFailure(code, m_szLibDir, m_szSymbol, masterUnreadable))));
   };
   if (r != LIB_OK) {
-    showReadFailure(r);
+    showReadFailure(r, piece.masterUnreadable);
     updateCommands();
     return;
   }
@@ -452,7 +452,7 @@ void CQuilletView::FillQuotesGrid(int row) {
     r = ReadSeriesWindow(m_szLibDir, m_szSymbol, static_cast<int32_t>(quotes.size()), kLoadPiece,
                          piece);
     if (r != LIB_OK) {
-      showReadFailure(r);
+      showReadFailure(r, piece.masterUnreadable);
       break;
     }
     quotes.insert(quotes.end(), piece.quotes.begin(), piece.quotes.end());

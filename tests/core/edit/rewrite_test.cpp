@@ -83,7 +83,7 @@ class RewriteTest : public ::testing::Test {
 // Replace and scale change the records of the inclusive, unsigned day range only.
 TEST_F(RewriteTest, ReplaceAndScaleChangeTheDaysInRangeOnly) {
   struct Case {
-    int16_t kind;
+    ChangeKind kind;
     QuoteDay from, to;
     std::array<float, 6> values;
     std::vector<bool> changed;
@@ -99,8 +99,8 @@ TEST_F(RewriteTest, ReplaceAndScaleChangeTheDaysInRangeOnly) {
       {CHANGE_SCALE, 0, 0xFFFF, odd, {true, true, true, true, true}},
       {CHANGE_SCALE, 40000, 3, two, {false, false, false, false, false}},  // from after to
       {CHANGE_SCALE, 40001, 65533, two, {false, false, false, false, false}},
-      {2, 0, 0xFFFF, two, {true, true, true, true, true}},       // kind 2 scales too
-      {9, 0, 0xFFFF, two, {false, false, false, false, false}},  // other kinds copy
+      {ChangeKind{2}, 0, 0xFFFF, two, {true, true, true, true, true}},       // kind 2 scales too
+      {ChangeKind{9}, 0, 0xFFFF, two, {false, false, false, false, false}},  // other kinds copy
       {CHANGE_REPLACE, 32766, 32766, replace, {false, false, true, false, false}},
   };
   for (const Case& c : cases) {
@@ -114,8 +114,8 @@ TEST_F(RewriteTest, ReplaceAndScaleChangeTheDaysInRangeOnly) {
         rows[r][k + 1] = c.kind == CHANGE_REPLACE ? c.values[k] : rows[r][k + 1] * c.values[k];
       }
     }
-    const std::string what =
-        std::to_string(c.kind) + ": " + std::to_string(c.from) + ".." + std::to_string(c.to);
+    const std::string what = std::to_string(static_cast<int>(c.kind)) + ": " +
+                             std::to_string(c.from) + ".." + std::to_string(c.to);
     EXPECT_EQ(Dat(), PortfolioBuilder::DatBytes(28, rows)) << what;
     EXPECT_EQ(ReadBytes(tmp_ / "F1.BAK"), before) << what;  // still rewritten, even unchanged
   }
@@ -323,11 +323,12 @@ TEST_F(RewriteTest, RefusalsTouchNothing) {
   };
   for (const Case& c : cases) {
     const RewriteResult r = Run(c.change, c.symbol);
-    EXPECT_EQ(r.code, c.code) << c.symbol << " " << c.change.kind;
+    EXPECT_EQ(r.code, c.code) << c.symbol << " " << static_cast<int>(c.change.kind);
     if (!c.message.empty()) {
       EXPECT_EQ(r.message, c.message);
     }
-    EXPECT_EQ(SnapshotTree(tmp_.root()), before) << c.symbol << " " << c.change.kind;
+    EXPECT_EQ(SnapshotTree(tmp_.root()), before)
+        << c.symbol << " " << static_cast<int>(c.change.kind);
   }
   // Out of range, the same factor changes nothing and is accepted.
   EXPECT_TRUE(Run(Change(CHANGE_SCALE, kMonday + 1, kMonday + 1, big)).ok());
@@ -344,8 +345,32 @@ TEST_F(RewriteTest, AFailureAtAnyFileStepLeavesTheFilesAsTheyWere) {
         [&] {
           return testing::TreeSnapshot{{"F1.DAT", Dat()}, {"MASTER", Master()}};
         });
-    EXPECT_GT(steps, 5u) << change.kind;
+    EXPECT_GT(steps, 5u) << static_cast<int>(change.kind);
   }
+}
+
+// The quote file's swap fails after the MASTER dates went in, and putting the
+// MASTER back fails too: the result says so instead of "as they were".
+TEST_F(RewriteTest, AFailedRestoreOfTheMasterIsReported) {
+  MakeSeries(DailyRows(kMonday, 5));
+  const std::vector<uint8_t> dat = Dat(), master = Master();
+  int masterSwaps = 0;
+  fs::SetFaultHook([&](fs::FsStep step, const std::filesystem::path& file) {
+    if (step != fs::FsStep::Rename) return true;
+    if (file.filename() == "F1.DAT") return false;
+    return !(file.filename() == "MASTER" && ++masterSwaps == 2);
+  });
+  const RewriteResult r = Run(Change(CHANGE_DELETE, kMonday, kMonday));
+  fs::SetFaultHook(nullptr);
+  EXPECT_EQ(r.code, LIB_FILE_WRITE);
+  EXPECT_EQ(r.masterNotRestored, (tmp_ / "MASTER").string());
+  EXPECT_EQ(Dat(), dat);
+  EXPECT_NE(Master(), master);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER.BAK"), master);
+  const std::string text = messages::DescribeRewriteFailure(
+      r.code, tmp_.str(), "AAA", r.masterUnreadable, r.masterNotRestored);
+  EXPECT_EQ(text.find("as they were"), std::string::npos) << text;
+  EXPECT_NE(text.find("could not be put back"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Block decoding (vector paths, the quote-shaped path, in-place decoding) against
-// the one-record decoder, bit for bit.
+// Block decoding on every path this processor runs (the quote-shaped path, in
+// place and not, and the general one) against the one-record decoder, bit for bit.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -7,30 +7,41 @@
 #include <random>
 #include <vector>
 
-#include "core/base/mbf.h"
 #include "core/base/mbf_words.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
 namespace {
 
-// DATE then OPEN to OI: 28-byte records that decode where they lie.
-FieldLayout QuoteShapedLayout() {
+FieldLayout Layout(std::array<int16_t, kQuoteFieldCount> positions) {
   FieldLayout layout;
-  layout.positions = {1, 0, 2, 3, 4, 5, 6, 7};
+  layout.positions = positions;
   return layout;
 }
+// DATE then OPEN to OI: 28-byte records that decode where they lie.
+const FieldLayout kQuoteShaped = Layout({1, 0, 2, 3, 4, 5, 6, 7});
 
-// Every record of the block decoded alone, compared byte for byte (NaN-safe).
+// Every record of the block decoded alone, compared byte for byte (NaN-safe) with
+// DecodeMany on a copy of the block and, where records decode where they lie, in
+// the quotes' own bytes.
 void ExpectSameAsDecode(const RecordDecoder& decoder, const std::vector<uint8_t>& block, int length,
-                        const std::string& what) {
+                        VectorPath path) {
   const size_t count = block.size() / static_cast<size_t>(length);
   std::vector<uint8_t> scratch = block;
-  std::vector<Quote> many(count);
-  decoder.DecodeMany(scratch.data(), count, length, many.data());
+  std::vector<Quote> many(count), inPlace(count);
+  decoder.DecodeMany(scratch.data(), count, length, many.data(), path);
+  const bool decodesInPlace = decoder.DecodesInPlace(length) && count > 0;
+  if (decodesInPlace) {
+    std::memcpy(inPlace.data(), block.data(), block.size());
+    decoder.DecodeMany(reinterpret_cast<uint8_t*>(inPlace.data()), count, length, inPlace.data(),
+                       path);
+  }
   for (size_t i = 0; i < count; ++i) {
     const Quote one = decoder.Decode(block.data() + i * static_cast<size_t>(length));
-    ASSERT_EQ(std::memcmp(&one, &many[i], sizeof(Quote)), 0) << what << " record " << i;
+    ASSERT_EQ(std::memcmp(&one, &many[i], sizeof(Quote)), 0) << "record " << i;
+    if (decodesInPlace) {
+      ASSERT_EQ(std::memcmp(&one, &inPlace[i], sizeof(Quote)), 0) << "in place, record " << i;
+    }
   }
 }
 
@@ -65,18 +76,35 @@ std::vector<uint8_t> RandomBlock(std::mt19937& rng, size_t count, int length) {
 }
 
 TEST(DecodeMany, RandomRecordsOfEveryLengthAndLayoutMatchDecode) {
-  std::mt19937 rng(20240611);
-  for (int length = 4; length <= kMaxRecordLength; ++length) {
-    for (int round = 0; round < 12; ++round) {
-      FieldLayout layout;
-      for (auto& p : layout.positions) p = static_cast<int16_t>(rng() % 22);  // 0: absent
-      if (round == 0) layout.positions = {1, 2, 3, 4, 5, 6, 7, 8};
-      if (round == 1) layout = QuoteShapedLayout();
-      const int fieldCount = static_cast<int>(rng() % 21);
-      const size_t count = rng() % 600;  // whole vector groups, rounds and remainders
-      const RecordDecoder decoder(layout, length, fieldCount);
-      ExpectSameAsDecode(decoder, RandomBlock(rng, count, length), length,
-                         "length " + std::to_string(length) + " round " + std::to_string(round));
+  for (VectorPath path : UsableVectorPaths()) {
+    std::mt19937 rng(20240611);
+    for (int length = 4; length <= kMaxRecordLength; ++length) {
+      for (int round = 0; round < 12; ++round) {
+        FieldLayout layout;
+        for (auto& p : layout.positions) p = static_cast<int16_t>(rng() % 22);  // 0: absent
+        if (round == 0) layout = Layout({1, 2, 3, 4, 5, 6, 7, 8});
+        if (round == 1) layout = kQuoteShaped;
+        const int fieldCount = round == 1 ? 7 : static_cast<int>(rng() % 21);
+        const size_t count = rng() % 600;  // whole vector groups, rounds and remainders
+        SCOPED_TRACE("path " + std::to_string(static_cast<int>(path)) + " length " +
+                     std::to_string(length) + " round " + std::to_string(round));
+        ExpectSameAsDecode(RecordDecoder(layout, length, fieldCount),
+                           RandomBlock(rng, count, length), length, path);
+      }
+    }
+  }
+}
+
+// The quote-shaped path at the edges of its groups of eight and rounds of 256.
+TEST(DecodeMany, QuoteShapedRecordsAtGroupAndRoundEdges) {
+  EXPECT_TRUE(RecordDecoder(kQuoteShaped, 28, 7).DecodesInPlace(28));
+  EXPECT_FALSE(RecordDecoder(kQuoteShaped, 32, 8).DecodesInPlace(32));
+  EXPECT_FALSE(RecordDecoder(Layout({1, 2, 3, 4, 5, 6, 7, 0}), 28, 7).DecodesInPlace(28));
+  for (VectorPath path : UsableVectorPaths()) {
+    std::mt19937 rng(7);
+    for (size_t count : {0, 1, 7, 8, 9, 255, 256, 257, 1000}) {
+      SCOPED_TRACE(count);
+      ExpectSameAsDecode(RecordDecoder(kQuoteShaped, 28, 7), RandomBlock(rng, count, 28), 28, path);
     }
   }
 }
@@ -84,51 +112,28 @@ TEST(DecodeMany, RandomRecordsOfEveryLengthAndLayoutMatchDecode) {
 // Every whole value a date field can take below 2^24 (and past it), through the
 // quote-shaped path and through the general one (4-byte records: the date alone).
 TEST(DecodeMany, EveryWholeDateValueGivesDayFromDateField) {
-  const FieldLayout dateOnly = [] {
-    FieldLayout l;
-    l.positions = {1, 0, 0, 0, 0, 0, 0, 0};
-    return l;
-  }();
-  const RecordDecoder shaped(QuoteShapedLayout(), 28, 7);
-  const RecordDecoder general(dateOnly, 4, 1);
+  const RecordDecoder shaped(kQuoteShaped, 28, 7);
+  const RecordDecoder general(Layout({1, 0, 0, 0, 0, 0, 0, 0}), 4, 1);
   constexpr int32_t kBatch = 1 << 16;
   std::vector<uint8_t> records(static_cast<size_t>(kBatch) * 28);
   std::vector<uint8_t> words(static_cast<size_t>(kBatch) * 4);
   std::vector<Quote> a(kBatch), b(kBatch);
-  for (int32_t first = 0; first < (1 << 24) + 4 * kBatch; first += kBatch) {
-    std::fill(records.begin(), records.end(), 0);
-    for (int32_t k = 0; k < kBatch; ++k) {
-      const uint32_t w = FloatToMbfWord(static_cast<float>(first + k));
-      StoreWord(w, &records[static_cast<size_t>(k) * 28]);
-      StoreWord(w, &words[static_cast<size_t>(k) * 4]);
-    }
-    shaped.DecodeMany(records.data(), kBatch, 28, a.data());
-    general.DecodeMany(words.data(), kBatch, 4, b.data());
-    for (int32_t k = 0; k < kBatch; ++k) {
-      const QuoteDay want = DayFromDateField(static_cast<float>(first + k));
-      ASSERT_EQ(a[static_cast<size_t>(k)].date, want) << first + k;
-      ASSERT_EQ(b[static_cast<size_t>(k)].date, want) << first + k;
-      ASSERT_EQ(a[static_cast<size_t>(k)].time, 0);
-    }
-  }
-}
-
-TEST(DecodeMany, QuoteShapedRecordsDecodeWhereTheyLie) {
-  std::mt19937 rng(7);
-  const RecordDecoder decoder(QuoteShapedLayout(), 28, 7);
-  ASSERT_TRUE(decoder.DecodesInPlace(28));
-  EXPECT_FALSE(RecordDecoder(QuoteShapedLayout(), 32, 8).DecodesInPlace(32));
-  FieldLayout withTime;
-  withTime.positions = {1, 2, 3, 4, 5, 6, 7, 0};
-  EXPECT_FALSE(RecordDecoder(withTime, 28, 7).DecodesInPlace(28));
-  for (size_t count : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{1000}}) {
-    const std::vector<uint8_t> block = RandomBlock(rng, count, 28);
-    std::vector<Quote> quotes(count);
-    if (count) std::memcpy(quotes.data(), block.data(), block.size());
-    decoder.DecodeMany(reinterpret_cast<uint8_t*>(quotes.data()), count, 28, quotes.data());
-    for (size_t i = 0; i < count; ++i) {
-      const Quote one = decoder.Decode(block.data() + 28 * i);
-      ASSERT_EQ(std::memcmp(&one, &quotes[i], sizeof(Quote)), 0) << count << " record " << i;
+  for (VectorPath path : UsableVectorPaths()) {
+    for (int32_t first = 0; first < (1 << 24) + 4 * kBatch; first += kBatch) {
+      std::fill(records.begin(), records.end(), 0);
+      for (int32_t k = 0; k < kBatch; ++k) {
+        const uint32_t w = FloatToMbfWord(static_cast<float>(first + k));
+        StoreWord(w, &records[static_cast<size_t>(k) * 28]);
+        StoreWord(w, &words[static_cast<size_t>(k) * 4]);
+      }
+      shaped.DecodeMany(records.data(), kBatch, 28, a.data(), path);
+      general.DecodeMany(words.data(), kBatch, 4, b.data(), path);
+      for (int32_t k = 0; k < kBatch; ++k) {
+        const QuoteDay want = DayFromDateField(static_cast<float>(first + k));
+        ASSERT_EQ(a[static_cast<size_t>(k)].date, want) << first + k;
+        ASSERT_EQ(b[static_cast<size_t>(k)].date, want) << first + k;
+        ASSERT_EQ(a[static_cast<size_t>(k)].time, 0);
+      }
     }
   }
 }

@@ -19,6 +19,7 @@ constexpr QuoteDay kStart = 14247;  // 3 January 2000, a Monday
 
 class SeriesTest : public ::testing::Test {
  protected:
+  // quotes daily quotes of IBM; a header saying lastRecord when one is given.
   void Make(int quotes, std::optional<int16_t> lastRecord = std::nullopt) {
     rows_ = DailyRows(kStart, quotes);
     PortfolioBuilder b(tmp_.root());
@@ -27,11 +28,23 @@ class SeriesTest : public ::testing::Test {
     if (lastRecord) b.WriteDat(1, 28, rows_, lastRecord);
   }
   QuoteDay DayOf(int quote) const { return DayFromDateField(rows_[static_cast<size_t>(quote)][0]); }
+  // Quote i as written: no TIME field, OPEN to OI from fields 2 to 7.
+  Quote Written(size_t i) const {
+    Quote q;
+    q.date = DayFromDateField(rows_[i][0]);
+    std::copy(rows_[i].begin() + 1, rows_[i].end(), q.values.begin());
+    return q;
+  }
+  std::vector<Quote> WrittenQuotes(size_t from, size_t n) const {
+    std::vector<Quote> quotes;
+    for (size_t i = from; i < from + n; ++i) quotes.push_back(Written(i));
+    return quotes;
+  }
   TempDir tmp_;
   std::vector<testing::DatRow> rows_;
 };
 
-TEST_F(SeriesTest, ReadsWindowsAndPages) {
+TEST_F(SeriesTest, ACountOnlyReadFillsTheTotalAndInfoAndKeepsTheRows) {
   Make(25);
   QuoteSeries s;
   ASSERT_EQ(CreateQuoteSeries(s, 400), LIB_OK);
@@ -40,100 +53,74 @@ TEST_F(SeriesTest, ReadsWindowsAndPages) {
   EXPECT_EQ(s.sourceKind, 3);
   EXPECT_EQ(s.directory, tmp_.str() + "/");
   EXPECT_EQ(s.info.record.FileNumber(), 1);
-  EXPECT_EQ(s.count, 400);  // a count-0 read leaves the rows as they were
-
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", -1, 10), LIB_OK);
-  ASSERT_EQ(s.count, 10);
-  EXPECT_EQ(s.rows[0].date, DayOf(15));
-  EXPECT_EQ(s.rows[9].date, DayOf(24));
-  EXPECT_EQ(s.rows[9].Value(FIELD_CLOSE), rows_[24][4]);
-  EXPECT_EQ(s.rows[9].Value(FIELD_OI), rows_[24][6]);
-  EXPECT_EQ(s.rows[9].time, 0);  // no TIME field
-
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 24, 10), LIB_OK);
-  EXPECT_EQ(s.count, 1);
-  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 25, 10), LIB_RECORD_NOT_FOUND);
+  EXPECT_EQ(s.count, 400);
   EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "NOPE", 0, 10), LIB_FILE_NOT_FOUND);
   FreeQuoteSeries(s);
   EXPECT_EQ(s.capacity, 0);
 }
 
-TEST_F(SeriesTest, NewestWindowOfAShortFile) {
-  Make(5);
-  QuoteSeries s;
-  CreateQuoteSeries(s, 400);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", -1, 10), LIB_OK);
-  EXPECT_EQ(s.count, 5);
-  EXPECT_EQ(s.rows[0].date, DayOf(0));
-}
-
-TEST_F(SeriesTest, EmptyFile) {
-  Make(0);
-  QuoteSeries s;
-  CreateQuoteSeries(s, 400);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 0), LIB_OK);
-  EXPECT_EQ(s.total, 0);
-  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 10), LIB_RECORD_NOT_FOUND);
-  SeriesData all;
-  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
-  EXPECT_TRUE(all.quotes.empty());
-  EXPECT_LT(FindQuoteByDate(tmp_.str(), "IBM", kStart, 0), 0);
-}
-
-TEST_F(SeriesTest, NegativeCountReadsAtMost16000) {
-  Make(20000);
-  QuoteSeries s;
-  CreateQuoteSeries(s, 32000);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, -1), LIB_OK);
-  EXPECT_EQ(s.count, 16000);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 100, -1), LIB_OK);
-  EXPECT_EQ(s.count, 15900);
-  EXPECT_EQ(s.rows[0].date, DayOf(100));
-  CreateQuoteSeries(s, 400);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, -1), LIB_OK);
-  EXPECT_EQ(s.count, 400);
-}
-
-TEST_F(SeriesTest, HeaderClaimingMoreThanTheFileHolds) {
-  Make(10, 500);
-  QuoteSeries s;
-  CreateQuoteSeries(s, 400);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 400), LIB_OK);
-  EXPECT_EQ(s.count, 10);
-  EXPECT_EQ(s.total, 499);
-  SeriesData all;
-  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
-  EXPECT_EQ(all.quotes.size(), 10u);
-}
-
-TEST_F(SeriesTest, HeaderClaimingLessThanTheFileHolds) {
-  Make(10, 4);  // L = 4: three quotes in use
-  SeriesData all;
-  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
-  EXPECT_EQ(all.quotes.size(), 3u);
-}
-
-// The whole-series reader gives what the 400-quote windows of the grid give.
-TEST_F(SeriesTest, WholeSeriesEqualsRepeatedWindows) {
-  for (int n : {1, 399, 400, 401, 801}) {
-    Make(n);
-    std::vector<Quote> windows;
+// The paging reader against the quotes written: windows, the newest quotes, the
+// 16000 limit of a negative count, files shorter or longer than their header.
+TEST_F(SeriesTest, PagingReads) {
+  struct Case {
+    int quotes;
+    std::optional<int16_t> lastRecord;
+    int16_t capacity;
+    int32_t start;
+    int16_t count;
+    LibResult result;
+    int rows;  // read, from quote first on
+    int first;
+  };
+  const Case cases[] = {
+      {25, {}, 400, -1, 10, LIB_OK, 10, 15},  // the newest ten
+      {25, {}, 400, 24, 10, LIB_OK, 1, 24},   // the last quote only
+      {25, {}, 400, 25, 10, LIB_RECORD_NOT_FOUND, 0, 0},
+      {5, {}, 400, -1, 10, LIB_OK, 5, 0},  // the newest ten of five
+      {0, {}, 400, 0, 10, LIB_RECORD_NOT_FOUND, 0, 0},
+      {20000, {}, 32000, 0, -1, LIB_OK, 16000, 0},
+      {20000, {}, 32000, 100, -1, LIB_OK, 15900, 100},
+      {20000, {}, 400, 0, -1, LIB_OK, 400, 0},  // the capacity limits too
+      {10, 500, 400, 0, 400, LIB_OK, 10, 0},    // the copy stops at the end of the file
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.quotes) + " quotes, start " + std::to_string(c.start) +
+                 " count " + std::to_string(c.count));
+    Make(c.quotes, c.lastRecord);
     QuoteSeries s;
-    CreateQuoteSeries(s, 400);
-    for (int r = 0; r < n;) {
-      const int chunk = std::min(400, n - r);
-      ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", n - r - chunk, static_cast<int16_t>(chunk)),
-                LIB_OK);
-      windows.insert(windows.begin(), s.rows.begin(), s.rows.begin() + s.count);
-      r += chunk;
-    }
+    CreateQuoteSeries(s, c.capacity);
+    ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", c.start, c.count), c.result);
+    EXPECT_EQ(s.total, c.lastRecord ? *c.lastRecord - 1 : c.quotes);
+    if (c.result != LIB_OK) continue;
+    ASSERT_EQ(s.count, c.rows);
+    EXPECT_EQ(std::vector<Quote>(s.rows.begin(), s.rows.begin() + s.count),
+              WrittenQuotes(static_cast<size_t>(c.first), static_cast<size_t>(c.rows)));
+  }
+}
+
+// The whole-series reader and its windows against the quotes written, across
+// the pieces it reads in; a header's count holds where the file is as long.
+TEST_F(SeriesTest, WholeSeriesAndWindows) {
+  struct Case {
+    int quotes;
+    std::optional<int16_t> lastRecord;
+    int read;
+  };
+  const Case cases[] = {{0, {}, 0},         {1, {}, 1},    {401, {}, 401},
+                        {20000, {}, 20000}, {10, 500, 10}, {10, 4, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.quotes);
+    Make(c.quotes, c.lastRecord);
     SeriesData all;
     ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
-    EXPECT_EQ(all.quotes, windows) << n;
+    EXPECT_EQ(all.quotes, WrittenQuotes(0, static_cast<size_t>(c.read)));
     SeriesData part;
-    ASSERT_EQ(ReadSeriesWindow(tmp_.str(), "IBM", n / 2, 7, part), LIB_OK);
-    EXPECT_EQ(part.quotes, std::vector<Quote>(windows.begin() + n / 2,
-                                              windows.begin() + std::min(n, n / 2 + 7)));
+    ASSERT_EQ(ReadSeriesWindow(tmp_.str(), "IBM", c.read / 2, 7, part), LIB_OK);
+    EXPECT_EQ(part.quotes, WrittenQuotes(static_cast<size_t>(c.read / 2),
+                                         static_cast<size_t>(std::min(7, c.read - c.read / 2))));
+    if (c.quotes == 0) {
+      EXPECT_LT(FindQuoteByDate(tmp_.str(), "IBM", kStart, 0), 0);
+    }
   }
 }
 
@@ -277,7 +264,7 @@ TEST(RealData, EveryMasterSecurityOfEquisAReads) {
     // Symbols are looked up by the names the MASTER file gives.
     std::vector<uint8_t> master = testing::ReadBytes(dir / "equis_a" / "MASTER");
     std::memcpy(r.bytes.data(), master.data() + n * kMasterRecordSize, kMasterRecordSize);
-    std::string symbol = r.Symbol();
+    std::string symbol = r.SymbolField();
     TrimTrailingBlanks(symbol);
     SeriesData all;
     ASSERT_EQ(ReadWholeSeries((dir / "equis_a").string(), symbol, all), LIB_OK) << symbol;

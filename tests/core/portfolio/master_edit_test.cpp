@@ -40,12 +40,13 @@ class MasterEditTest : public ::testing::Test {
 TEST_F(MasterEditTest, SetMasterDateWritesOnlySecurityEntriesOfTheFile) {
   const std::vector<uint8_t> before = ReadBytes(tmp_ / "MASTER");
   const MbfFloat date = DateFieldFromDay(DayFromYmd(2001, 2, 3));
-  for (int which : {0, 1}) {
+  for (MasterDate which : {MasterDate::First, MasterDate::Last}) {
     ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", date, 1, which), LIB_OK);
-    const int offset = which ? kMasterLastDate : kMasterFirstDate;
+    const bool last = which == MasterDate::Last;
+    const int offset = last ? kMasterLastDate : kMasterFirstDate;
     std::vector<uint8_t> expected = before;
     for (int record : {1, 4}) {
-      if (which) std::memcpy(&expected[53 * record + kMasterFirstDate], date.data(), 4);
+      if (last) std::memcpy(&expected[53 * record + kMasterFirstDate], date.data(), 4);
       std::memcpy(&expected[53 * record + offset], date.data(), 4);
     }
     EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
@@ -70,7 +71,7 @@ TEST_F(MasterEditTest, ChangesTheMasterWhereTheSecurityWasFound) {
   EXPECT_EQ(ReadBytes(tmp_ / "SUB" / "MASTER.BAK"), sub);
 
   const MbfFloat date = DateFieldFromDay(100);
-  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "NEW", date, 1, 0), LIB_OK);
+  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "NEW", date, 1, MasterDate::First), LIB_OK);
   EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), top);
 }
 
@@ -90,7 +91,7 @@ TEST_F(MasterEditTest, RefusalsAndFailuresChangeNothing) {
   EXPECT_EQ(RenameMasterEntry(tmp_.str(), Master(), "NOPE", "X", "Y"), LIB_FILE_NOT_FOUND);
   EXPECT_EQ(RenameMasterEntry(tmp_.str(), Master(), "AAA", "SEVENTEEN-CHARS!!", "Y"),
             LIB_INVALID_PARM);
-  EXPECT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", DateFieldFromDay(5), 9, 0),
+  EXPECT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", DateFieldFromDay(5), 9, MasterDate::First),
             LIB_RECORD_NOT_FOUND);
   EXPECT_EQ(SnapshotTree(tmp_.root()), before);
 

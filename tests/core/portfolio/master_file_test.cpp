@@ -20,7 +20,7 @@ using testing::TempDir;
 
 using testing::SecurityEntry;
 
-TEST(SymbolTextTest, CutAtTheFirstByteThatIsBlankControlOrHigh) {
+TEST(MasterRecordSymbol, CutAtTheFirstByteThatIsBlankControlOrHigh) {
   struct Case {
     std::vector<uint8_t> area;
     std::string text;
@@ -42,7 +42,7 @@ TEST(SymbolTextTest, CutAtTheFirstByteThatIsBlankControlOrHigh) {
     r.bytes.fill(' ');
     std::memcpy(&r.bytes[kMasterSymbol], c.area.data(), c.area.size());
     r.bytes[kMasterSymbol + 16] = 'Z';  // the byte after the area is never part of it
-    EXPECT_EQ(SymbolText(r), c.text);
+    EXPECT_EQ(r.Symbol(), c.text);
   }
 }
 

@@ -72,7 +72,7 @@ TEST_F(RepairTest, HeaderCountTooHighIsSetToTheRecordsWritten) {
   const auto old = ReadBytes(master());
   FakePrompt prompt;
   const RepairResult r = RepairMasterFile(master(), true, prompt);
-  ASSERT_TRUE(r.repaired) << r.failure;
+  ASSERT_TRUE(r.repaired) << r.message;
   EXPECT_TRUE(prompt.questions.empty());  // automatic repair asks nothing
   EXPECT_TRUE(prompt.reports.empty());
   EXPECT_EQ(r.written, 9);
@@ -91,7 +91,7 @@ TEST_F(RepairTest, RecordWithNeitherSymbolNorNameIsDroppedSoTheFilePassesTheTest
   builder_.WriteMaster();
   FakePrompt prompt;
   const RepairResult r = RepairMasterFile(master(), true, prompt);
-  ASSERT_TRUE(r.repaired) << r.failure;
+  ASSERT_TRUE(r.repaired) << r.message;
   EXPECT_EQ(r.written, 10);
   EXPECT_EQ(r.dropped, 2);
   EXPECT_EQ(prompt.reports.size(), 2u);
@@ -162,32 +162,11 @@ TEST_F(RepairTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
       [&] {
         const RepairResult r = RepairMasterFile(master(), true, prompt);
         if (!r.repaired) {
-          EXPECT_FALSE(r.failure.empty());
+          EXPECT_FALSE(r.message.empty());
         }
         return r.repaired;
       });
   EXPECT_GE(steps, 6u);
-}
-
-TEST(CheckMasterFileTest, FillReportsGrid1WhenDeclinedAndListsAfterRepair) {
-  TempDir tmp;
-  PortfolioBuilder p(tmp.root());
-  p.Add(SecurityEntry(1, "", "FROM NAME")).Add(SecurityEntry(2, "IBM", "IBM"));
-  p.WriteMaster();
-  const std::string master = (tmp / "MASTER").string();
-  FakePrompt no(false);
-  FillResult declined = FillSymbolList(master, false, no);
-  EXPECT_EQ(declined.failure, messages::kFailureFillingSymbolsGrid1);
-  EXPECT_EQ(declined.check.check.damage, MasterDamage::Symbols);
-  EXPECT_TRUE(declined.list.rows.empty());
-
-  FakePrompt yes(true);
-  FillResult filled = FillSymbolList(master, false, yes);
-  ASSERT_TRUE(filled.ok()) << filled.failure;
-  EXPECT_TRUE(filled.check.repairTried);
-  ASSERT_EQ(filled.list.rows.size(), 2u);
-  EXPECT_EQ(filled.list.rows[0].symbol, "FROM");  // the name, cut at its first blank
-  EXPECT_EQ(filled.list.rows[1].symbol, "IBM");
 }
 
 TEST(CheckMasterFileTest, RealDataWithADuplicatedRecordIsRepairedBackToTheOriginal) {

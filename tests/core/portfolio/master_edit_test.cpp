@@ -37,26 +37,29 @@ class MasterEditTest : public ::testing::Test {
   PortfolioBuilder sub_{tmp_ / "SUB"};
 };
 
-TEST_F(MasterEditTest, SetMasterDateWritesOnlySecurityEntriesOfTheFile) {
+// Only the security entries of the file number change (records 1 and 4, never
+// the <DIR> entry whose first byte also reads 1); the backup holds the state
+// before the last call only.
+TEST_F(MasterEditTest, DatesAndNamesGoIntoEverySecurityEntryOfTheFile) {
   const std::vector<uint8_t> before = ReadBytes(tmp_ / "MASTER");
   const MbfFloat date = DateFieldFromDay(DayFromYmd(2001, 2, 3));
-  for (MasterDate which : {MasterDate::First, MasterDate::Last}) {
-    ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", date, 1, which), LIB_OK);
-    const bool last = which == MasterDate::Last;
-    const int offset = last ? kMasterLastDate : kMasterFirstDate;
-    std::vector<uint8_t> expected = before;
-    for (int record : {1, 4}) {
-      if (last) std::memcpy(&expected[53 * record + kMasterFirstDate], date.data(), 4);
-      std::memcpy(&expected[53 * record + offset], date.data(), 4);
-    }
-    EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
-    EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.NEW"));
-  }
-  // The backup holds the state before the last call only.
-  std::vector<uint8_t> afterFirst = before;
-  for (int record : {1, 4})
-    std::memcpy(&afterFirst[53 * record + kMasterFirstDate], date.data(), 4);
+  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", date, 1, MasterDate::First), LIB_OK);
+  std::vector<uint8_t> expected = before;
+  for (int record : {1, 4}) std::memcpy(&expected[53 * record + kMasterFirstDate], date.data(), 4);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
+  const std::vector<uint8_t> afterFirst = expected;
+  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "AAA", date, 1, MasterDate::Last), LIB_OK);
+  for (int record : {1, 4}) std::memcpy(&expected[53 * record + kMasterLastDate], date.data(), 4);
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
   EXPECT_EQ(ReadBytes(tmp_ / "MASTER.BAK"), afterFirst);
+
+  ASSERT_EQ(RenameMasterEntry(tmp_.str(), Master(), "aaa", "Z", ""), LIB_OK);
+  for (int record : {1, 4}) {
+    std::memcpy(&expected[53 * record + kMasterName], "                ", 16);
+    std::memcpy(&expected[53 * record + kMasterSymbol], "Z               ", 16);
+  }
+  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
+  EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.NEW"));
 }
 
 TEST_F(MasterEditTest, ChangesTheMasterWhereTheSecurityWasFound) {
@@ -69,21 +72,6 @@ TEST_F(MasterEditTest, ChangesTheMasterWhereTheSecurityWasFound) {
   std::memcpy(&expected[53 + kMasterSymbol], "NEW             ", 16);
   EXPECT_EQ(ReadBytes(tmp_ / "SUB" / "MASTER"), expected);
   EXPECT_EQ(ReadBytes(tmp_ / "SUB" / "MASTER.BAK"), sub);
-
-  const MbfFloat date = DateFieldFromDay(100);
-  ASSERT_EQ(SetMasterDate(tmp_.str(), Master(), "NEW", date, 1, MasterDate::First), LIB_OK);
-  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), top);
-}
-
-TEST_F(MasterEditTest, RenameBlankPadsBothTextsInEveryEntryOfTheFile) {
-  const std::vector<uint8_t> before = ReadBytes(tmp_ / "MASTER");
-  ASSERT_EQ(RenameMasterEntry(tmp_.str(), Master(), "aaa", "Z", ""), LIB_OK);
-  std::vector<uint8_t> expected = before;
-  for (int record : {1, 4}) {
-    std::memcpy(&expected[53 * record + kMasterName], "                ", 16);
-    std::memcpy(&expected[53 * record + kMasterSymbol], "Z               ", 16);
-  }
-  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);  // the <DIR> entry is untouched
 }
 
 TEST_F(MasterEditTest, RefusalsAndFailuresChangeNothing) {

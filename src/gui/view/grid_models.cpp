@@ -1,6 +1,7 @@
 #include "gui/view/grid_models.h"
 
 #include "core/lib/quote_text.h"
+#include "core/messages/read.h"
 
 namespace quillet {
 
@@ -48,7 +49,7 @@ int QuoteGridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int QuoteGridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(kQuoteGridColumns.size());
+  return parent.isValid() ? 0 : static_cast<int>(messages::kQuoteGridColumns.size());
 }
 
 QVariant QuoteGridModel::data(const QModelIndex& index, int role) const {
@@ -66,7 +67,7 @@ QVariant QuoteGridModel::headerData(int section, Qt::Orientation orientation, in
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 6) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  return QString(kQuoteGridColumns[static_cast<size_t>(section)]);
+  return QString(messages::kQuoteGridColumns[static_cast<size_t>(section)]);
 }
 
 }  // namespace quillet

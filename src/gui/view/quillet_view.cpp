@@ -337,8 +337,7 @@ void CQuilletView::ScanDrive() {
   delete m_pScanDlg.data();
   SetBusy(false);
   if (result.folders.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle,
-                             Q(messages::NoMasterFilesFound(m_strDrive.toStdString())));
+    ShowPlain(m_frame, messages::NoMasterFilesFound(m_strDrive.toStdString()));
     m_bPortfoliosFound = 0;
     updateCommands();
     return;
@@ -401,7 +400,7 @@ void CQuilletView::FillSymbolList(int row) {
     return;
   }
   if (!fill.list.notice.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle, Q(fill.list.notice));
+    ShowPlain(m_frame, fill.list.notice);
   }
   m_symbolModel->SetRows(fill.list.rows);
   m_nSymbols = m_symbolModel->rowCount();

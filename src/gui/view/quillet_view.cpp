@@ -45,6 +45,12 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
+// A message box without an icon, as the scan and the symbol list notices are.
+void ShowPlain(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, messages::kAppTitle, Q(text), QMessageBox::Ok, parent);
+  box.exec();
+}
+
 // The wait cursor for the life of a scope.
 struct WaitCursor {
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

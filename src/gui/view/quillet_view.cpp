@@ -46,6 +46,12 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
+// A message box without an icon, as the scan and the symbol list notices are.
+void ShowPlain(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, messages::kAppTitle, Q(text), QMessageBox::Ok, parent);
+  box.exec();
+}
+
 // The wait cursor for the life of a scope.
 struct WaitCursor {
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -339,8 +345,7 @@ void CQuilletView::ScanDrive() {
   delete m_pScanDlg.data();
   SetBusy(false);
   if (result.folders.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle,
-                             Q(messages::NoMasterFilesFound(m_strDrive.toStdString())));
+    ShowPlain(m_frame, messages::NoMasterFilesFound(m_strDrive.toStdString()));
     m_bPortfoliosFound = 0;
     updateCommands();
     return;
@@ -403,7 +408,7 @@ void CQuilletView::FillSymbolList(int row) {
     return;
   }
   if (!fill.list.notice.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle, Q(fill.list.notice));
+    ShowPlain(m_frame, fill.list.notice);
   }
   m_symbolModel->SetRows(fill.list.rows);
   m_nSymbols = m_symbolModel->rowCount();

@@ -215,6 +215,14 @@ void Fifo(const path& file) {
   ::mkfifo(file.c_str(), 0644);
 }
 
+// The standard Portfolio with IBM's header counting n - 1 quotes.
+std::function<path(const path&)> DatHeaderCount(int16_t n) {
+  return [n](const path& r) {
+    Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), n);
+    return r;
+  };
+}
+
 std::vector<BadInputRow> Rows() {
   const auto sizeDamage = std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
                                               {{"symbols", "{DIR}"}, 1, kSizeDamage}};
@@ -285,24 +293,9 @@ std::vector<BadInputRow> Rows() {
       {"FieldCount50", [](const path& r) { return Standard(r, 28, 50).directory(); },
        BothRead(kFirstQuote)},
       // DAT header and size
-      {"DatHeaderCount0",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), 0);
-         return r;
-       },
-       BothRead("")},
-      {"DatHeaderCountNegative",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), -7);
-         return r;
-       },
-       BothRead("")},
-      {"DatHeaderCountBeyondTheFile",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), 5000);
-         return r;
-       },
-       BothRead(kFirstQuote)},
+      {"DatHeaderCount0", DatHeaderCount(0), BothRead("")},
+      {"DatHeaderCountNegative", DatHeaderCount(-7), BothRead("")},
+      {"DatHeaderCountBeyondTheFile", DatHeaderCount(5000), BothRead(kFirstQuote)},
       {"DatShorterThanOneRecord",
        [](const path& r) {
          Standard(r);

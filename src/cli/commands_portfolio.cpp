@@ -139,7 +139,7 @@ int RunRepair(const Context& context) {
   if (!result.repairTried) {
     table.AddRow({messages::NothingToRepair()});
   } else if (!result.sound) {
-    Error(result.repair.failure);
+    Error(result.repair.message);
     return kExitFailed;
   } else {
     table.AddRow({messages::Damaged(result.check.Describe(current.masterPath))});
@@ -163,11 +163,11 @@ int RunSymbolEdit(const Context& context) {
     Error(invalid);
     return kExitUsage;
   }
-  const SymbolEditResult result =
+  const Outcome result =
       EditSymbol(current.libDir, current.masterPath, args.positional()[1], newSymbol, newName);
   if (!result.ok()) {
     Error(result.message);
-    return result.invalid ? kExitUsage : kExitFailed;
+    return result.code == LIB_INVALID_PARM ? kExitUsage : kExitFailed;
   }
   return kExitOk;
 }
@@ -182,12 +182,12 @@ int RunSymbolDelete(const Context& context) {
   const std::string& symbol = args.positional()[1];
   // The symbol is found as the lookup finds it; the delete then works on the
   // MASTER that holds it, with the text its symbol list shows.
-  const ResolvedSymbol resolved = ResolveSymbol(current.libDir, symbol);
-  if (resolved.result != LIB_OK) {
+  const MasterLookup found = LookupMasterRecord(current.libDir, symbol);
+  if (!found.ok()) {
     Error(messages::SymbolNotFound(symbol, current.portfolioPath));
     return kExitFailed;
   }
-  const DeleteResult result = DeleteSymbol(resolved.masterPath, resolved.listText);
+  const DeleteResult result = DeleteSymbol(MasterPathOf(found.directory), found.record.Symbol());
   if (!result.ok()) {
     Error(result.message);
     return kExitFailed;

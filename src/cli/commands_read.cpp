@@ -43,12 +43,8 @@ int RunFacts(const Context& context) {
   const std::string& symbol = args.positional()[1];
 
   SeriesFacts facts;
-  if (ReadSeriesFacts(dir, symbol, facts) != 0) {
-    // The facts reader says only that it failed; the series reader says why.
-    SeriesData probe;
-    const LibResult r = ReadSeriesWindow(dir, symbol, 0, 0, probe);
-    Error(messages::DescribeReadFailure(r == LIB_OK ? LIB_FILE_OPEN : r, dir, symbol,
-                                        probe.masterUnreadable));
+  if (LibResult r = ReadSeriesFacts(dir, symbol, facts); r != LIB_OK) {
+    Error(messages::DescribeReadFailure(r, dir, symbol, facts.masterUnreadable));
     return kExitFailed;
   }
   Table table({"label", "value"});

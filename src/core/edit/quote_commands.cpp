@@ -4,13 +4,20 @@
 #include <charconv>
 
 #include "core/edit/weekday.h"
+#include "core/fs/files.h"
+#include "core/lib/master.h"
 #include "core/messages/edit.h"
+#include "core/messages/read.h"
 
 namespace quillet {
 namespace {
 
-CommandCheck Invalid() {
-  return {messages::kInvalidDataEntered};
+Outcome Refused(std::string message) {
+  return {LIB_INVALID_PARM, std::move(message)};
+}
+
+Outcome Invalid() {
+  return Refused(messages::kInvalidDataEntered);
 }
 
 // A box text as a value the files can hold: within the box's length, of the
@@ -68,8 +75,8 @@ std::array<bool, 6> HeldValueFields(const SeriesInfo& info) {
   return held;
 }
 
-CommandCheck MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 6>& held,
-                            QuoteChange& change) {
+Outcome MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 6>& held,
+                       QuoteChange& change) {
   QuoteChange c;
   c.kind = CHANGE_REPLACE;
   c.fromDay = c.toDay = ParseDate(texts.date);
@@ -85,8 +92,8 @@ CommandCheck MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 
   return {};
 }
 
-CommandCheck MakeSplitChange(const SplitTexts& texts, std::string_view firstDate,
-                             std::string_view lastDate, QuoteChange& change) {
+Outcome MakeSplitChange(const SplitTexts& texts, std::string_view firstDate,
+                        std::string_view lastDate, QuoteChange& change) {
   QuoteDay day = 0;
   const bool dateOk = DateBoxHolds(texts.date, ParseDate(firstDate), ParseDate(lastDate), day);
   const float newShares = ReadFactor(texts.newShares, kSplitSharesLimit, true);
@@ -107,8 +114,8 @@ CommandCheck MakeSplitChange(const SplitTexts& texts, std::string_view firstDate
   return {};
 }
 
-CommandCheck MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDate,
-                              std::string_view lastDate, QuoteChange& change) {
+Outcome MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDate,
+                         std::string_view lastDate, QuoteChange& change) {
   const QuoteDay first = ParseDate(firstDate), last = ParseDate(lastDate);
   QuoteDay from = 0, to = 0;
   const bool fromOk = DateBoxHolds(texts.from, first, last, from);
@@ -128,7 +135,7 @@ CommandCheck MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDa
   return {};
 }
 
-CommandCheck MakeDeleteChange(std::string_view dateText, QuoteChange& change) {
+Outcome MakeDeleteChange(std::string_view dateText, QuoteChange& change) {
   const QuoteDay day = ParseDate(dateText);
   if (day == 0) return Invalid();
   QuoteChange c;
@@ -138,8 +145,7 @@ CommandCheck MakeDeleteChange(std::string_view dateText, QuoteChange& change) {
   return {};
 }
 
-CommandCheck PlanAddQuote(std::span<const Quote> quotes, std::string_view selectedDate,
-                          AddPlan& plan) {
+Outcome PlanAddQuote(std::span<const Quote> quotes, std::string_view selectedDate, AddPlan& plan) {
   const QuoteDay day = ParseDate(selectedDate);
   bool selected = false;
   QuoteDay oldest = 0xFFFF;
@@ -151,13 +157,13 @@ CommandCheck PlanAddQuote(std::span<const Quote> quotes, std::string_view select
   const QuoteDay newDay = PreviousWeekday(day);
   // Never ahead of the oldest quote (the MASTER first date would be wrong), nor
   // wrapped below day 1.
-  if (day == oldest || newDay == 0 || newDay >= day) return {messages::kAddQuoteFailed};
+  if (day == oldest || newDay == 0 || newDay >= day) return Refused(messages::kAddQuoteFailed);
   const std::string newDate = FormatDate(newDay);
   for (const Quote& q : quotes) {
-    if (FormatDate(q.date) == newDate) return {messages::DateAlreadyExists(newDate)};
+    if (FormatDate(q.date) == newDate) return Refused(messages::DateAlreadyExists(newDate));
   }
   for (const Quote& q : quotes) {
-    if (q.date > newDay && q.date < day) return {messages::kAddQuoteFailed};
+    if (q.date > newDay && q.date < day) return Refused(messages::kAddQuoteFailed);
   }
   AddPlan p;
   p.newDay = newDay;
@@ -169,8 +175,7 @@ CommandCheck PlanAddQuote(std::span<const Quote> quotes, std::string_view select
   return {};
 }
 
-CommandCheck SelectQuoteByDate(std::span<const Quote> quotes, std::string_view dateText,
-                               size_t& index) {
+Outcome SelectQuoteByDate(std::span<const Quote> quotes, std::string_view dateText, size_t& index) {
   for (size_t i = 0; i < quotes.size(); ++i) {
     if (quotes[i].date != 0 && FormatDate(quotes[i].date) == dateText) {
       index = i;
@@ -178,6 +183,57 @@ CommandCheck SelectQuoteByDate(std::span<const Quote> quotes, std::string_view d
     }
   }
   return Invalid();
+}
+
+const char* QuoteCommandFailed(QuoteCommand command) {
+  switch (command) {
+    case QuoteCommand::Edit:
+      return messages::kSingleDateEditFailed;
+    case QuoteCommand::Split:
+      return messages::kSplitEditFailed;
+    case QuoteCommand::Adjust:
+      return messages::kAdjustEditFailed;
+    case QuoteCommand::Delete:
+      return messages::kDeleteEditFailed;
+    case QuoteCommand::Add:
+      return messages::kAddQuoteFailed;
+  }
+  return messages::kSingleDateEditFailed;
+}
+
+std::string QuoteTarget::FirstDate() const {
+  return series.quotes.empty() ? std::string() : FormatDate(series.quotes.front().date);
+}
+
+std::string QuoteTarget::LastDate() const {
+  return series.quotes.empty() ? std::string() : FormatDate(series.quotes.back().date);
+}
+
+QuoteTarget ReadQuoteTarget(std::string_view directory, std::string_view symbol,
+                            QuoteCommand command) {
+  QuoteTarget target;
+  target.directory = std::string(directory);
+  target.symbol = std::string(symbol);
+  target.code = ReadWholeSeries(directory, symbol, target.series);
+  if (!target.ok()) {
+    target.message =
+        messages::JoinLines({QuoteCommandFailed(command),
+                             messages::DescribeReadFailure(target.code, directory, symbol,
+                                                           target.series.masterUnreadable)});
+  }
+  return target;
+}
+
+Outcome ApplyQuoteChange(const QuoteTarget& target, const QuoteChange& change,
+                         QuoteCommand command) {
+  const fs::path master = fs::PathNoCase(target.directory, kMasterFileName);
+  const RewriteResult result =
+      RewriteSeries(target.directory, master.string(), change, target.symbol);
+  if (result.ok()) return {};
+  const std::string detail =
+      messages::DescribeRewriteFailure(result.code, target.directory, target.symbol,
+                                       result.masterUnreadable, result.masterNotRestored);
+  return {result.code, messages::JoinLines({result.message, QuoteCommandFailed(command), detail})};
 }
 
 }  // namespace quillet

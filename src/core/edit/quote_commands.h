@@ -16,11 +16,36 @@ namespace quillet {
 // dialogs check on OK and the change each command asks of RewriteSeries. Front
 // ends collect the texts, call these, and show the message of a failed check.
 
-// The outcome of a command's checks: no message when the input holds.
-struct CommandCheck {
-  std::string message;
-  bool ok() const { return message.empty(); }
+// The checks below return an Outcome: ok() when the input holds, else
+// LIB_INVALID_PARM and the message the dialog shows ("Invalid Data Entered",
+// "Date %s already exists.", ...); the change is set only when the input holds.
+
+// The quote commands, each with its own failure message ("Single Date Edit
+// Failed", "Split Edit Failed", ...).
+enum class QuoteCommand { Edit, Split, Adjust, Delete, Add };
+const char* QuoteCommandFailed(QuoteCommand command);
+
+// What a quote command works on: the security and its whole series, read
+// before any check.
+struct QuoteTarget : Outcome {
+  std::string directory;  // the Portfolio's lookup directory
+  std::string symbol;     // as the user gave it (the lookup finds it)
+  SeriesData series;
+  // The Date texts of the oldest and the newest quote ("" without quotes).
+  std::string FirstDate() const;
+  std::string LastDate() const;
 };
+// Reads the series. On failure message holds the command's failure message
+// and, on the next line, why the series could not be read.
+QuoteTarget ReadQuoteTarget(std::string_view directory, std::string_view symbol,
+                            QuoteCommand command);
+
+// Applies a checked change to the target's files (RewriteSeries; the MASTER is
+// the lookup directory's). On failure message holds, one per line, the
+// engine's own message (when it has one), the command's failure message and the
+// reason in plain words; the files are as the engine leaves them on failure.
+Outcome ApplyQuoteChange(const QuoteTarget& target, const QuoteChange& change,
+                         QuoteCommand command);
 
 // The longest texts the dialogs' boxes take.
 inline constexpr size_t kDateTextLength = 8;
@@ -45,8 +70,8 @@ struct EditQuoteTexts {
   std::string date;
   std::array<std::string, 6> values;
 };
-CommandCheck MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 6>& held,
-                            QuoteChange& change);
+Outcome MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 6>& held,
+                       QuoteChange& change);
 
 // Split: a newShares-for-oldShares split applies to every quote before date.
 // firstDate and lastDate are the Date texts of the oldest and the newest quote.
@@ -55,8 +80,8 @@ struct SplitTexts {
   std::string newShares = "1";
   std::string oldShares = "1";
 };
-CommandCheck MakeSplitChange(const SplitTexts& texts, std::string_view firstDate,
-                             std::string_view lastDate, QuoteChange& change);
+Outcome MakeSplitChange(const SplitTexts& texts, std::string_view firstDate,
+                        std::string_view lastDate, QuoteChange& change);
 
 // Adjust: multiply prices, volume and open interest of the quotes from .. to.
 struct AdjustTexts {
@@ -66,11 +91,11 @@ struct AdjustTexts {
   std::string volume = "1";
   std::string openInterest = "1";
 };
-CommandCheck MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDate,
-                              std::string_view lastDate, QuoteChange& change);
+Outcome MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDate,
+                         std::string_view lastDate, QuoteChange& change);
 
 // Delete of the quote whose Date text is dateText.
-CommandCheck MakeDeleteChange(std::string_view dateText, QuoteChange& change);
+Outcome MakeDeleteChange(std::string_view dateText, QuoteChange& change);
 
 // Add: a copy of the selected quote on the weekday before it.
 struct AddPlan {
@@ -82,12 +107,10 @@ struct AddPlan {
 // selected quote. Refused ahead of the oldest quote, when the weekday before
 // already has a quote ("Date %s already exists."), and when a quote lies between
 // that weekday and the selected day (the copy would break the date order).
-CommandCheck PlanAddQuote(std::span<const Quote> quotes, std::string_view selectedDate,
-                          AddPlan& plan);
+Outcome PlanAddQuote(std::span<const Quote> quotes, std::string_view selectedDate, AddPlan& plan);
 
 // The first quote whose Date text is exactly dateText (a command-line stand-in
 // for the selected grid row); "Invalid Data Entered" when there is none.
-CommandCheck SelectQuoteByDate(std::span<const Quote> quotes, std::string_view dateText,
-                               size_t& index);
+Outcome SelectQuoteByDate(std::span<const Quote> quotes, std::string_view dateText, size_t& index);
 
 }  // namespace quillet

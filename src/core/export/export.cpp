@@ -190,7 +190,8 @@ bool ExportTargetExists(const std::filesystem::path& file) {
 }
 
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
-                          const ExportOptions& options, bool replaceExisting) {
+                          const ExportOptions& options, bool replaceExisting,
+                          fs::FileSteps& steps) {
   ExportResult result;
   const std::filesystem::path target(options.path);
   if (!replaceExisting && ExportTargetExists(target)) {
@@ -199,13 +200,13 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
   }
   // The whole series with one lookup and one open, before the file is touched.
   SeriesData series;
-  if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
+  if (LibResult r = ReadWholeSeries(directory, symbol, series, steps); r != LIB_OK) {
     result.status = ExportStatus::ReadFailed;
     result.code = r;
     result.masterUnreadable = series.masterUnreadable;
     return result;
   }
-  fs::AtomicFile out;
+  fs::AtomicFile out(steps);
   if (LibResult r = OpenTextOutput(out, target); r != LIB_OK) {
     result.status = ExportStatus::FileError;
     result.code = r;

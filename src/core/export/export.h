@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
@@ -101,6 +102,7 @@ bool ExportTargetExists(const std::filesystem::path& file);
 // options.path. The file appears complete or not at all: it is written to a
 // working file that is swapped in at the end.
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
-                          const ExportOptions& options, bool replaceExisting);
+                          const ExportOptions& options, bool replaceExisting,
+                          fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

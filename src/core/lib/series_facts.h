@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/result.h"
 #include "core/lib/field_layout.h"
 
 namespace quillet {
@@ -25,17 +26,15 @@ struct SeriesFacts {
   // Texts of the format codes; empty for a field the layout does not hold.
   std::array<std::string, kQuoteFieldCount> inputFormats;
   std::array<std::string, kQuoteFieldCount> displayFormats;
+  // Set alone on a failed read when the Portfolio has no readable MASTER.
+  bool masterUnreadable = false;
 };
 
-// 0 on success; 1 on any failure (not found, unknown layout, DAT not openable),
-// and then facts is not filled.
-int ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts);
-
-// "D Daily", "I Intra-day", ... ; "ERROR" for any other letter.
-std::string PeriodicityText(char periodicity);
-// "Whole Num.", "100ths", "8ths", "1,000s", ...; a code with no text of its
-// own shows its number.
-std::string FormatCodeText(int code);
+// LIB_OK, or why the facts cannot be gathered (facts then not filled): the
+// lookup's code (LIB_FILE_NOT_FOUND, LIB_FILE_READ), the layout's
+// (LIB_UNKNOWN_LAYOUT), LIB_FILE_OPEN when the DAT file cannot be opened.
+// The facts dialog itself only tells success from failure.
+LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts);
 
 // One row of lines as the facts dialog shows them: label and text.
 struct FactLine {

@@ -1,5 +1,7 @@
 #include "core/messages/read.h"
 
+#include "core/messages/quote_dialogs.h"
+
 namespace quillet::messages {
 
 std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
@@ -7,8 +9,6 @@ std::string DescribeReadFailure(LibResult code, std::string_view directory, std:
   const std::string q(query), d(directory);
   switch (code) {
     case LIB_FILE_NOT_FOUND:
-      // Without a MASTER whose header reads, "not found" would blame the symbol
-      // for a missing, unreadable or truncated file.
       if (masterUnreadable) {
         return "No MASTER file can be read in the Portfolio " + d;
       }
@@ -23,6 +23,86 @@ std::string DescribeReadFailure(LibResult code, std::string_view directory, std:
       return "The quote file of " + q + " holds no such quote";
     default:
       return "The quotes of " + q + " cannot be read (" + std::string(LibResultText(code)) + ")";
+  }
+}
+
+std::string JoinLines(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) {
+    if (part.empty()) continue;
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += part;
+  }
+  return text;
+}
+
+std::string FieldFormatLabel(size_t field, bool display) {
+  const auto& kCaptions = kFactsFieldCaptions;
+  return std::string(field < kCaptions.size() ? kCaptions[field] : "") +
+         (display ? " Display" : " Input");
+}
+
+std::string PeriodicityText(char periodicity) {
+  const char* word = nullptr;
+  switch (periodicity) {
+    case 'D':
+      word = "Daily";
+      break;
+    case 'I':
+      word = "Intra-day";
+      break;
+    case 'W':
+      word = "Weekly";
+      break;
+    case 'M':
+      word = "Monthly";
+      break;
+    case 'Q':
+      word = "Quarterly";
+      break;
+    case 'Y':
+      word = "Yearly";
+      break;
+    default:
+      return "ERROR";
+  }
+  return std::string(1, periodicity) + " " + word;
+}
+
+std::string FormatCodeText(int code) {
+  switch (code) {
+    case -7:
+      return "128ths";
+    case -6:
+      return "64ths";
+    case -5:
+      return "32nds";
+    case -4:
+      return "16ths";
+    case -3:
+      return "8ths";
+    case -2:
+      return "4ths";
+    case -1:
+      return "Halves";
+    case 0:
+      return "Whole Num.";
+    case 1:
+      return "10ths";
+    case 2:
+      return "100ths";
+    case 3:
+      return "1,000ths";
+    case 4:
+      return "10,000ths";
+    case 5:
+      return "100,000ths";
+    case 100:
+      return "100s";
+    case 1000:
+      return "1,000s";
+    default:
+      return std::to_string(code);
   }
 }
 

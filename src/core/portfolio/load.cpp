@@ -40,7 +40,7 @@ PortfolioLoad LoadPortfolio(std::string_view masterPath, DamagedMaster onDamage,
     load.repair = RepairMasterFile(masterPath, onDamage == DamagedMaster::Repair, *prompt);
     if (!load.repair.repaired) {
       return fail(load.repair.code == LIB_OK ? LIB_FILE_READ : load.repair.code,
-                  load.repair.failure, messages::kFailureFillingSymbolsGrid1);
+                  load.repair.message, messages::kFailureFillingSymbolsGrid1);
     }
   }
   load.list = ReadSymbolList(masterPath);

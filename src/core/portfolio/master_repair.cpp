@@ -11,16 +11,17 @@
 
 namespace quillet {
 
-RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
+                              fs::FileSteps& steps) {
   RepairResult result;
   if (!masterFix && !prompt.Confirm(messages::RepairQuestion(masterPath))) {
     result.declined = true;
     return result;
   }
   MasterFile file;
-  if (file.Read(MasterFileOf(masterPath)) != LIB_OK) {
+  if (file.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
-    result.failure = messages::MasterUnreadable(masterPath);
+    result.message = messages::MasterUnreadable(masterPath);
     return result;
   }
   const fs::path master = file.Path();
@@ -31,19 +32,19 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
   if (backup.empty()) {
     backup = master.parent_path() / backupName;
-    if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
+    if (LibResult r = fs::CopyFileSynced(master, backup, steps); r != LIB_OK) {
       result.code = r;
-      result.failure = messages::RepairBackupFailed(masterPath, backup.string());
+      result.message = messages::RepairBackupFailed(masterPath, backup.string());
       return result;
     }
     result.backupMade = true;
   }
   result.backupPath = backup.string();
   const auto fail = [&](LibResult code) {
-    if (result.backupMade) fs::RemoveFile(backup);
+    if (result.backupMade) fs::RemoveFile(backup, steps);
     result.backupMade = false;
     result.code = code;
-    result.failure = messages::RepairWriteFailed(masterPath);
+    result.message = messages::RepairWriteFailed(masterPath);
     return result;
   };
 
@@ -68,7 +69,8 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   });
   result.written = static_cast<int>(file.Records().size());
   file.SetCount(static_cast<int16_t>(result.written));
-  if (LibResult r = file.Write(std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
+  if (LibResult r = file.Write(std::string(masterPath) + ".tmp", steps); r != LIB_OK)
+    return fail(r);
   result.repaired = true;
   return result;
 }
@@ -85,21 +87,6 @@ CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairP
   result.repair = RepairMasterFile(masterPath, masterFix, prompt);
   result.sound = result.repair.repaired;
   return result;
-}
-
-FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
-  FillResult fill;
-  fill.check = CheckMasterFile(masterPath, masterFix, prompt);
-  if (!fill.check.sound) {
-    fill.failure = messages::kFailureFillingSymbolsGrid1;
-    return fill;
-  }
-  fill.list = ReadSymbolList(masterPath);
-  if (fill.list.result != LIB_OK) {
-    fill.list.rows.clear();
-    fill.failure = messages::kFailureFillingSymbolsGrid2;
-  }
-  return fill;
 }
 
 }  // namespace quillet

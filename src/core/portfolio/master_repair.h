@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/portfolio/master_file.h"
 
 namespace quillet {
@@ -19,15 +20,14 @@ class RepairPrompt {
   virtual void Dropped(const std::string& message) = 0;
 };
 
-struct RepairResult {
+// message: what to show when neither repaired nor declined.
+struct RepairResult : Outcome {
   bool repaired = false;  // the file was rewritten and replaced
   bool declined = false;  // the user said no; nothing changed
-  LibResult code = LIB_OK;
-  int written = 0;  // records in the new file (its header count)
+  int written = 0;        // records in the new file (its header count)
   int dropped = 0;
   bool backupMade = false;  // false when an earlier backup was kept
   std::string backupPath;
-  std::string failure;  // what to show when neither repaired nor declined
 };
 
 // Rewrites a damaged MASTER: the old file is kept as master path + ".bak" (only
@@ -38,7 +38,8 @@ struct RepairResult {
 // count becomes the number of records written. masterFix skips the question.
 // On any failure MASTER is left as it was (and a backup made by this call is
 // removed again).
-RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
+                              fs::FileSteps& steps = fs::EveryStep());
 
 // The damage tests, then the repair when they fail. True when the file is sound
 // or has been repaired.
@@ -49,16 +50,5 @@ struct CheckResult {
   bool repairTried = false;
 };
 CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
-
-// The whole fill of the symbol list: the check (with its repair), then the rows.
-// failure holds "Failure while filling symbols grid1" (check failed) or "...grid2"
-// (read failed); rows are empty then.
-struct FillResult {
-  CheckResult check;
-  SymbolList list;
-  std::string failure;
-  bool ok() const { return failure.empty(); }
-};
-FillResult FillSymbolList(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
 
 }  // namespace quillet

@@ -181,8 +181,8 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 }
 
 LibResult SaveSplitSearchResults(const std::filesystem::path& file,
-                                 std::span<const std::string> lines) {
-  return WriteTextLines(file, lines);
+                                 std::span<const std::string> lines, fs::FileSteps& steps) {
+  return WriteTextLines(file, lines, steps);
 }
 
 }  // namespace quillet

@@ -13,6 +13,7 @@
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
 #include "core/base/vector_path.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
@@ -88,6 +89,7 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 // Saves result lines, each ended by CR LF, through a working file: LIB_OK, or a
 // failure with nothing written under that name (messages::CannotSaveSearchResults).
 LibResult SaveSplitSearchResults(const std::filesystem::path& file,
-                                 std::span<const std::string> lines);
+                                 std::span<const std::string> lines,
+                                 fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -28,10 +28,11 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
   if (source.empty() && !fs::Exists(target)) return {};
   if (!journal.Remember(target)) return messages::CannotRead(target.string());
   if (source.empty()) {
-    return fs::RemoveFile(target) == LIB_OK ? std::string()
-                                            : messages::CannotRemove(target.string());
+    return fs::RemoveFile(target, journal.Steps()) == LIB_OK
+               ? std::string()
+               : messages::CannotRemove(target.string());
   }
-  switch (fs::CopyFileSynced(source, target)) {
+  switch (fs::CopyFileSynced(source, target, journal.Steps())) {
     case LIB_OK:
       return {};
     case LIB_FILE_READ:
@@ -43,95 +44,93 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
 
 }  // namespace
 
-AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
-                         std::string_view destination, std::string_view sourceDirectory,
-                         TransferMode mode, FileJournal& journal) {
+TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
+                              std::string_view destination, std::string_view sourceDirectory,
+                              TransferMode mode, FileJournal& journal) {
   const bool move = mode == TransferMode::Move;
-  AddResult result;
   const std::string destDir = fs::WithSeparator(destination);
   const std::string masterPath = MasterPathOf(destination);
+  const auto refuse = [](AddStatus status, LibResult code, std::string message) {
+    TransferResult result;
+    result.status = status;
+    result.code = code;
+    result.message = std::move(message);
+    return result;
+  };
+  // A failed step puts back the ones before it.
+  const auto fail = [&](const std::string& reason) {
+    TransferResult result =
+        refuse(AddStatus::Failed, LIB_FILE_WRITE, messages::MoveCopyFailed(move, symbol, reason));
+    Undo(journal, result.message);
+    return result;
+  };
 
   const MasterLookup lookup = LookupMasterRecord(destDir, symbol);
   if (lookup.ok()) {
-    result.status = AddStatus::Exists;
-    result.message = messages::SymbolAlreadyExists(symbol, destination);
-    return result;
+    return refuse(AddStatus::Exists, LIB_FILE_EXISTS,
+                  messages::SymbolAlreadyExists(symbol, destination));
   }
   // Nothing is written to a destination that cannot be read in full.
   MasterFile master;
-  if (lookup.code != LIB_FILE_NOT_FOUND || master.Read(MasterFileOf(masterPath)) != LIB_OK) {
-    result.message = messages::DestinationUnreadable(masterPath);
-    return result;
+  if (lookup.code != LIB_FILE_NOT_FOUND ||
+      master.Read(MasterFileOf(masterPath), journal.Steps()) != LIB_OK) {
+    return refuse(AddStatus::Failed, LIB_FILE_READ, messages::DestinationUnreadable(masterPath));
   }
   if (master.Count() >= kMaxSymbols || master.SecondCount() == kMaxSymbols) {
-    result.status = AddStatus::Full;
-    result.message = messages::kPortfolioFull;
-    return result;
+    return refuse(AddStatus::Full, LIB_INVALID_PARM, messages::kPortfolioFull);
   }
   // A count that no longer matches the records would be made worse by one more.
   if (const MasterCheck check = TestMaster(master); !check.Sound()) {
-    result.message = messages::DestinationDamaged(masterPath, check.Describe(masterPath));
-    return result;
+    return refuse(AddStatus::Failed, LIB_FILE_READ,
+                  messages::DestinationDamaged(masterPath, check.Describe(masterPath)));
   }
   const uint8_t number = master.LowestFreeFileNumber();
-  if (number == 0) {
-    result.status = AddStatus::Full;
-    result.message = messages::kPortfolioFull;
-    return result;
-  }
+  if (number == 0) return refuse(AddStatus::Full, LIB_INVALID_PARM, messages::kPortfolioFull);
 
   // The quote files first: the new record never points at a file not yet there.
   const fs::path sourceDir{std::string(sourceDirectory)};
   for (const char* extension : {"DAT", "DOP"}) {
     const std::string reason =
         TransferQuoteFile(sourceDir, record.FileNumber(), destDir, number, extension, journal);
-    if (!reason.empty()) {
-      result.message = messages::MoveCopyFailed(move, symbol, reason);
-      Undo(journal, result.message);
-      return result;
-    }
+    if (!reason.empty()) return fail(reason);
   }
   master.AddToCounts(+1);
   MasterRecord added = record;
   added.bytes[kMasterFileNumber] = number;
   master.Append(added);
-  if (!journal.Remember(master.Path()) || master.Write(masterPath + kWorkingSuffix) != LIB_OK) {
-    result.message =
-        messages::MoveCopyFailed(move, symbol, messages::CannotWrite(master.Path().string()));
-    Undo(journal, result.message);
-    return result;
+  if (!journal.Remember(master.Path()) ||
+      master.Write(masterPath + kWorkingSuffix, journal.Steps()) != LIB_OK) {
+    return fail(messages::CannotWrite(master.Path().string()));
   }
+  TransferResult result;
   result.status = AddStatus::Added;
   result.fileNumber = number;
   return result;
 }
 
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
-                              std::string_view destination, TransferMode mode) {
-  TransferResult result;
+                              std::string_view destination, TransferMode mode,
+                              fs::FileSteps& steps) {
   const bool move = mode == TransferMode::Move;
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
-  MasterRecord record;
-  std::string sourceDir;
-  if (query.empty() ||
-      FindMasterRecord(fs::WithSeparator(libDir), query, record, sourceDir) != LIB_OK) {
+  const MasterLookup found = query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
+  if (!found.ok()) {
+    TransferResult result;
+    result.code = found.code;
     result.message = messages::SymbolNotFound(query, libDir);
     return result;
   }
+  const MasterRecord& record = found.record;
+  const std::string& sourceDir = found.directory;
 
-  FileJournal journal;
-  AddResult added = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
-  result.status = added.status;
-  result.fileNumber = added.fileNumber;
-  if (added.status != AddStatus::Added) {
-    result.message = std::move(added.message);
-    return result;
-  }
-  if (!move) return result;
+  FileJournal journal(steps);
+  TransferResult result = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
+  if (!result.ok() || !move) return result;
 
   // The record leaves the MASTER that held it (where the lookup found it), then its files.
   const auto fail = [&](const std::string& reason) {
     result.status = AddStatus::Failed;
+    result.code = LIB_FILE_WRITE;
     result.fileNumber = 0;
     result.message = messages::MoveCopyFailed(true, query, reason);
     Undo(journal, result.message);
@@ -139,7 +138,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   };
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
   MasterFile source;
-  if (source.Read(MasterFileOf(sourceMasterPath)) != LIB_OK) {
+  if (source.Read(MasterFileOf(sourceMasterPath), steps) != LIB_OK) {
     return fail(messages::CannotRead(MasterFileOf(sourceMasterPath).string()));
   }
   source.DropPartialRecord();
@@ -149,7 +148,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
   source.AddToCounts(-removed);
   if (!journal.Remember(source.Path()) ||
-      source.Write(sourceMasterPath + kWorkingSuffix) != LIB_OK) {
+      source.Write(sourceMasterPath + kWorkingSuffix, steps) != LIB_OK) {
     return fail(messages::CannotWrite(source.Path().string()));
   }
   // Every security of that number has left this MASTER, so its files go too.
@@ -158,7 +157,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
         fs::FindNoCase(fs::path(sourceDir), fs::QuoteFileName(record.FileNumber(), extension));
     if (file.empty()) continue;
     if (!journal.Remember(file)) return fail(messages::CannotRead(file.string()));
-    if (fs::RemoveFile(file) != LIB_OK) return fail(messages::CannotRemove(file.string()));
+    if (fs::RemoveFile(file, steps) != LIB_OK) return fail(messages::CannotRemove(file.string()));
   }
   return result;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 #include "core/symbols/file_journal.h"
 
@@ -16,10 +17,11 @@ enum class AddStatus { Added = 0, Exists = 1, Full = 2, Failed = 3 };
 
 enum class TransferMode { Copy = 0, Move = 1 };
 
-struct AddResult {
+// code: LIB_OK when added; LIB_FILE_EXISTS, LIB_INVALID_PARM (full) or a file
+// error otherwise, with message saying why.
+struct TransferResult : Outcome {
   AddStatus status = AddStatus::Failed;
   uint8_t fileNumber = 0;  // the new file number in the destination
-  std::string message;     // empty when added
 };
 
 // Adds record (as stored in its source MASTER) to the Portfolio destination under
@@ -29,16 +31,9 @@ struct AddResult {
 // number is overwritten, or removed when the source has none), then the record is
 // appended with both header counts raised, through MASTER + ".~NU". Every file it
 // changes is remembered in journal; on failure the journal has put them back.
-AddResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
-                         std::string_view destination, std::string_view sourceDirectory,
-                         TransferMode mode, FileJournal& journal);
-
-struct TransferResult {
-  AddStatus status = AddStatus::Failed;
-  uint8_t fileNumber = 0;
-  std::string message;  // empty on success
-  bool ok() const { return status == AddStatus::Added; }
-};
+TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbol,
+                              std::string_view destination, std::string_view sourceDirectory,
+                              TransferMode mode, FileJournal& journal);
 
 // The Move and Copy commands: symbol (as the list shows it) is upper-cased,
 // trimmed and looked up from libDir; the security is added to destination by
@@ -47,6 +42,7 @@ struct TransferResult {
 // an order that never loses the series, and any failed step puts back the ones
 // before it: both Portfolios stay as they were.
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
-                              std::string_view destination, TransferMode mode);
+                              std::string_view destination, TransferMode mode,
+                              fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -47,7 +47,7 @@ TEST(QuoteCommandsTest, EditReadsTheHeldFieldsOnly) {
   };
   for (const Case& c : cases) {
     QuoteChange change;
-    const CommandCheck check = MakeEditChange({"01/10/00", c.values}, c.held, change);
+    const Outcome check = MakeEditChange({"01/10/00", c.values}, c.held, change);
     EXPECT_EQ(check.ok(), c.ok) << c.values[0];
     if (!c.ok) {
       EXPECT_EQ(check.message, kInvalid);
@@ -88,7 +88,7 @@ TEST(QuoteCommandsTest, SplitChecksAndFactors) {
   };
   for (const Case& c : cases) {
     QuoteChange change;
-    const CommandCheck check = MakeSplitChange(c.texts, "01/03/00", "01/31/00", change);
+    const Outcome check = MakeSplitChange(c.texts, "01/03/00", "01/31/00", change);
     EXPECT_EQ(check.ok(), c.ok) << c.texts.date << " " << c.texts.newShares << "/"
                                 << c.texts.oldShares;
     if (!c.ok) {
@@ -123,7 +123,7 @@ TEST(QuoteCommandsTest, AdjustChecksAndFactors) {
   };
   for (const Case& c : cases) {
     QuoteChange change;
-    const CommandCheck check = MakeAdjustChange(c.texts, "01/03/00", "01/31/00", change);
+    const Outcome check = MakeAdjustChange(c.texts, "01/03/00", "01/31/00", change);
     EXPECT_EQ(check.ok(), c.ok) << c.texts.from << " " << c.texts.openInterest;
     if (!c.ok) {
       EXPECT_EQ(check.message, kInvalid);
@@ -182,7 +182,7 @@ TEST(QuoteCommandsTest, AddStepsAndRefusals) {
   };
   for (const Case& c : cases) {
     AddPlan plan;
-    const CommandCheck check = PlanAddQuote(quotes, c.selected, plan);
+    const Outcome check = PlanAddQuote(quotes, c.selected, plan);
     EXPECT_EQ(check.message, c.message) << c.selected;
     if (!check.ok()) continue;
     EXPECT_EQ(plan.newDate, c.newDate);

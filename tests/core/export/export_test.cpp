@@ -10,8 +10,8 @@
 #include <random>
 
 #include "core/export/export.h"
-#include "core/fs/fault.h"
 #include "core/messages/export.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -223,9 +223,8 @@ TEST_F(ExportFile, FailuresLeaveTheTargetAsItWas) {
   // Any step of the write failing: the old file stays whole, no working file stays.
   for (fs::FsStep step :
        {fs::FsStep::Create, fs::FsStep::Write, fs::FsStep::Sync, fs::FsStep::Rename}) {
-    fs::SetFaultHook([step](fs::FsStep s, const std::filesystem::path&) { return s != step; });
-    const ExportResult r = ExportQuotes(dir.str(), "XYZ", o, true);
-    fs::SetFaultHook(nullptr);
+    testing::TestSteps failing = testing::TestSteps::Failing(step);
+    const ExportResult r = ExportQuotes(dir.str(), "XYZ", o, true, failing);
     EXPECT_EQ(r.status, ExportStatus::FileError) << static_cast<int>(step);
     EXPECT_EQ(testing::SnapshotTree(dir.root()), before) << static_cast<int>(step);
   }
@@ -252,11 +251,10 @@ TEST_F(ExportFile, AFailureMidWayLeavesNoTruncatedFile) {
   p.WriteMaster();
   ExportOptions o = Options();
   int writes = 0;
-  fs::SetFaultHook([&writes](fs::FsStep s, const std::filesystem::path&) {
-    return s != fs::FsStep::Write || ++writes < 2;
+  testing::TestSteps failing([&writes](size_t, fs::FsStep s, const std::filesystem::path&) {
+    return s == fs::FsStep::Write && ++writes >= 2;
   });
-  const ExportResult r = ExportQuotes((dir / "long").string(), "LONG", o, true);
-  fs::SetFaultHook(nullptr);
+  const ExportResult r = ExportQuotes((dir / "long").string(), "LONG", o, true, failing);
   EXPECT_EQ(r.status, ExportStatus::FileError);
   EXPECT_GE(writes, 2);
   EXPECT_FALSE(std::filesystem::exists(o.path));

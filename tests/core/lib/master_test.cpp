@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
+#include "core/base/mbf.h"
 #include "core/lib/master.h"
 #include "support/portfolio_builder.h"
 
@@ -69,25 +71,40 @@ TEST(FindMasterRecord, MatchesSymbolWordsAndWholeNames) {
       EXPECT_EQ(f.directory, tmp.str() + "/");
     }
   }
-}
-
-TEST(FindMasterRecord, DatesComeBackConverted) {
-  TempDir tmp;
-  PortfolioBuilder(tmp.root()).Add(Security(4, "IBM", "IBM")).WriteMaster();
+  // The dates come back converted from MBF.
   MasterRecord record;
   std::string dir;
   ASSERT_EQ(FindMasterRecord(tmp.str() + "/", "IBM", record, dir), LIB_OK);
   EXPECT_EQ(record.FirstDate(), 990103.0f);
   EXPECT_EQ(record.LastDate(), 1000103.0f);
-  EXPECT_EQ(dir, tmp.str() + "/");
 }
 
-TEST(FindMasterRecord, EmptyOrMissingMasterIsNotFound) {
-  TempDir tmp;
-  EXPECT_EQ(Find(tmp.str(), "IBM").result, LIB_FILE_NOT_FOUND);
-  PortfolioBuilder b(tmp.root());
-  b.Add(Security(1, "IBM", "IBM")).WriteMaster(0);
-  EXPECT_EQ(Find(tmp.str(), "IBM").result, LIB_FILE_NOT_FOUND);
+// A missing or unreadable MASTER and a MASTER without the security give the
+// same code; the lookup tells them apart.
+TEST(FindMasterRecord, UnreadableMasterIsNotFoundButToldApart) {
+  PortfolioBuilder b(TempDir().root());
+  b.Add(Security(1, "A", "A")).Add(Security(2, "B", "B"));
+  const std::vector<uint8_t> longN = b.MasterBytes(5);  // N larger than the records
+  const struct {
+    std::vector<uint8_t> master;  // empty: no MASTER at all
+    const char* query;
+    LibResult code;
+    bool unreadable;
+  } cases[] = {
+      {{}, "A", LIB_FILE_NOT_FOUND, true},
+      {{longN.begin(), longN.begin() + 30}, "A", LIB_FILE_NOT_FOUND, true},  // no whole header
+      {b.MasterBytes(0), "A", LIB_FILE_NOT_FOUND, false},
+      {longN, "B", LIB_OK, false},
+      {longN, "C", LIB_FILE_NOT_FOUND, false},
+  };
+  for (const auto& c : cases) {
+    TempDir tmp;
+    if (!c.master.empty()) testing::WriteBytes(tmp / "MASTER", c.master);
+    const MasterLookup lookup = LookupMasterRecord(tmp.str(), c.query);
+    EXPECT_EQ(lookup.code, c.code) << c.master.size();
+    EXPECT_EQ(lookup.masterUnreadable, c.unreadable) << c.master.size();
+    EXPECT_EQ(Find(tmp.str(), c.query).result, c.code);
+  }
 }
 
 TEST(FindMasterRecord, SubDirectoriesDepthFirstAfterTheSecurities) {
@@ -156,17 +173,48 @@ TEST(FindMasterRecord, EveryTreeEnds) {
   EXPECT_EQ(Find(deep.str(), "L34").result, LIB_FILE_NOT_FOUND);
 }
 
-TEST(FindMasterRecord, ShortFiles) {
+// Read then written back, a MASTER keeps every byte: the header's 49 unread
+// bytes, both counters as stored (even when wrong) and a partial record at the end.
+TEST(MasterFileTest, WritesBackEveryByteAndEditsOnlyWhatItIsTold) {
   TempDir tmp;
   PortfolioBuilder b(tmp.root());
-  b.Add(Security(1, "A", "A")).Add(Security(2, "B", "B"));
-  std::vector<uint8_t> bytes = b.MasterBytes(5);  // N larger than the records
+  b.Add(Security(3, "AB CD", "ALPHA"))
+      .Add(MasterEntry::Directory("SUB"))
+      .Add(Security(1, "X", "X"));
+  std::vector<uint8_t> bytes = b.MasterBytes(7);
+  bytes[20] = 0xEE;
+  StoreInt16(-4, &bytes[2]);
+  bytes.insert(bytes.end(), {9, 8, 7});
   testing::WriteBytes(tmp / "MASTER", bytes);
-  EXPECT_EQ(Find(tmp.str(), "B").fileNumber, 2);
-  EXPECT_EQ(Find(tmp.str(), "C").result, LIB_FILE_NOT_FOUND);
-  bytes.resize(30);  // no whole header
-  testing::WriteBytes(tmp / "MASTER", bytes);
-  EXPECT_EQ(Find(tmp.str(), "A").result, LIB_FILE_NOT_FOUND);
+  MasterFile master;
+  ASSERT_EQ(master.ReadIn(tmp.root()), LIB_OK);
+  EXPECT_EQ(master.Count(), 7);
+  EXPECT_EQ(master.SecondCount(), -4);
+  EXPECT_EQ(master.Size(), bytes.size());
+  EXPECT_EQ(master.Bytes(), bytes);
+  EXPECT_EQ(master.FindSymbol("AB"), &master.Records()[0]);
+  EXPECT_EQ(master.FindSymbol("ab"), nullptr);  // the list text, exactly
+  EXPECT_EQ(master.FindSecurity("ab cd"), &master.Records()[0]);
+  EXPECT_EQ(master.FindDirectory("sub"), &master.Records()[1]);
+  EXPECT_EQ(master.LowestFreeFileNumber(), 2);  // 1 and 3 taken (the <DIR> entry is 1 too)
+
+  // Only the security of file number 1 changes; the <DIR> entry that reads 1 does not.
+  EXPECT_EQ(master.Rename(1, "NEW NAME", "NEW"), 1);
+  master.AddToCounts(-1);
+  ASSERT_EQ(master.Write(tmp / "MASTER.~NU"), LIB_OK);
+  std::vector<uint8_t> expected = bytes;
+  std::memcpy(&expected[3 * 53 + kMasterName], "NEW NAME        ", 16);
+  std::memcpy(&expected[3 * 53 + kMasterSymbol], "NEW             ", 16);
+  StoreInt16(6, &expected[0]);
+  StoreInt16(-5, &expected[2]);
+  EXPECT_EQ(testing::ReadBytes(tmp / "MASTER"), expected);
+  EXPECT_FALSE(std::filesystem::exists(tmp / "MASTER.~NU"));
+
+  EXPECT_EQ(master.RemoveIf([](const MasterRecord& r) { return r.IsDirectory(); }), 1);
+  master.DropPartialRecord();
+  EXPECT_EQ(master.Size(), 3u * 53);
+  EXPECT_EQ(master.Assign(std::vector<uint8_t>(52, 0)), LIB_FILE_READ);
+  EXPECT_EQ(master.Read(tmp / "none"), LIB_FILE_OPEN);
 }
 
 }  // namespace

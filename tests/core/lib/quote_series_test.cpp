@@ -6,6 +6,7 @@
 #include "core/base/strings.h"
 #include "core/lib/quote_series.h"
 #include "core/lib/series_facts.h"
+#include "core/messages/read.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -236,7 +237,7 @@ TEST_F(SeriesTest, Facts) {
                "1000\n\"OI\",0,7\n");
 
   SeriesFacts f;
-  ASSERT_EQ(ReadSeriesFacts(tmp_.str(), "XYZ", f), 0);
+  ASSERT_EQ(ReadSeriesFacts(tmp_.str(), "XYZ", f), LIB_OK);
   EXPECT_EQ(f.directory, tmp_.str());  // the directory asked, not the sub-directory
   EXPECT_EQ(f.fileNumber, 12);
   EXPECT_EQ(f.quoteCount, 3);
@@ -249,9 +250,12 @@ TEST_F(SeriesTest, Facts) {
   EXPECT_EQ(lines[6].label, "First date in file*");
   EXPECT_EQ(lines[6].text, " 990103");
   EXPECT_EQ(lines[7].text, "1000103");
-  EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "NOPE", f), 1);
-  EXPECT_EQ(PeriodicityText('D'), "D Daily");
-  EXPECT_EQ(PeriodicityText('I'), "I Intra-day");
+  // A failure says why, as the series reader would.
+  EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "NOPE", f), LIB_FILE_NOT_FOUND);
+  std::filesystem::remove(tmp_ / "SUB" / "F12.DAT");
+  EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "XYZ", f), LIB_FILE_OPEN);
+  EXPECT_EQ(messages::PeriodicityText('D'), "D Daily");
+  EXPECT_EQ(messages::PeriodicityText('I'), "I Intra-day");
 }
 
 TEST(RealData, EveryMasterSecurityOfEquisAReads) {

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
-#include "core/fs/fault.h"
+#include <set>
+
 #include "core/messages/splitsearch.h"
 #include "core/splitsearch/split_search.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -190,9 +192,8 @@ TEST(SaveSplitSearchResults, AFailureWritesNothingUnderTheName) {
   testing::WriteBytes(dir / "old.txt", {'o', 'l', 'd'});
   for (fs::FsStep step :
        {fs::FsStep::Create, fs::FsStep::Write, fs::FsStep::Sync, fs::FsStep::Rename}) {
-    fs::SetFaultHook([step](fs::FsStep s, const std::filesystem::path&) { return s != step; });
-    EXPECT_NE(SaveSplitSearchResults(dir / "old.txt", lines), LIB_OK);
-    fs::SetFaultHook(nullptr);
+    testing::TestSteps failing = testing::TestSteps::Failing(step);
+    EXPECT_NE(SaveSplitSearchResults(dir / "old.txt", lines, failing), LIB_OK);
     EXPECT_EQ(testing::SnapshotTree(dir.root()).size(), 1u) << "a working file was left";
     EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
   }

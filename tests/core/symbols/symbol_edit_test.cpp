@@ -1,14 +1,16 @@
 #include "core/symbols/symbol_edit.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "core/base/mbf.h"
 #include "core/messages/symbols.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -17,15 +19,9 @@ namespace {
 using testing::MasterEntry;
 using testing::PortfolioBuilder;
 using testing::ReadBytes;
-using testing::TempDir;
-namespace stdfs = std::filesystem;
-
 using testing::SecurityEntry;
-
-std::string Text16(const std::vector<uint8_t>& master, int record, int offset) {
-  return std::string(
-      reinterpret_cast<const char*>(&master[static_cast<size_t>(record * 53 + offset)]), 16);
-}
+using testing::SnapshotTree;
+using testing::TempDir;
 
 TEST(ValidateSymbolEditTest, EmptySymbolAndLengthLimits) {
   const struct {
@@ -41,144 +37,91 @@ TEST(ValidateSymbolEditTest, EmptySymbolAndLengthLimits) {
     EXPECT_EQ(ValidateSymbolEdit(c.symbol, c.name), c.message) << c.symbol;
 }
 
-TEST(EditSymbolTest, StoresTextsAsTypedBlankPadded) {
+TEST(EditSymbolTest, StoresTextsAsTypedBlankPaddedAndRefusalsChangeNothing) {
   TempDir tmp;
   PortfolioBuilder p(tmp.root());
-  p.Add(SecurityEntry(1, "IBM", "INTL BUSINESS")).Add(SecurityEntry(2, "MSFT"));
-  p.WriteMaster();
-  auto expected = ReadBytes(tmp / "MASTER");
-  ASSERT_TRUE(EditSymbol(tmp.str(), tmp.str() + "/MASTER", "IBM", "ibm", "big blue  ").ok());
-  std::memcpy(&expected[53 + kMasterSymbol], "ibm             ", 16);
-  std::memcpy(&expected[53 + kMasterName], "big blue        ", 16);
-  EXPECT_EQ(ReadBytes(tmp / "MASTER"), expected);  // nothing else changed
-
-  const SymbolEditResult full = EditSymbol(tmp.str(), tmp.str() + "/MASTER", "MSFT",
-                                           std::string(16, 'X'), std::string(16, 'Y'));
-  ASSERT_TRUE(full.ok());
-  EXPECT_EQ(Text16(ReadBytes(tmp / "MASTER"), 2, kMasterSymbol), std::string(16, 'X'));
-}
-
-TEST(EditSymbolTest, RefusedOrFailedEditsChangeNothingAndSaySo) {
-  TempDir tmp;
-  PortfolioBuilder p(tmp.root());
-  p.Add(SecurityEntry(1, "IBM"));
-  p.WriteMaster();
-  const auto before = testing::SnapshotTree(tmp.root());
-  const SymbolEditResult empty = EditSymbol(tmp.str(), tmp.str() + "/MASTER", "IBM", "", "N");
-  EXPECT_TRUE(empty.invalid);
+  p.Add(SecurityEntry(1, "IBM", "INTL BUSINESS")).Add(SecurityEntry(2, "MSFT")).WriteMaster();
+  const std::string master = tmp.str() + "/MASTER";
+  const auto before = SnapshotTree(tmp.root());
+  const Outcome empty = EditSymbol(tmp.str(), master, "IBM", "", "N");
+  EXPECT_EQ(empty.code, LIB_INVALID_PARM);
   EXPECT_EQ(empty.message, messages::kYouMustEnterASymbol);
-  const SymbolEditResult missing = EditSymbol(tmp.str(), tmp.str() + "/MASTER", "XYZ", "A", "B");
-  EXPECT_FALSE(missing.ok());
+  const Outcome missing = EditSymbol(tmp.str(), master, "XYZ", "A", "B");
+  EXPECT_EQ(missing.code, LIB_FILE_NOT_FOUND);
   EXPECT_FALSE(missing.message.empty());
-  EXPECT_EQ(testing::SnapshotTree(tmp.root()), before);
+  EXPECT_EQ(SnapshotTree(tmp.root()), before);
+
+  // The texts go in as typed, blank-padded: a symbol and name of 16 characters fill them.
+  auto expected = ReadBytes(tmp / "MASTER");
+  ASSERT_TRUE(EditSymbol(tmp.str(), master, "msft", std::string(16, 'X'), "big blue  ").ok());
+  std::memset(&expected[2 * 53 + kMasterSymbol], 'X', 16);
+  std::memcpy(&expected[2 * 53 + kMasterName], "big blue        ", 16);
+  EXPECT_EQ(ReadBytes(tmp / "MASTER"), expected);  // nothing else changed
 }
 
-class DeleteTest : public ::testing::Test {
- protected:
-  void Build(const std::vector<MasterEntry>& entries) {
-    PortfolioBuilder p(tmp_.root());
-    for (const MasterEntry& e : entries) {
+// Each row: MASTER entries (file numbers may repeat), the symbol deleted, the
+// list texts left, the quote files gone and kept.
+TEST(DeleteSymbolTest, RemovesMatchingRecordsLowersBothCountsAndDeletesUnusedFiles) {
+  const struct Case {
+    std::vector<MasterEntry> entries;
+    std::string symbol;
+    LibResult code;
+    std::vector<std::string> left;
+    std::vector<std::string> gone, kept;
+  } cases[] = {
+      {{SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM"), SecurityEntry(4, "ZZZ")},
+       "IBM",
+       LIB_OK,
+       {"AAA", "ZZZ"},
+       {"F7.DAT", "F7.DOP", "F7.BAK", "MASTER.~NU"},
+       {"F3.DAT", "F3.DOP", "F3.BAK", "F4.DAT"}},
+      {{SecurityEntry(1, "ONLY")}, "ONLY", LIB_OK, {}, {"F1.DAT"}, {}},
+      // The comparison stops where the list text stops and keeps letter case.
+      {{SecurityEntry(1, "AB CD"), SecurityEntry(2, "IBM")}, "AB", LIB_OK, {"IBM"}, {"F1.DAT"}, {}},
+      {{SecurityEntry(1, "IBM")}, "ibm", LIB_RECORD_NOT_FOUND, {"IBM"}, {}, {"F1.DAT"}},
+      // Two records carry DUP; F5 is shared with KEEP, which stays.
+      {{SecurityEntry(3, "DUP"), SecurityEntry(5, "KEEP"), SecurityEntry(5, "DUP")},
+       "DUP",
+       LIB_OK,
+       {"KEEP"},
+       {"F3.DAT", "F3.DOP", "F3.BAK"},
+       {"F5.DAT", "F5.DOP", "F5.BAK"}},
+  };
+  for (const Case& c : cases) {
+    TempDir tmp;
+    PortfolioBuilder p(tmp.root());
+    for (const MasterEntry& e : c.entries) {
       p.Add(e);
       p.WriteDat(e.fileNumber, 28, testing::DailyRows(100, 3));
       p.WriteDop(e.fileNumber, "DATE\nOPEN\n");
-      testing::WriteBytes(tmp_ / ("F" + std::to_string(e.fileNumber) + ".BAK"), {1, 2});
+      testing::WriteBytes(tmp / ("F" + std::to_string(e.fileNumber) + ".BAK"), {1, 2});
     }
     p.WriteMaster();
-    master_ = ReadBytes(tmp_ / "MASTER");
+    const std::vector<uint8_t> before = ReadBytes(tmp / "MASTER");
+    const DeleteResult r = DeleteSymbol(tmp.str() + "/MASTER", c.symbol);
+    EXPECT_EQ(r.code, c.code) << c.symbol << " " << r.message;
+    MasterFile after;
+    ASSERT_EQ(after.Read(tmp / "MASTER"), LIB_OK);
+    std::vector<std::string> left;
+    for (const MasterRecord& record : after.Records()) left.push_back(record.Symbol());
+    EXPECT_EQ(left, c.left) << c.symbol;
+    // Both counters equal the records left; every other header byte and record is kept.
+    EXPECT_EQ(after.Count(), static_cast<int16_t>(c.left.size()));
+    EXPECT_EQ(after.SecondCount(), static_cast<int16_t>(c.left.size()));
+    const std::vector<uint8_t> bytes = after.Bytes();
+    EXPECT_TRUE(std::equal(bytes.begin() + 4, bytes.begin() + 53, before.begin() + 4));
+    for (const MasterRecord& record : after.Records()) {
+      EXPECT_NE(std::search(before.begin(), before.end(), record.bytes.begin(), record.bytes.end()),
+                before.end());
+    }
+    for (const std::string& f : c.gone) EXPECT_FALSE(std::filesystem::exists(tmp / f)) << f;
+    for (const std::string& f : c.kept) EXPECT_TRUE(std::filesystem::exists(tmp / f)) << f;
+    if (c.code != LIB_OK) {
+      EXPECT_EQ(r.message, "Symbol " + c.symbol + " was not found in\n" + tmp.str() +
+                               "/MASTER\nNothing was changed.");
+      EXPECT_EQ(ReadBytes(tmp / "MASTER"), before);
+    }
   }
-  std::string masterPath() const { return tmp_.str() + "/MASTER"; }
-  bool Has(const std::string& name) const { return stdfs::exists(tmp_ / name); }
-  TempDir tmp_;
-  std::vector<uint8_t> master_;
-};
-
-TEST_F(DeleteTest, RemovesTheRecordLowersBothCountsAndDeletesItsFiles) {
-  Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM"), SecurityEntry(4, "ZZZ")});
-  const DeleteResult r = DeleteSymbol(masterPath(), "IBM");
-  ASSERT_TRUE(r.ok()) << r.message;
-  EXPECT_EQ(r.removed, 1);
-  std::vector<uint8_t> expected(master_.begin(), master_.begin() + 2 * 53);
-  expected.insert(expected.end(), master_.begin() + 3 * 53, master_.end());
-  StoreInt16(2, &expected[0]);
-  StoreInt16(2, &expected[2]);
-  EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), expected);
-  for (const char* gone : {"F7.DAT", "F7.DOP", "F7.BAK", "MASTER.~NU"})
-    EXPECT_FALSE(Has(gone)) << gone;
-  for (const char* kept : {"F3.DAT", "F3.DOP", "F3.BAK", "F4.DAT"}) EXPECT_TRUE(Has(kept)) << kept;
-}
-
-TEST_F(DeleteTest, TheOnlySecurityLeavesA53ByteMaster) {
-  Build({SecurityEntry(1, "ONLY")});
-  ASSERT_TRUE(DeleteSymbol(masterPath(), "ONLY").ok());
-  const auto after = ReadBytes(tmp_ / "MASTER");
-  ASSERT_EQ(after.size(), 53u);
-  EXPECT_EQ(LoadInt16(&after[0]), 0);
-  EXPECT_EQ(LoadInt16(&after[2]), 0);
-}
-
-TEST_F(DeleteTest, ComparisonStopsWhereTheListTextStopsAndKeepsLetterCase) {
-  Build({SecurityEntry(1, "AB CD"), SecurityEntry(2, "IBM")});
-  const auto before = testing::SnapshotTree(tmp_.root());
-  const DeleteResult r = DeleteSymbol(masterPath(), "ibm");
-  EXPECT_EQ(r.code, LIB_RECORD_NOT_FOUND);
-  EXPECT_EQ(r.message, "Symbol ibm was not found in\n" + masterPath() + "\nNothing was changed.");
-  EXPECT_EQ(testing::SnapshotTree(tmp_.root()), before);
-  ASSERT_TRUE(DeleteSymbol(masterPath(), "AB").ok());
-  EXPECT_FALSE(Has("F1.DAT"));
-  EXPECT_EQ(LoadInt16(ReadBytes(tmp_ / "MASTER").data()), 1);
-}
-
-TEST_F(DeleteTest, SeveralMatchingRecordsLowerTheCountsByAllAndSpareSharedFiles) {
-  // Two records carry DUP; file number 5 is shared with a record that stays.
-  Build({SecurityEntry(3, "DUP"), SecurityEntry(5, "KEEP"), SecurityEntry(6, "X")});
-  auto bytes = master_;
-  bytes[3 * 53] = 5;  // X now shares F5 with KEEP
-  std::copy_n("DUP", 3, &bytes[3 * 53 + 36]);
-  testing::WriteBytes(tmp_ / "MASTER", bytes);
-  const DeleteResult r = DeleteSymbol(masterPath(), "DUP");
-  ASSERT_TRUE(r.ok()) << r.message;
-  EXPECT_EQ(r.removed, 2);
-  const auto after = ReadBytes(tmp_ / "MASTER");
-  ASSERT_EQ(after.size(), 2u * 53);
-  EXPECT_EQ(LoadInt16(&after[0]), 1);
-  EXPECT_EQ(LoadInt16(&after[2]), 1);
-  EXPECT_FALSE(Has("F3.DAT"));
-  EXPECT_TRUE(Has("F5.DAT"));  // KEEP still uses it
-  EXPECT_TRUE(Has("F5.DOP"));
-}
-
-TEST_F(DeleteTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
-  const size_t steps = testing::ExpectEachStepFailureSafe(
-      tmp_.root(),
-      [&] {
-        Build({SecurityEntry(3, "AAA"), SecurityEntry(7, "IBM")});
-      },
-      [&] {
-        const DeleteResult r = DeleteSymbol(masterPath(), "IBM");
-        if (!r.ok()) {
-          EXPECT_NE(r.message.find("The Symbol deletion failed."), std::string::npos);
-        }
-        return r.ok();
-      });
-  EXPECT_GE(steps, 7u);
-}
-
-TEST(ResolveSymbolTest, FindsAsTheLookupDoesAndGivesTheListText) {
-  TempDir tmp;
-  PortfolioBuilder p(tmp.root());
-  p.Add(SecurityEntry(1, "BRK A", "BERKSHIRE")).Add(MasterEntry::Directory("SUB"));
-  p.WriteMaster();
-  PortfolioBuilder sub(tmp / "SUB");
-  sub.Add(SecurityEntry(4, "IBM"));
-  sub.WriteMaster();
-  const ResolvedSymbol brk = ResolveSymbol(tmp.str(), "brk a");
-  ASSERT_EQ(brk.result, LIB_OK);
-  EXPECT_EQ(brk.listText, "BRK");
-  EXPECT_EQ(brk.masterPath, tmp.str() + "/MASTER");
-  const ResolvedSymbol ibm = ResolveSymbol(tmp.str(), "ibm");
-  ASSERT_EQ(ibm.result, LIB_OK);
-  EXPECT_EQ(ibm.masterPath, tmp.str() + "/SUB/MASTER");
-  EXPECT_EQ(ResolveSymbol(tmp.str(), "NONE").result, LIB_FILE_NOT_FOUND);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
 #include "gui/dialogs/dialogs.h"
+#include "gui/dialogs/quote_command_handlers.h"
 #include "gui/view/command_rules.h"
 #include "gui/view/grid_models.h"
 
@@ -153,6 +154,7 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   connect(frame->action(ID_PORTFOLIO_RESCAN), &QAction::triggered, this, &CQuilletView::OnReScan);
   for (int id : kRuledCommands) {
     if (id == ID_PORTFOLIO_SEARCHFILTER || id == ID_PORTFOLIO_RESCAN) continue;
+    if (ConnectQuoteCommand(this, frame->action(id), id)) continue;
     connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
   }
 

@@ -19,12 +19,8 @@ bool SetMasterPath(std::string_view masterPath, CurrentPortfolio& current, std::
     return false;
   }
   current.masterPath = std::string(masterPath);
-  const size_t cut = masterPath.rfind('/');
-  if (cut == std::string_view::npos) {
-    current.portfolioPath.clear();  // the current directory
-  } else {
-    current.portfolioPath = std::string(masterPath.substr(0, cut == 0 ? 1 : cut));
-  }
+  // Empty for a bare "MASTER": the current directory.
+  current.portfolioPath = std::filesystem::path(current.masterPath).parent_path().string();
   current.libDir = fs::WithSeparator(current.portfolioPath);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "core/portfolio/master_repair.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,6 @@ class FakePrompt : public RepairPrompt {
 
 using testing::SecurityEntry;
 
-std::vector<uint8_t> Record(const std::vector<uint8_t>& master, int k) {
-  return {master.begin() + k * 53, master.begin() + (k + 1) * 53};
-}
-
 class RepairTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -67,52 +64,91 @@ TEST_F(RepairTest, DeclinedChangesNothing) {
   EXPECT_EQ(testing::SnapshotTree(tmp_.root()), before);
 }
 
-TEST_F(RepairTest, HeaderCountTooHighIsSetToTheRecordsWritten) {
-  builder_.WriteMaster(10);
-  const auto old = ReadBytes(master());
-  FakePrompt prompt;
-  const RepairResult r = RepairMasterFile(master(), true, prompt);
-  ASSERT_TRUE(r.repaired) << r.message;
-  EXPECT_TRUE(prompt.questions.empty());  // automatic repair asks nothing
-  EXPECT_TRUE(prompt.reports.empty());
-  EXPECT_EQ(r.written, 9);
-  std::vector<uint8_t> expected = old;
-  StoreInt16(9, expected.data());
-  EXPECT_EQ(ReadBytes(master()), expected);
-  EXPECT_EQ(ReadBytes(tmp_ / "MASTER.bak"), old);
-  EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.tmp"));
-  EXPECT_TRUE(TestMasterFile(master()).Sound());
+// Each row damages the nine sound records S1..S9 (file numbers 1..9) and
+// gives the bytes the repair must write: records kept in order, a missing
+// symbol taken from the name, the header count set to the records written and
+// every other header byte (the second counter too) as it was.
+TEST_F(RepairTest, RepairsEachKindOfDamage) {
+  using Bytes = std::vector<uint8_t>;
+  const Bytes sound = builder_.MasterBytes();
+  const auto records = [&](const Bytes& from, std::initializer_list<int> ks) {
+    Bytes out(from.begin(), from.begin() + 53);
+    for (int k : ks) out.insert(out.end(), from.begin() + k * 53, from.begin() + (k + 1) * 53);
+    StoreInt16(static_cast<int16_t>(ks.size()), out.data());
+    return out;
+  };
+  const struct Case {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    std::function<Bytes(const Bytes&)> expected;  // from the damaged bytes
+    int dropped;
+  } cases[] = {
+      {"header count too high", [](Bytes& b) { StoreInt16(10, b.data()); },
+       [&](const Bytes& d) {
+         return records(d, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+       },
+       0},
+      {"trailing bytes", [](Bytes& b) { b.resize(b.size() + 20, 0xAB); },
+       [&](const Bytes& d) {
+         return records(d, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+       },
+       0},
+      {"file number 5 twice: the later goes; the second counter stays",
+       [](Bytes& b) {
+         b[3 * 53] = 5;
+         b[8 * 53] = 5;
+         b[5 * 53] = 12;
+         StoreInt16(77, &b[2]);
+       },
+       [&](const Bytes& d) {
+         return records(d, {1, 2, 3, 4, 5, 6, 7, 9});
+       },
+       1},
+      {"blank symbol gets the name", [](Bytes& b) { std::memset(&b[4 * 53 + 36], ' ', 16); },
+       [&](const Bytes& d) {
+         Bytes e = records(d, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+         std::memcpy(&e[4 * 53 + 36], &d[4 * 53 + 7], 16);
+         return e;
+       },
+       0},
+      {"neither symbol nor name: dropped, its number left free",
+       [](Bytes& b) {
+         std::memset(&b[2 * 53 + 36], ' ', 16);
+         std::memset(&b[2 * 53 + 7], ' ', 16);
+         std::memset(&b[6 * 53 + 36], 0, 16);
+         b[6 * 53 + 7] = ' ';  // a name that starts with a blank gives no symbol either
+         b[9 * 53] = 2;
+       },
+       [&](const Bytes& d) {
+         return records(d, {1, 3, 4, 5, 7, 8, 9});
+       },
+       2},
+  };
+  for (const Case& c : cases) {
+    Bytes damaged = sound;
+    c.damage(damaged);
+    testing::WriteBytes(master(), damaged);
+    std::filesystem::remove(tmp_ / "MASTER.bak");
+    FakePrompt prompt;
+    const RepairResult r = RepairMasterFile(master(), true, prompt);
+    ASSERT_TRUE(r.repaired) << c.what << ": " << r.message;
+    EXPECT_TRUE(prompt.questions.empty());  // automatic repair asks nothing
+    EXPECT_EQ(r.dropped, c.dropped) << c.what;
+    EXPECT_EQ(prompt.reports.size(), static_cast<size_t>(c.dropped)) << c.what;
+    EXPECT_EQ(ReadBytes(master()), c.expected(damaged)) << c.what;
+    EXPECT_EQ(r.written, 9 - c.dropped);
+    EXPECT_EQ(ReadBytes(tmp_ / "MASTER.bak"), damaged) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.tmp"));
+    EXPECT_TRUE(TestMasterFile(master()).Sound()) << c.what;
+  }
 }
 
-TEST_F(RepairTest, RecordWithNeitherSymbolNorNameIsDroppedSoTheFilePassesTheTests) {
-  builder_.Add(SecurityEntry(10, "", ""));                // all blanks
-  builder_.Add(SecurityEntry(11, "", " LEADING BLANK"));  // the name gives no symbol either
-  builder_.Add(SecurityEntry(10, "TEN", "TEN AGAIN"));    // its file number stays free
-  builder_.WriteMaster();
-  FakePrompt prompt;
-  const RepairResult r = RepairMasterFile(master(), true, prompt);
-  ASSERT_TRUE(r.repaired) << r.message;
-  EXPECT_EQ(r.written, 10);
-  EXPECT_EQ(r.dropped, 2);
-  EXPECT_EQ(prompt.reports.size(), 2u);
-  EXPECT_TRUE(TestMasterFile(master()).Sound());
-  const auto after = ReadBytes(master());
-  ASSERT_EQ(after.size(), 11u * 53);
-  EXPECT_EQ(after[10 * 53], 10);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&after[10 * 53 + 36]), 3), "TEN");
-}
-
-TEST_F(RepairTest, LaterRecordOfAFileNumberIsDroppedAndReported) {
-  // Records 3 and 8 both use file number 5; the second counter is never touched.
+TEST_F(RepairTest, ADroppedRecordIsReportedByNameSymbolAndFile) {
   auto bytes = builder_.MasterBytes();
-  bytes[3 * 53] = 5;
   bytes[8 * 53] = 5;
-  bytes[5 * 53] = 12;
-  StoreInt16(77, &bytes[2]);
   testing::WriteBytes(master(), bytes);
   FakePrompt prompt;
-  const RepairResult r = RepairMasterFile(master(), false, prompt);
-  ASSERT_TRUE(r.repaired);
+  ASSERT_TRUE(RepairMasterFile(master(), false, prompt).repaired);
   EXPECT_EQ(prompt.questions.size(), 1u);
   ASSERT_EQ(prompt.reports.size(), 1u);
   EXPECT_EQ(prompt.reports[0],
@@ -120,27 +156,6 @@ TEST_F(RepairTest, LaterRecordOfAFileNumberIsDroppedAndReported) {
             "This item is file F5.DAT\n\nWrite this information down now. When repair is complete\n"
             "consult the Fixing Bad Master topic in the Quillet Help\nfile to ensure that your "
             "repair was done correctly.");
-  const auto after = ReadBytes(master());
-  ASSERT_EQ(after.size(), 9u * 53);
-  EXPECT_EQ(LoadInt16(&after[0]), 8);
-  EXPECT_EQ(LoadInt16(&after[2]), 77);
-  EXPECT_EQ(Record(after, 3), Record(bytes, 3));
-  EXPECT_EQ(Record(after, 8), Record(bytes, 9));
-}
-
-TEST_F(RepairTest, RecordWithoutSymbolGetsItsNameAndTrailingBytesGo) {
-  auto bytes = builder_.MasterBytes();
-  std::memset(&bytes[4 * 53 + 36], ' ', 16);
-  bytes.resize(bytes.size() + 20, 0xAB);
-  testing::WriteBytes(master(), bytes);
-  FakePrompt prompt;
-  ASSERT_TRUE(RepairMasterFile(master(), true, prompt).repaired);
-  const auto after = ReadBytes(master());
-  ASSERT_EQ(after.size(), 10u * 53);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&after[4 * 53 + 36]), 16),
-            "NAME 4          ");
-  EXPECT_TRUE(TestMasterFile(master()).Sound());
-  EXPECT_TRUE(prompt.reports.empty());
 }
 
 TEST_F(RepairTest, AnEarlierBackupIsKept) {

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Renders the main window on the bundled samples to docs/quillet-main-window.png
+# (offscreen: no display needed), with fresh settings whose filter points at samples/.
+set -euo pipefail
+build=${1:-build}
+cd "$(dirname "$0")/.."
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp/settings" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+printf '[Search]\nLimit=1\nName=%s\n' "$PWD/samples" > "$tmp/settings/Quillet.INI"
+# A desktop-sized screen, so the window takes its usual size.
+cat > "$tmp/screen.json" <<'JSON'
+{ "screens": [ { "name": "shot", "x": 0, "y": 0, "width": 1280, "height": 860,
+                 "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 } ] }
+JSON
+QT_QPA_PLATFORM="offscreen:configfile=$tmp/screen.json" XDG_RUNTIME_DIR="$tmp/runtime" \
+  "$build/src/gui/quillet-screenshot" "$tmp/settings" docs/quillet-main-window.png 2>/dev/null
+echo "wrote docs/quillet-main-window.png"

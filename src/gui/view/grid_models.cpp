@@ -1,0 +1,73 @@
+#include "gui/view/grid_models.h"
+
+#include "core/lib/quote_text.h"
+#include "core/messages/read.h"
+
+namespace quillet {
+
+namespace {
+constexpr const char* kSymbolColumns[] = {"Symbol", "Name"};
+}
+
+void SymbolGridModel::SetRows(std::vector<SymbolRow> rows) {
+  beginResetModel();
+  m_rows = std::move(rows);
+  endResetModel();
+}
+
+int SymbolGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int SymbolGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
+
+QVariant SymbolGridModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const SymbolRow& row = m_rows[static_cast<size_t>(index.row())];
+  return QString::fromLatin1(index.column() == 0 ? row.symbol : row.name);
+}
+
+QVariant SymbolGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 1) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  return QString(kSymbolColumns[section]);
+}
+
+void QuoteGridModel::SetQuotes(std::vector<Quote> quotes) {
+  beginResetModel();
+  m_quotes = std::move(quotes);
+  m_cachedRow = -1;
+  endResetModel();
+}
+
+int QuoteGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_quotes.size());
+}
+
+int QuoteGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(messages::kQuoteGridColumns.size());
+}
+
+QVariant QuoteGridModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  if (!index.isValid() || index.row() >= rowCount() || index.column() >= 7) return {};
+  if (index.row() != m_cachedRow) {
+    const auto texts = QuoteGridTexts(QuoteAt(index.row()));
+    for (size_t i = 0; i < texts.size(); ++i) m_cachedTexts[i] = QString::fromLatin1(texts[i]);
+    m_cachedRow = index.row();
+  }
+  return m_cachedTexts[static_cast<size_t>(index.column())];
+}
+
+QVariant QuoteGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 6) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  return QString(messages::kQuoteGridColumns[static_cast<size_t>(section)]);
+}
+
+}  // namespace quillet

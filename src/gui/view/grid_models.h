@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/lib/quote_series.h"
+#include "core/portfolio/master_file.h"
+
+namespace quillet {
+
+// The symbol grid: one row per listed MASTER record, in the list's order.
+class SymbolGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+  void SetRows(std::vector<SymbolRow> rows);
+  const std::vector<SymbolRow>& rows() const { return m_rows; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<SymbolRow> m_rows;
+};
+
+// The quote grid over a whole loaded series, newest first: row 0 is the last
+// quote of the file. Texts are made only for the cells the view asks for, by the
+// core's grid formatter.
+class QuoteGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+  // quotes in file order (oldest first).
+  void SetQuotes(std::vector<Quote> quotes);
+  const std::vector<Quote>& quotes() const { return m_quotes; }
+  // The quote shown in row.
+  const Quote& QuoteAt(int row) const { return m_quotes[m_quotes.size() - 1 - row]; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<Quote> m_quotes;
+  // The view asks for a row's cells one after another: keep the last row's texts.
+  mutable int m_cachedRow = -1;
+  mutable std::array<QString, 7> m_cachedTexts;
+};
+
+}  // namespace quillet

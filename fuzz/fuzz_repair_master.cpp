@@ -12,7 +12,6 @@
 #include <map>
 #include <vector>
 
-#include "core/fs/fault.h"
 #include "core/portfolio/master_repair.h"
 #include "fuzz_support.h"
 
@@ -58,10 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto before = Snapshot(dir);
 
   Answer prompt(yes);
-  int step = 0;
-  fs::SetFaultHook([&](fs::FsStep, const path&) { return step++ != failStep; });
-  const RepairResult r = RepairMasterFile((dir / "MASTER").string(), masterFix, prompt);
-  fs::SetFaultHook(nullptr);
+  quillet::fuzz::FailStep steps(failStep);
+  const RepairResult r = RepairMasterFile((dir / "MASTER").string(), masterFix, prompt, steps);
   const auto after = Snapshot(dir);
 
   FUZZ_CHECK(!after.count("MASTER.tmp"));

@@ -18,7 +18,6 @@
 
 #include "core/base/mbf_words.h"
 #include "core/edit/rewrite.h"
-#include "core/fs/fault.h"
 #include "core/lib/quote_series.h"
 #include "fuzz_support.h"
 
@@ -87,11 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quillet::fuzz::WriteFile(dir / "MASTER", master);
   const auto before = Snapshot(dir);
 
-  int step = 0;
-  fs::SetFaultHook([&](fs::FsStep, const path&) { return step++ != failStep; });
+  quillet::fuzz::FailStep steps(failStep);
   const RewriteResult r =
-      RewriteSeries(dir.string() + "/", (dir / "MASTER").string(), change, "FZ");
-  fs::SetFaultHook(nullptr);
+      RewriteSeries(dir.string() + "/", (dir / "MASTER").string(), change, "FZ", steps);
+  const int step = steps.taken;
   const auto after = Snapshot(dir);
   for (const auto& [name, bytes] : after) FUZZ_CHECK(!IsWorking(name));
 

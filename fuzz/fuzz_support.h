@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/base/mbf.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 
 namespace quillet::fuzz {
@@ -22,6 +23,14 @@ namespace quillet::fuzz {
 namespace stdfs = std::filesystem;
 
 // Stops the run with a message libFuzzer shows next to the input that broke it.
+// Fails the file step numbered failAt (from 0; -1: none) and counts the steps.
+struct FailStep final : fs::FileSteps {
+  explicit FailStep(int at) : failAt(at) {}
+  bool Allow(fs::FsStep, const stdfs::path&) override { return taken++ != failAt; }
+  int failAt;
+  int taken = 0;
+};
+
 #define FUZZ_CHECK(cond)                                                                \
   do {                                                                                  \
     if (!(cond)) {                                                                      \

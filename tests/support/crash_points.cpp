@@ -1,30 +1,64 @@
 #include "support/crash_points.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 
 #include "core/base/strings.h"
-#include "core/fs/fault.h"
-#include "support/fault_steps.h"
-#include "support/portfolio_builder.h"
 
 namespace quillet::testing {
-namespace {
 
-constexpr int kDiedAtStep = 86;
+const char* StepName(fs::FsStep step) {
+  static constexpr const char* kNames[] = {"Create", "Write", "Sync", "Rename",
+                                           "Remove", "Copy",  "Read"};
+  return kNames[static_cast<size_t>(step)];
+}
+
+TestSteps TestSteps::FailingAt(size_t index) {
+  return TestSteps([index](size_t i, fs::FsStep, const path&) { return i == index; });
+}
+
+TestSteps TestSteps::Failing(fs::FsStep kind) {
+  return TestSteps([kind](size_t, fs::FsStep step, const path&) { return step == kind; });
+}
+
+bool TestSteps::Allow(fs::FsStep step, const path& file) {
+  recorded_.push_back({step, file});
+  if (!fail_ || !fail_(recorded_.size() - 1, step, file)) return true;
+  ++failed_;
+  return false;
+}
+
+namespace {
 
 std::string Relative(const path& file, const path& root) {
   const path rel = file.lexically_relative(root);
   return rel.empty() || rel.native().starts_with("..") ? file.string() : rel.string();
 }
 
-// Removes the hook whatever way the run leaves.
-struct HookGuard {
-  explicit HookGuard(fs::FaultHook hook) { fs::SetFaultHook(std::move(hook)); }
-  ~HookGuard() { fs::SetFaultHook(nullptr); }
-};
+}  // namespace
+
+std::vector<std::string> TestSteps::Names(const path& root) const {
+  std::vector<std::string> names;
+  for (const Step& s : recorded_)
+    names.push_back(std::string(StepName(s.step)) + " " + Relative(s.file, root));
+  return names;
+}
+
+bool IsWorkingFileName(const std::string& name) {
+  const std::string upper = ToUpperAscii(path(name).filename().string());
+  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP", ".~WR"}) {
+    if (upper.ends_with(suffix)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+constexpr int kDiedAtStep = 86;
 
 using MaybeBytes = const std::vector<uint8_t>*;
 
@@ -42,6 +76,42 @@ std::string Describe(MaybeBytes now, MaybeBytes before, MaybeBytes after) {
   const size_t expected = after ? after->size() : before ? before->size() : 0;
   if (now->size() < expected) return "partial (" + std::to_string(now->size()) + " bytes)";
   return "changed (" + std::to_string(now->size()) + " bytes)";
+}
+
+// The files a run changed, made (+) and removed (-), sorted.
+std::vector<std::string> Changes(const TreeSnapshot& before, const TreeSnapshot& after) {
+  std::vector<std::string> changes;
+  for (const auto& [name, bytes] : after) {
+    const MaybeBytes b = Find(before, name);
+    if (!b)
+      changes.push_back("+" + name);
+    else if (*b != bytes)
+      changes.push_back(name);
+  }
+  for (const auto& [name, bytes] : before)
+    if (!after.count(name)) changes.push_back("-" + name);
+  std::sort(changes.begin(), changes.end());
+  return changes;
+}
+
+// Each rename comes after a sync of the renamed file (its content is on disk
+// before its name is) and is followed by a sync of its folder.
+void CheckSyncOrder(const TestSteps& steps, std::vector<std::string>& failures) {
+  const auto& s = steps.recorded();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i].step != fs::FsStep::Rename) continue;
+    bool synced = false;
+    for (size_t j = i; j-- > 0 && !synced;) {
+      if (s[j].file != s[i].file) continue;
+      if (s[j].step != fs::FsStep::Sync) break;  // written (or made) after its last sync
+      synced = true;
+    }
+    if (!synced) failures.push_back("renamed without a sync first: " + s[i].file.string());
+    const path folder = s[i].file.parent_path();
+    const bool folderSynced = i + 1 < s.size() && s[i + 1].step == fs::FsStep::Sync &&
+                              s[i + 1].file == (folder.empty() ? path(".") : folder);
+    if (!folderSynced) failures.push_back("folder not synced after renaming " + s[i].file.string());
+  }
 }
 
 // What a run left, checked against the states before and after.
@@ -108,33 +178,28 @@ struct Fresh {
 
 }  // namespace
 
-bool IsWorkingFileName(const std::string& name) {
-  const std::string upper = ToUpperAscii(path(name).filename().string());
-  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP"}) {
-    if (upper.ends_with(suffix)) return true;
-  }
-  return false;
-}
-
 CrashPointReport RunCrashPoints(const CrashPointCase& c) {
   CrashPointReport report;
   TreeSnapshot before, after;
   {
     Fresh clean(c);
     before = clean.before;
-    LibResult r;
-    {
-      HookGuard guard([&](fs::FsStep step, const path& file) {
-        report.steps.push_back(std::string(StepName(step)) + " " + Relative(file, clean.root));
-        return true;
-      });
-      r = c.operation(clean.root);
-    }
+    TestSteps steps;
+    const LibResult r = c.operation(clean.root, steps);
+    report.steps = steps.Names(clean.root);
     if (r != LIB_OK) {
       report.failures.push_back("the operation fails without any fault: " + std::to_string(r));
       return report;
     }
     after = SnapshotTree(clean.root);
+    CheckSyncOrder(steps, report.failures);
+    std::vector<std::string> expected = c.changes;
+    std::sort(expected.begin(), expected.end());
+    if (const auto changes = Changes(before, after); !c.changes.empty() && changes != expected) {
+      std::string got;
+      for (const std::string& name : changes) got += " " + name;
+      report.failures.push_back("clean run changes" + got);
+    }
     for (const auto& [name, bytes] : after) {
       if (IsWorkingFileName(name) && !before.count(name)) {
         report.failures.push_back("clean run: working file " + name + " left behind");
@@ -148,12 +213,8 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     const std::string label = "step " + std::to_string(k + 1) + " (" + report.steps[k] + ")";
     {  // The step fails as the system call would; the process goes on.
       Fresh run(c);
-      size_t index = 0;
-      LibResult r;
-      {
-        HookGuard guard([&](fs::FsStep, const path&) { return index++ != k; });
-        r = c.operation(run.root);
-      }
+      TestSteps failing = TestSteps::FailingAt(k);
+      const LibResult r = c.operation(run.root, failing);
       ++report.runs;
       CheckTree(c, before, after, SnapshotTree(run.root), true, r, "failed " + label,
                 report.failures);
@@ -162,12 +223,11 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
       Fresh run(c);
       const pid_t child = ::fork();
       if (child == 0) {
-        size_t index = 0;
-        fs::SetFaultHook([&](fs::FsStep, const path&) {
-          if (index++ == k) ::_exit(kDiedAtStep);
-          return true;
+        TestSteps dying([k](size_t i, fs::FsStep, const path&) {
+          if (i == k) ::_exit(kDiedAtStep);
+          return false;
         });
-        ::_exit(c.operation(run.root) == LIB_OK ? 0 : 1);
+        ::_exit(c.operation(run.root, dying) == LIB_OK ? 0 : 1);
       }
       int status = 0;
       ::waitpid(child, &status, 0);
@@ -180,7 +240,7 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
       }
       CheckTree(c, before, after, SnapshotTree(run.root), false, LIB_OK, where, report.failures);
       if (c.retryAfterCrash) {
-        const LibResult r = c.operation(run.root);
+        const LibResult r = c.operation(run.root, fs::EveryStep());
         if (r != LIB_OK) {
           report.failures.push_back(where +
                                     ": the operation run again fails: " + std::to_string(r));
@@ -192,6 +252,39 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     }
   }
   return report;
+}
+
+size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
+                                 const std::function<bool(fs::FileSteps& steps)>& op,
+                                 std::function<TreeSnapshot()> state) {
+  if (!state) state = [&root] { return SnapshotTree(root); };
+  const auto fresh = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(e);
+    build();
+  };
+  const auto noWorkingFile = [&root](const std::string& where) {
+    for (const auto& [name, bytes] : SnapshotTree(root)) {
+      EXPECT_FALSE(IsWorkingFileName(name)) << where << " " << name;
+    }
+  };
+  fresh();
+  const TreeSnapshot before = state();
+  TestSteps clean;
+  EXPECT_TRUE(op(clean));
+  const TreeSnapshot after = state();
+  noWorkingFile("clean run");
+  const std::vector<std::string> names = clean.Names(root);
+  for (size_t i = 0; i < names.size(); ++i) {
+    fresh();
+    TestSteps failing = TestSteps::FailingAt(i);
+    const bool ok = op(failing);
+    if (ok) {
+      EXPECT_EQ(clean.recorded()[i].step, fs::FsStep::Sync) << names[i];
+    }
+    EXPECT_EQ(state(), ok ? after : before) << names[i];
+    noWorkingFile(names[i]);
+  }
+  return names.size();
 }
 
 }  // namespace quillet::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -8,18 +9,55 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
+#include "support/portfolio_builder.h"
 
 namespace quillet::testing {
 
 using std::filesystem::path;
 
-// One write operation proved against interruption at each of its file steps.
+const char* StepName(fs::FsStep step);
+
+// The file steps the tests give an operation: every step asked about is
+// recorded in order, and those the rule picks fail (index counts from 0).
+class TestSteps final : public fs::FileSteps {
+ public:
+  using Rule = std::function<bool(size_t index, fs::FsStep step, const path& file)>;
+  TestSteps() = default;
+  explicit TestSteps(Rule fail) : fail_(std::move(fail)) {}
+  // Only the index-th step fails.
+  static TestSteps FailingAt(size_t index);
+  // Every step of that kind fails.
+  static TestSteps Failing(fs::FsStep kind);
+
+  bool Allow(fs::FsStep step, const path& file) override;
+  struct Step {
+    fs::FsStep step;
+    path file;
+  };
+  const std::vector<Step>& recorded() const { return recorded_; }
+  // "Sync F1.NEW", ... with files relative to root.
+  std::vector<std::string> Names(const path& root) const;
+  int failed() const { return failed_; }
+
+ private:
+  Rule fail_;
+  std::vector<Step> recorded_;
+  int failed_ = 0;
+};
+
+// One write operation of the golden table: the Portfolio it starts from, the
+// operation, the file changes of a clean run, and what the safety rules promise
+// when it is interrupted at any of its file steps.
 struct CrashPointCase {
   std::string name;
   // Lays out the files the operation works on, below root (a fresh folder each run).
   std::function<void(const path& root)> build;
-  // The write itself on the tree below root; LIB_OK when done.
-  std::function<LibResult(const path& root)> operation;
+  // The operation on the tree below root, through steps; LIB_OK when done.
+  std::function<LibResult(const path& root, fs::FileSteps& steps)> operation;
+  // Every file a clean run changes ("F1.DAT"), makes ("+F1.BAK") or removes
+  // ("-F7.DAT"), relative to root; every other file keeps its bytes.
+  std::vector<std::string> changes = {};
   // Backups the rules promise (file -> its backup, relative to root): once the
   // file has changed, the backup holds the content the file had before.
   std::vector<std::pair<std::string, std::string>> backups = {};
@@ -40,11 +78,13 @@ struct CrashPointReport {
   std::vector<std::string> failures;
 };
 
-// Runs the operation once to count its file steps, then for each step k: once
-// with step k failing (fs::SetFaultHook) and once in a forked child that dies
-// at step k. After each, every file must be exactly as before or exactly as
-// after (never missing, never partial), backups present as promised, and no
-// working file (*.NEW, *.tmp, *.~NU, *.~CP) left by a failure the process survived.
+// Runs the operation once to record its file steps and changes (checked against
+// c.changes; each rename must come after a sync of the renamed file and before a
+// sync of its folder), then for each step k: once with step k failing and once
+// in a forked child that dies at step k. After each, every file must be exactly
+// as before or exactly as after (never missing, never partial), backups present
+// as promised, and no working file (*.NEW, *.tmp, *.~NU, *.~CP, *.~WR) left by a
+// failure the process survived.
 CrashPointReport RunCrashPoints(const CrashPointCase& c);
 
 // Test output names the case, not its bytes.
@@ -54,5 +94,14 @@ inline void PrintTo(const CrashPointCase& c, std::ostream* os) {
 
 // True for the names of working files that must never outlive an operation.
 bool IsWorkingFileName(const std::string& name);
+
+// Fails each file step of op in turn (counted on a clean run), on a tree laid
+// afresh by build (in root, emptied first) before every run. A run op reports
+// failed must leave state() as before it; one it reports done may only have lost
+// a folder Sync and must leave state() as the clean run did. No working file may
+// stay below root. state defaults to every file below root. Returns the number of steps.
+size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
+                                 const std::function<bool(fs::FileSteps& steps)>& op,
+                                 std::function<TreeSnapshot()> state = nullptr);
 
 }  // namespace quillet::testing

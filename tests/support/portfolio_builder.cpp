@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "core/base/mbf.h"
-#include "support/fault_steps.h"
 
 namespace quillet::testing {
 
@@ -183,43 +182,6 @@ path RealDataDir() {
   const path dir = path(QUILLET_SHARED_DIR) / "realdata";
   std::error_code ec;
   return std::filesystem::is_directory(dir, ec) ? dir : path();
-}
-
-size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
-                                 const std::function<bool()>& op,
-                                 std::function<TreeSnapshot()> state) {
-  if (!state) state = [&root] { return SnapshotTree(root); };
-  const auto fresh = [&] {
-    for (const auto& e : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(e);
-    build();
-  };
-  fresh();
-  const TreeSnapshot before = state();
-  bool cleanOk = false;
-  const std::vector<RecordedStep> steps = RecordSteps([&] { cleanOk = op(); });
-  EXPECT_TRUE(cleanOk);
-  const TreeSnapshot after = state();
-  const auto noWorkingFile = [&root](const std::string& where) {
-    for (const auto& [name, bytes] : SnapshotTree(root)) {
-      EXPECT_FALSE(name.ends_with(".NEW") || name.ends_with(".~CP")) << where << " " << name;
-    }
-  };
-  noWorkingFile("clean run");
-  for (size_t i = 0; i < steps.size(); ++i) {
-    fresh();
-    bool ok = false;
-    {
-      FailNthStep fail(i);
-      ok = op();
-    }
-    const std::string where = std::string(StepName(steps[i].step)) + " " + steps[i].file;
-    if (ok) {
-      EXPECT_EQ(steps[i].step, fs::FsStep::Sync) << where;
-    }
-    EXPECT_EQ(state(), ok ? after : before) << where;
-    noWorkingFile(where);
-  }
-  return steps.size();
 }
 
 }  // namespace quillet::testing

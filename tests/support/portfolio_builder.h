@@ -111,13 +111,4 @@ TreeSnapshot SnapshotTree(const path& root);
 // The real databases folder, or empty when the checkout has none (tests skip).
 path RealDataDir();
 
-// Fails each file step of op in turn (counted on a clean run), on a tree laid
-// afresh by build (in root, emptied first) before every run. A run op reports failed must leave
-// state() as before it; one it reports done may only have lost a folder Sync and must leave state()
-// as the clean run did. No *.NEW or *.~CP file may stay below root. state defaults to every file
-// below root. Returns the number of steps.
-size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
-                                 const std::function<bool()>& op,
-                                 std::function<TreeSnapshot()> state = nullptr);
-
 }  // namespace quillet::testing

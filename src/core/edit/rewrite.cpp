@@ -190,7 +190,8 @@ RewriteResult Fail(LibResult code, std::string_view message = {}) {
 }  // namespace
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
-                            const QuoteChange& change, std::string_view symbol) {
+                            const QuoteChange& change, std::string_view symbol,
+                            fs::FileSteps& steps) {
   const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
   if (!lookup.ok()) {
     RewriteResult failed = Fail(lookup.code);
@@ -209,7 +210,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
 
   const fs::path dat = fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, "DAT"));
   std::vector<uint8_t> old;
-  if (dat.empty() || !fs::ReadWholeFile(dat, old)) return Fail(LIB_FILE_OPEN);
+  if (dat.empty() || !fs::ReadWholeFile(dat, old, steps)) return Fail(LIB_FILE_OPEN);
   const RecordShape shape(layout, recordLength, record.FieldCount());
   if (old.size() < shape.length) return Fail(LIB_FILE_READ);  // not even a header
 
@@ -249,7 +250,7 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   MasterFile oldMaster, newMaster;
   bool masterChanges = false;
   if (firstDate || lastDate) {
-    if (oldMaster.Read(master_edit::MasterFileFor(directory, masterPath)) != LIB_OK) {
+    if (oldMaster.Read(master_edit::MasterFileFor(directory, masterPath), steps) != LIB_OK) {
       return Fail(LIB_FILE_OPEN);
     }
     newMaster = oldMaster;
@@ -263,20 +264,20 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   const fs::path backup = fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "BAK"));
   fs::path backupWorking = backup;
   backupWorking += ".~CP";
-  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old); r != LIB_OK) return Fail(r);
-  fs::AtomicFile out;
+  if (LibResult r = fs::ReplaceFile(backup, backupWorking, old, steps); r != LIB_OK) return Fail(r);
+  fs::AtomicFile out(steps);
   if (LibResult r = out.Open(dat, fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "NEW")));
       r != LIB_OK) {
     return Fail(r);
   }
   if (!out.Write(next.bytes)) return Fail(LIB_FILE_WRITE);
   if (masterChanges) {
-    if (LibResult r = master_edit::ReplaceMaster(newMaster); r != LIB_OK) return Fail(r);
+    if (LibResult r = master_edit::ReplaceMaster(newMaster, steps); r != LIB_OK) return Fail(r);
   }
   if (LibResult r = out.Commit(); r != LIB_OK) {
     // The quote file stayed as it was: put the MASTER dates back with it.
     RewriteResult failed = Fail(r);
-    if (masterChanges && master_edit::RestoreMaster(oldMaster) != LIB_OK) {
+    if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
       failed.masterNotRestored = oldMaster.Path().string();
     }
     return failed;

@@ -7,6 +7,7 @@
 
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 
 namespace quillet {
 
@@ -51,6 +52,7 @@ bool FitsMbf(float value);
 // number too large for an MBF number is refused (LIB_INVALID_PARM). On any
 // failure the quote file and the MASTER are as they were.
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
-                            const QuoteChange& change, std::string_view symbol);
+                            const QuoteChange& change, std::string_view symbol,
+                            fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -205,7 +205,7 @@ ExportResult Failed(ExportStatus status, LibResult code, std::string message) {
 
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
                           const ExportOptions& options, bool replaceExisting,
-                          const ExportProgress& progress) {
+                          const ExportProgress& progress, fs::FileSteps& steps) {
   const std::filesystem::path target(options.path);
   if (!replaceExisting && ExportTargetExists(target)) {
     return Failed(ExportStatus::AskReplace, LIB_FILE_EXISTS,
@@ -213,11 +213,11 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
   }
   // The whole series with one lookup and one open, before the file is touched.
   SeriesData series;
-  if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
+  if (LibResult r = ReadWholeSeries(directory, symbol, series, steps); r != LIB_OK) {
     return Failed(ExportStatus::ReadFailed, r,
                   messages::DescribeReadFailure(r, directory, symbol, series.masterUnreadable));
   }
-  fs::AtomicFile out;
+  fs::AtomicFile out(steps);
   if (LibResult r = OpenTextOutput(out, target); r != LIB_OK) {
     return Failed(ExportStatus::FileError, r, messages::kFileExportError);
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
@@ -113,6 +114,7 @@ bool ExportTargetExists(const std::filesystem::path& file);
 // working file that is swapped in at the end.
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
                           const ExportOptions& options, bool replaceExisting,
-                          const ExportProgress& progress = {});
+                          const ExportProgress& progress = {},
+                          fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -30,9 +30,11 @@ int OpenForReading(const path& file) {
   return ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
-bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done) {
+bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done, FileSteps& steps,
+               const path& file) {
   done = 0;
   while (done < size) {
+    if (!steps.Allow(FsStep::Read, file)) return false;
     const ssize_t n = ::read(fd, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -83,19 +85,20 @@ std::string QuoteFileName(int fileNumber, std::string_view extension) {
   return "F" + std::to_string(fileNumber) + "." + std::string(extension);
 }
 
-bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes) {
+bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes, FileSteps& steps) {
   Fd f(OpenForReading(file));
   if (f.fd < 0) return false;
   struct stat st {};
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
   bytes.resize(static_cast<size_t>(st.st_size));
   size_t done = 0;
-  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done)) return false;
+  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done, steps, file)) return false;
   bytes.resize(done);
   return true;
 }
 
-bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
+bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes,
+                   FileSteps& steps) {
   Fd f(OpenForReading(file));
   if (f.fd < 0) return false;
   struct stat st {};
@@ -106,7 +109,7 @@ bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<u
   if (bytes.empty()) return true;
   if (::lseek(f.fd, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
   size_t done = 0;
-  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done)) return false;
+  if (!ReadFully(f.fd, bytes.data(), bytes.size(), done, steps, file)) return false;
   bytes.resize(done);
   return true;
 }
@@ -126,6 +129,7 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const path& file) {
   if (fd_ >= 0) ::close(fd_);
+  file_ = file;
   fd_ = OpenForReading(file);
   if (fd_ < 0) return false;
   struct stat st {};
@@ -138,33 +142,37 @@ bool InputFile::Open(const path& file) {
   return true;
 }
 
-size_t InputFile::ReadInto(uint64_t offset, size_t size, uint8_t* data) {
-  if (fd_ < 0) return 0;
+bool InputFile::ReadInto(uint64_t offset, size_t size, uint8_t* data, size_t& got) {
+  got = 0;
+  if (fd_ < 0) return false;
   const uint64_t available = offset < size_ ? size_ - offset : 0;
   const size_t wanted = static_cast<size_t>(std::min<uint64_t>(available, size));
-  size_t done = 0;
-  while (done < wanted) {
-    const ssize_t n = ::pread(fd_, data + done, wanted - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
+  while (got < wanted) {
+    if (!steps_->Allow(FsStep::Read, file_)) return false;
+    const ssize_t n = ::pread(fd_, data + got, wanted - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;  // the file ended early (it shrank since it was opened)
+    got += static_cast<size_t>(n);
   }
-  return done;
+  return true;
 }
 
 bool InputFile::ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes) {
   if (fd_ < 0) return false;
   const uint64_t available = offset < size_ ? size_ - offset : 0;
   bytes.resize(static_cast<size_t>(std::min<uint64_t>(available, size)));
-  bytes.resize(ReadInto(offset, bytes.size(), bytes.data()));
-  return true;
+  size_t got = 0;
+  const bool ok = ReadInto(offset, bytes.size(), bytes.data(), got);
+  bytes.resize(got);
+  return ok;
 }
 
 bool InputFile::ReadExact(uint64_t offset, void* data, size_t size) {
-  std::vector<uint8_t> bytes;
-  if (!ReadAt(offset, size, bytes) || bytes.size() != size) return false;
-  std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(data));
-  return true;
+  size_t got = 0;
+  return ReadInto(offset, size, static_cast<uint8_t*>(data), got) && got == size;
 }
 
 }  // namespace quillet::fs

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/fs/file_steps.h"
+
 namespace quillet::fs {
 
 using std::filesystem::path;
@@ -26,10 +28,11 @@ path PathNoCase(const path& dir, std::string_view name);
 std::string QuoteFileName(int fileNumber, std::string_view extension);
 
 // Reads the whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes);
-// Reads up to size bytes from offset; the bytes read are returned (fewer at the
-// end of the file); false when the file cannot be opened.
-bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
+bool ReadWholeFile(const path& file, std::vector<uint8_t>& bytes, FileSteps& steps = EveryStep());
+// Reads up to size bytes from offset; the bytes read are returned (fewer only at
+// the end of the file); false when the file cannot be opened or a read fails.
+bool ReadFileRange(const path& file, uint64_t offset, size_t size, std::vector<uint8_t>& bytes,
+                   FileSteps& steps = EveryStep());
 
 bool Exists(const path& file);
 
@@ -41,11 +44,15 @@ std::pair<uint64_t, uint64_t> FolderIdentity(const path& dir);
 
 namespace quillet::fs {
 
-// A file opened for reading at offsets; closed when it goes.
+// A file opened for reading at offsets; closed when it goes. A read that fails
+// is a failure, never taken for the end of the file: only the end of the file
+// gives fewer bytes than asked.
 class InputFile {
  public:
-  InputFile() = default;
-  explicit InputFile(const path& file) { Open(file); }
+  explicit InputFile(FileSteps& steps = EveryStep()) : steps_(&steps) {}
+  explicit InputFile(const path& file, FileSteps& steps = EveryStep()) : steps_(&steps) {
+    Open(file);
+  }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
@@ -53,14 +60,16 @@ class InputFile {
   bool Open(const path& file);
   bool IsOpen() const { return fd_ >= 0; }
   uint64_t Size() const { return size_; }
-  // Reads up to size bytes at offset into bytes (fewer at the end of the file).
-  bool ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
-  // Up to size bytes at offset into data; the number read (fewer at the end of the file).
-  size_t ReadInto(uint64_t offset, size_t size, uint8_t* data);
+  // Up to size bytes at offset into bytes; false when not open or a read fails.
+  [[nodiscard]] bool ReadAt(uint64_t offset, size_t size, std::vector<uint8_t>& bytes);
+  // Up to size bytes at offset into data, got the number read; false as above.
+  [[nodiscard]] bool ReadInto(uint64_t offset, size_t size, uint8_t* data, size_t& got);
   // Exactly size bytes at offset into data; false when fewer are there.
-  bool ReadExact(uint64_t offset, void* data, size_t size);
+  [[nodiscard]] bool ReadExact(uint64_t offset, void* data, size_t size);
 
  private:
+  FileSteps* steps_;
+  path file_;
   int fd_ = -1;
   uint64_t size_ = 0;
 };

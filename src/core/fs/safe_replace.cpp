@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/fs/fault.h"
 #include "core/fs/files.h"
 
 namespace quillet::fs {
@@ -36,8 +35,8 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-bool SyncDirectory(const path& directory) {
-  if (!StepAllowed(FsStep::Sync, directory)) return false;
+bool SyncDirectory(const path& directory, FileSteps& steps) {
+  if (!steps.Allow(FsStep::Sync, directory)) return false;
   const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
@@ -55,7 +54,7 @@ LibResult AtomicFile::Open(const path& target, const path& working) {
   working_ = working;
   failed_ = false;
   buffer_.clear();
-  if (!StepAllowed(FsStep::Create, working)) return LIB_FILE_OPEN;
+  if (!steps_->Allow(FsStep::Create, working)) return LIB_FILE_OPEN;
   // The working file takes the target's permissions, so the swap changes content only.
   mode_t mode = 0644;
   struct stat st {};
@@ -69,10 +68,13 @@ LibResult AtomicFile::Open(const path& target, const path& working) {
 bool AtomicFile::Flush() {
   if (failed_ || fd_ < 0) return false;
   if (buffer_.empty()) return true;
-  if (!StepAllowed(FsStep::Write, working_) || !WriteAll(fd_, buffer_.data(), buffer_.size())) {
-    failed_ = true;
-  }
+  WriteOut(buffer_.data(), buffer_.size());
   buffer_.clear();
+  return !failed_;
+}
+
+bool AtomicFile::WriteOut(const uint8_t* data, size_t size) {
+  if (!steps_->Allow(FsStep::Write, working_) || !WriteAll(fd_, data, size)) failed_ = true;
   return !failed_;
 }
 
@@ -80,10 +82,7 @@ bool AtomicFile::Write(const void* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
   const auto* bytes = static_cast<const uint8_t*>(data);
   if (buffer_.size() + size > kBufferSize && !Flush()) return false;
-  if (size >= kBufferSize) {
-    if (!StepAllowed(FsStep::Write, working_) || !WriteAll(fd_, bytes, size)) failed_ = true;
-    return !failed_;
-  }
+  if (size >= kBufferSize) return WriteOut(bytes, size);
   buffer_.insert(buffer_.end(), bytes, bytes + size);
   return true;
 }
@@ -91,10 +90,12 @@ bool AtomicFile::Write(const void* data, size_t size) {
 LibResult AtomicFile::Commit() {
   if (fd_ < 0) return LIB_FILE_WRITE;
   bool ok = Flush();
-  ok = ok && StepAllowed(FsStep::Sync, working_) && ::fsync(fd_) == 0;
+  // The content reaches the disk before the name does: a crash after the rename
+  // must not leave the target naming a file whose blocks were never written.
+  ok = ok && steps_->Allow(FsStep::Sync, working_) && ::fsync(fd_) == 0;
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
-  ok = ok && StepAllowed(FsStep::Rename, target_) &&
+  ok = ok && steps_->Allow(FsStep::Rename, working_) &&
        std::rename(working_.c_str(), target_.c_str()) == 0;
   if (!ok) {
     ::unlink(working_.c_str());
@@ -104,7 +105,7 @@ LibResult AtomicFile::Commit() {
   working_.clear();
   // The new content is in place; a failed folder sync cannot undo that, and the
   // rename itself has succeeded, so it is not reported as a lost write.
-  SyncDirectory(ParentOf(target_));
+  SyncDirectory(ParentOf(target_), *steps_);
   return LIB_OK;
 }
 
@@ -120,34 +121,27 @@ void AtomicFile::Abandon() {
   buffer_.clear();
 }
 
-LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes) {
-  AtomicFile out;
+LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes,
+                      FileSteps& steps) {
+  AtomicFile out(steps);
   if (LibResult r = out.Open(target, working); r != LIB_OK) return r;
   if (!out.Write(bytes)) return LIB_FILE_WRITE;
   return out.Commit();
 }
 
-LibResult CopyFileSynced(const path& source, const path& destination) {
-  if (!StepAllowed(FsStep::Copy, source)) return LIB_FILE_READ;
+LibResult CopyFileSynced(const path& source, const path& destination, FileSteps& steps) {
+  if (!steps.Allow(FsStep::Copy, source)) return LIB_FILE_READ;
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(source, bytes)) return LIB_FILE_READ;
+  if (!ReadWholeFile(source, bytes, steps)) return LIB_FILE_READ;
   path working = destination;
   working += ".~CP";
-  return ReplaceFile(destination, working, bytes);
+  return ReplaceFile(destination, working, bytes, steps);
 }
 
-LibResult RemoveFile(const path& file) {
-  if (!StepAllowed(FsStep::Remove, file)) return LIB_FILE_WRITE;
+LibResult RemoveFile(const path& file, FileSteps& steps) {
+  if (!steps.Allow(FsStep::Remove, file)) return LIB_FILE_WRITE;
   if (::unlink(file.c_str()) != 0 && errno != ENOENT) return LIB_FILE_WRITE;
-  SyncDirectory(ParentOf(file));
-  return LIB_OK;
-}
-
-LibResult RenameFile(const path& from, const path& to) {
-  if (!StepAllowed(FsStep::Rename, to)) return LIB_FILE_WRITE;
-  if (std::rename(from.c_str(), to.c_str()) != 0) return LIB_FILE_WRITE;
-  SyncDirectory(ParentOf(to));
-  if (ParentOf(from) != ParentOf(to)) SyncDirectory(ParentOf(from));
+  SyncDirectory(ParentOf(file), steps);
   return LIB_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 
 namespace quillet::fs {
 
@@ -21,7 +22,7 @@ using std::filesystem::path;
 // A working file not committed is removed when the object goes.
 class AtomicFile {
  public:
-  AtomicFile() = default;
+  explicit AtomicFile(FileSteps& steps = EveryStep()) : steps_(&steps) {}
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
   ~AtomicFile();
@@ -38,6 +39,8 @@ class AtomicFile {
 
  private:
   bool Flush();
+  bool WriteOut(const uint8_t* data, size_t size);
+  FileSteps* steps_;
   int fd_ = -1;
   bool failed_ = false;
   path target_;
@@ -46,18 +49,17 @@ class AtomicFile {
 };
 
 // The whole content in one go, through the working file.
-LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes);
+LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes,
+                      FileSteps& steps = EveryStep());
 
 // Copies source over destination (a backup, or a quote file into another
 // Portfolio) through destination + ".~CP", synced: the destination is never partial.
-LibResult CopyFileSynced(const path& source, const path& destination);
+LibResult CopyFileSynced(const path& source, const path& destination,
+                         FileSteps& steps = EveryStep());
 
 // Removes a file; a file that is already gone counts as removed.
-LibResult RemoveFile(const path& file);
+LibResult RemoveFile(const path& file, FileSteps& steps = EveryStep());
 
-// Renames over the destination and syncs the folder(s).
-LibResult RenameFile(const path& from, const path& to);
-
-bool SyncDirectory(const path& directory);
+bool SyncDirectory(const path& directory, FileSteps& steps = EveryStep());
 
 }  // namespace quillet::fs

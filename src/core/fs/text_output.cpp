@@ -22,8 +22,9 @@ LibResult OpenTextOutput(fs::AtomicFile& out, const std::filesystem::path& targe
   return out.Open(target, TextWorkingFile(target));
 }
 
-LibResult WriteTextLines(const std::filesystem::path& target, std::span<const std::string> lines) {
-  fs::AtomicFile out;
+LibResult WriteTextLines(const std::filesystem::path& target, std::span<const std::string> lines,
+                         fs::FileSteps& steps) {
+  fs::AtomicFile out(steps);
   if (LibResult r = OpenTextOutput(out, target); r != LIB_OK) return r;
   std::string text;
   for (const std::string& line : lines) {

@@ -22,6 +22,7 @@ LibResult OpenTextOutput(fs::AtomicFile& out, const std::filesystem::path& targe
 
 // Every line followed by CR LF, written through the working file: LIB_OK, or
 // LIB_FILE_OPEN / LIB_FILE_WRITE with the target untouched.
-LibResult WriteTextLines(const std::filesystem::path& target, std::span<const std::string> lines);
+LibResult WriteTextLines(const std::filesystem::path& target, std::span<const std::string> lines,
+                         fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -49,9 +49,9 @@ bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
   return EqualsNoCase(query, std::string_view(symbol).substr(0, end));
 }
 
-LibResult MasterFile::Read(const std::filesystem::path& file) {
+LibResult MasterFile::Read(const std::filesystem::path& file, fs::FileSteps& steps) {
   std::vector<uint8_t> bytes;
-  if (file.empty() || !fs::ReadWholeFile(file, bytes)) {
+  if (file.empty() || !fs::ReadWholeFile(file, bytes, steps)) {
     *this = MasterFile{};
     return LIB_FILE_OPEN;
   }
@@ -166,8 +166,8 @@ std::vector<uint8_t> MasterFile::Bytes() const {
   return bytes;
 }
 
-LibResult MasterFile::Write(const std::filesystem::path& working) const {
-  return fs::ReplaceFile(path_, working, Bytes());
+LibResult MasterFile::Write(const std::filesystem::path& working, fs::FileSteps& steps) const {
+  return fs::ReplaceFile(path_, working, Bytes(), steps);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "core/base/mbf.h"
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 
 namespace quillet {
 
@@ -78,7 +79,7 @@ class MasterFile {
  public:
   // Reads file whole. LIB_FILE_OPEN when it cannot be read, LIB_FILE_READ when
   // it is shorter than its header; the value is then empty.
-  LibResult Read(const std::filesystem::path& file);
+  LibResult Read(const std::filesystem::path& file, fs::FileSteps& steps = fs::EveryStep());
   // The MASTER of directory, its name found whatever its letter case.
   LibResult ReadIn(const std::filesystem::path& directory);
   // Takes the bytes of a MASTER file already read (file is where it came from).
@@ -121,7 +122,8 @@ class MasterFile {
 
   std::vector<uint8_t> Bytes() const;
   // Writes the file back over Path() through working, by rename-over.
-  LibResult Write(const std::filesystem::path& working) const;
+  LibResult Write(const std::filesystem::path& working,
+                  fs::FileSteps& steps = fs::EveryStep()) const;
 
  private:
   std::filesystem::path path_;

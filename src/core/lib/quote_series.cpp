@@ -400,13 +400,13 @@ LibResult SetQuoteSeriesCount(QuoteSeries& series, int16_t count) {
 }
 
 LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::string_view query,
-                          int32_t start, int16_t count) {
+                          int32_t start, int16_t count, fs::FileSteps& steps) {
   LocatedSeries located;
   if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) return r;
-  fs::InputFile file(located.dat);
+  fs::InputFile file(located.dat, steps);
   if (!file.IsOpen()) return LIB_FILE_OPEN;
   std::vector<uint8_t> head;
-  file.ReadAt(0, 4, head);
+  if (!file.ReadAt(0, 4, head)) return LIB_FILE_READ;
   const int32_t last = LastRecordNumber(head);
 
   int32_t wanted = count;
@@ -430,8 +430,10 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
   // Records up to L only, and only whole records: a short file ends the copy.
   const int32_t available = std::max(std::min(wanted, last - 1 - start), 0);
   std::vector<uint8_t> block;
-  file.ReadAt(static_cast<uint64_t>(start + 1) * static_cast<uint64_t>(recordLength),
-              static_cast<size_t>(available) * static_cast<size_t>(recordLength), block);
+  if (!file.ReadAt(static_cast<uint64_t>(start + 1) * static_cast<uint64_t>(recordLength),
+                   static_cast<size_t>(available) * static_cast<size_t>(recordLength), block)) {
+    return LIB_FILE_READ;
+  }
   const size_t records = block.size() / static_cast<size_t>(recordLength);
   const RecordDecoder decoder(located.info.layout, recordLength, located.info.record.FieldCount());
   decoder.DecodeMany(block.data(), records, recordLength, series.rows.data());
@@ -439,19 +441,19 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
 }
 
 LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
-                           int32_t count, SeriesData& out) {
+                           int32_t count, SeriesData& out, fs::FileSteps& steps) {
   LocatedSeries located;
   if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) {
     out.masterUnreadable = located.masterUnreadable;
     return r;
   }
-  fs::InputFile file(located.dat);
+  fs::InputFile file(located.dat, steps);
   if (!file.IsOpen()) return LIB_FILE_OPEN;
   const int recordLength = located.info.record.RecordLength();
   const uint64_t rl = static_cast<uint64_t>(recordLength);
 
   std::vector<uint8_t> head;
-  file.ReadAt(0, 4, head);
+  if (!file.ReadAt(0, 4, head)) return LIB_FILE_READ;
   const int32_t last = LastRecordNumber(head);
   const int32_t total = last - 1;
   if (start < 0) start = std::max(total - std::max(count, 0), 0);
@@ -470,7 +472,11 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
     size_t records = 0;
     while (records < out.quotes.size()) {
       const size_t piece = std::min(kReadPieceRecords, out.quotes.size() - records);
-      const size_t got = file.ReadInto(offset + records * rl, piece * rl, bytes + records * rl);
+      size_t got = 0;
+      if (!file.ReadInto(offset + records * rl, piece * rl, bytes + records * rl, got)) {
+        out.quotes.clear();
+        return LIB_FILE_READ;
+      }
       decoder.DecodeMany(bytes + records * rl, got / rl, recordLength, &out.quotes[records]);
       records += got / rl;
       if (got < piece * rl) break;  // the end of the file: a part record is no quote
@@ -482,7 +488,11 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
   // is a byte read.
   const size_t blockSize = static_cast<size_t>(wanted) * rl;
   const auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
-  const size_t got = file.ReadInto(offset, blockSize, block.get());
+  size_t got = 0;
+  if (!file.ReadInto(offset, blockSize, block.get(), got)) {
+    out.quotes.clear();
+    return LIB_FILE_READ;
+  }
   const size_t records = got / rl;
   out.quotes.resize(records);
   decoder.DecodeMany(block.get(), records, recordLength, out.quotes.data());
@@ -500,7 +510,7 @@ int32_t FindQuoteByDate(std::string_view directory, std::string_view query, Quot
   fs::InputFile file(located.dat);
   if (!file.IsOpen()) return LIB_FILE_OPEN;
   std::vector<uint8_t> head;
-  file.ReadAt(0, 4, head);
+  if (!file.ReadAt(0, 4, head)) return LIB_FILE_READ;
   const int32_t last = LastRecordNumber(head);
   // No quote in use: bytes after the header are not quotes, whatever they hold.
   if (last < 2) return LIB_RECORD_NOT_FOUND;

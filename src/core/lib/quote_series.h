@@ -9,6 +9,7 @@
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
 #include "core/base/vector_path.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
 
@@ -66,7 +67,7 @@ LibResult SetQuoteSeriesCount(QuoteSeries& series, int16_t count);
 // reads only the header and info; a negative count reads as many as possible
 // (at most 16000).
 LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::string_view query,
-                          int32_t start, int16_t count);
+                          int32_t start, int16_t count, fs::FileSteps& steps = fs::EveryStep());
 // The 0-based number of the quote of that day and time (see the search rules),
 // or a negative LibResult. outDay and outTime receive the last record examined.
 int32_t FindQuoteByDate(std::string_view directory, std::string_view query, QuoteDay day,
@@ -85,12 +86,13 @@ struct SeriesData {
 };
 
 // count < 0 reads to the end of the series. A start beyond the last quote gives
-// no quotes and LIB_OK; failures are those of the lookup, the layout and the open.
+// no quotes and LIB_OK; failures are those of the lookup, the layout and the open,
+// and LIB_FILE_READ when a read fails (the quotes are then not a series).
 LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
-                           int32_t count, SeriesData& out);
+                           int32_t count, SeriesData& out, fs::FileSteps& steps = fs::EveryStep());
 inline LibResult ReadWholeSeries(std::string_view directory, std::string_view query,
-                                 SeriesData& out) {
-  return ReadSeriesWindow(directory, query, 0, -1, out);
+                                 SeriesData& out, fs::FileSteps& steps = fs::EveryStep()) {
+  return ReadSeriesWindow(directory, query, 0, -1, out, steps);
 }
 
 // Decodes DAT records by a layout: what every reader of quotes shares.

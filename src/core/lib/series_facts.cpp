@@ -26,7 +26,7 @@ LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, Se
   fs::InputFile dat(fs::PathNoCase(found, fs::QuoteFileName(record.FileNumber(), "DAT")));
   if (!dat.IsOpen()) return LIB_FILE_OPEN;
   std::vector<uint8_t> head;
-  dat.ReadAt(0, 4, head);
+  if (!dat.ReadAt(0, 4, head)) return 1;
   const int last = head.size() >= 4 ? LoadInt16(head.data() + 2) : 1;
 
   facts = SeriesFacts{};

@@ -33,16 +33,16 @@ std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string
   return fs::PathNoCase(found, kMasterFileName);
 }
 
-LibResult ReplaceMaster(const MasterFile& master) {
-  if (LibResult r = fs::CopyFileSynced(master.Path(), WithSuffix(master.Path(), ".BAK"));
+LibResult ReplaceMaster(const MasterFile& master, fs::FileSteps& steps) {
+  if (LibResult r = fs::CopyFileSynced(master.Path(), WithSuffix(master.Path(), ".BAK"), steps);
       r != LIB_OK) {
     return r;
   }
-  return RestoreMaster(master);
+  return RestoreMaster(master, steps);
 }
 
-LibResult RestoreMaster(const MasterFile& master) {
-  return master.Write(WithSuffix(master.Path(), ".NEW"));
+LibResult RestoreMaster(const MasterFile& master, fs::FileSteps& steps) {
+  return master.Write(WithSuffix(master.Path(), ".NEW"), steps);
 }
 
 }  // namespace master_edit
@@ -51,37 +51,43 @@ namespace {
 
 // Reads the MASTER of the security's directory and applies change to its entries.
 LibResult EditMasterOf(std::string_view libDir, std::string_view masterPath, std::string_view query,
-                       const std::function<int(MasterFile&, const MasterRecord&)>& change) {
+                       const std::function<int(MasterFile&, const MasterRecord&)>& change,
+                       fs::FileSteps& steps) {
   const MasterLookup found = LookupMasterRecord(libDir, query);
   if (!found.ok()) return found.code;
   MasterFile master;
-  if (master.Read(master_edit::MasterFileFor(found.directory, masterPath)) != LIB_OK) {
+  if (master.Read(master_edit::MasterFileFor(found.directory, masterPath), steps) != LIB_OK) {
     return LIB_FILE_OPEN;
   }
   if (change(master, found.record) == 0) return LIB_RECORD_NOT_FOUND;
-  return master_edit::ReplaceMaster(master);
+  return master_edit::ReplaceMaster(master, steps);
 }
 
 }  // namespace
 
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        MasterDate which) {
-  return EditMasterOf(libDir, masterPath, query, [&](MasterFile& master, const MasterRecord&) {
-    return master.SetDate(fileNumber, which, dateField);
-  });
+                        MasterDate which, fs::FileSteps& steps) {
+  return EditMasterOf(
+      libDir, masterPath, query,
+      [&](MasterFile& master, const MasterRecord&) {
+        return master.SetDate(fileNumber, which, dateField);
+      },
+      steps);
 }
 
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName) {
+                            std::string_view newName, fs::FileSteps& steps) {
   if (newSymbol.size() > kMasterTextSize || newName.size() > kMasterTextSize) {
     return LIB_INVALID_PARM;
   }
-  return EditMasterOf(libDir, masterPath, oldSymbol,
-                      [&](MasterFile& master, const MasterRecord& found) {
-                        return master.Rename(found.FileNumber(), newName, newSymbol);
-                      });
+  return EditMasterOf(
+      libDir, masterPath, oldSymbol,
+      [&](MasterFile& master, const MasterRecord& found) {
+        return master.Rename(found.FileNumber(), newName, newSymbol);
+      },
+      steps);
 }
 
 }  // namespace quillet

@@ -6,6 +6,7 @@
 
 #include "core/base/mbf.h"
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 
 namespace quillet {
@@ -18,7 +19,7 @@ namespace quillet {
 // LIB_OK, or a failure code with the file unchanged.
 LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
                         std::string_view query, const MbfFloat& dateField, uint8_t fileNumber,
-                        MasterDate which);
+                        MasterDate which, fs::FileSteps& steps = fs::EveryStep());
 
 // Stores the new name and symbol (blank-padded to 16) in every security entry of
 // the old symbol's file number. LIB_OK, or a failure code with the file unchanged:
@@ -26,7 +27,7 @@ LibResult SetMasterDate(std::string_view libDir, std::string_view masterPath,
 // longer than 16 characters.
 LibResult RenameMasterEntry(std::string_view libDir, std::string_view masterPath,
                             std::string_view oldSymbol, std::string_view newSymbol,
-                            std::string_view newName);
+                            std::string_view newName, fs::FileSteps& steps = fs::EveryStep());
 
 // The pieces the rewrite engine shares with the two routines above.
 namespace master_edit {
@@ -37,9 +38,9 @@ std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string
 
 // Backs the MASTER up (its path + ".BAK"), then swaps the new content in through
 // its path + ".NEW". LIB_OK, or a failure code with the MASTER unchanged.
-LibResult ReplaceMaster(const MasterFile& master);
+LibResult ReplaceMaster(const MasterFile& master, fs::FileSteps& steps = fs::EveryStep());
 // The same swap without a backup: puts content back after a later step failed.
-LibResult RestoreMaster(const MasterFile& master);
+LibResult RestoreMaster(const MasterFile& master, fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace master_edit
 }  // namespace quillet

@@ -11,14 +11,15 @@
 
 namespace quillet {
 
-RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
+                              fs::FileSteps& steps) {
   RepairResult result;
   if (!masterFix && !prompt.Confirm(messages::RepairQuestion(masterPath))) {
     result.declined = true;
     return result;
   }
   MasterFile file;
-  if (file.Read(MasterFileOf(masterPath)) != LIB_OK) {
+  if (file.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
     result.message = messages::MasterUnreadable(masterPath);
     return result;
@@ -31,7 +32,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
   if (backup.empty()) {
     backup = master.parent_path() / backupName;
-    if (LibResult r = fs::CopyFileSynced(master, backup); r != LIB_OK) {
+    if (LibResult r = fs::CopyFileSynced(master, backup, steps); r != LIB_OK) {
       result.code = r;
       result.message = messages::RepairBackupFailed(masterPath, backup.string());
       return result;
@@ -40,7 +41,7 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   }
   result.backupPath = backup.string();
   const auto fail = [&](LibResult code) {
-    if (result.backupMade) fs::RemoveFile(backup);
+    if (result.backupMade) fs::RemoveFile(backup, steps);
     result.backupMade = false;
     result.code = code;
     result.message = messages::RepairWriteFailed(masterPath);
@@ -68,7 +69,8 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   });
   result.written = static_cast<int>(file.Records().size());
   file.SetCount(static_cast<int16_t>(result.written));
-  if (LibResult r = file.Write(std::string(masterPath) + ".tmp"); r != LIB_OK) return fail(r);
+  if (LibResult r = file.Write(std::string(masterPath) + ".tmp", steps); r != LIB_OK)
+    return fail(r);
   result.repaired = true;
   return result;
 }

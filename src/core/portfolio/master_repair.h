@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/portfolio/master_file.h"
 
 namespace quillet {
@@ -37,7 +38,8 @@ struct RepairResult : Outcome {
 // count becomes the number of records written. masterFix skips the question.
 // On any failure MASTER is left as it was (and a backup made by this call is
 // removed again).
-RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
+                              fs::FileSteps& steps = fs::EveryStep());
 
 // The damage tests, then the repair when they fail. True when the file is sound
 // or has been repaired.

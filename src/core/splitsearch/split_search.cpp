@@ -187,8 +187,8 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 }
 
 Outcome SaveSplitSearchResults(const std::filesystem::path& file,
-                               std::span<const std::string> lines) {
-  const LibResult r = WriteTextLines(file, lines);
+                               std::span<const std::string> lines, fs::FileSteps& steps) {
+  const LibResult r = WriteTextLines(file, lines, steps);
   if (r == LIB_OK) return {};
   return {r, messages::CannotSaveSearchResults(file.string())};
 }

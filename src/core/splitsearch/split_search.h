@@ -13,6 +13,7 @@
 #include "core/base/quote_date.h"
 #include "core/base/result.h"
 #include "core/base/vector_path.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
 
 namespace quillet {
@@ -101,6 +102,7 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 // nothing is written under that name; code is the file layer's and message
 // messages::CannotSaveSearchResults.
 Outcome SaveSplitSearchResults(const std::filesystem::path& file,
-                               std::span<const std::string> lines);
+                               std::span<const std::string> lines,
+                               fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

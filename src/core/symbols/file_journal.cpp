@@ -12,7 +12,7 @@ bool FileJournal::Remember(const std::filesystem::path& file) {
   entry.file = file;
   std::error_code ec;
   entry.existed = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
-  if (entry.existed && !fs::ReadWholeFile(file, entry.bytes)) return false;
+  if (entry.existed && !fs::ReadWholeFile(file, entry.bytes, *steps_)) return false;
   entries_.push_back(std::move(entry));
   return true;
 }
@@ -22,8 +22,8 @@ std::vector<std::filesystem::path> FileJournal::Restore() {
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
     std::filesystem::path working = it->file;
     working += ".~NU";
-    const LibResult r =
-        it->existed ? fs::ReplaceFile(it->file, working, it->bytes) : fs::RemoveFile(it->file);
+    const LibResult r = it->existed ? fs::ReplaceFile(it->file, working, it->bytes, *steps_)
+                                    : fs::RemoveFile(it->file, *steps_);
     if (r != LIB_OK) failed.push_back(it->file);
   }
   entries_.clear();

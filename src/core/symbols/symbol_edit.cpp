@@ -23,14 +23,14 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
 }
 
 Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::string_view oldSymbol,
-                   std::string_view newSymbol, std::string_view newName) {
+                   std::string_view newSymbol, std::string_view newName, fs::FileSteps& steps) {
   Outcome result;
   result.message = ValidateSymbolEdit(newSymbol, newName);
   if (!result.message.empty()) {
     result.code = LIB_INVALID_PARM;
     return result;
   }
-  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName);
+  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
   if (result.code != LIB_OK) {
     result.message = messages::EditSymbolFailed(oldSymbol, LibResultText(result.code));
   }
@@ -51,10 +51,11 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
 
 }  // namespace
 
-DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) {
+DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
+                          fs::FileSteps& steps) {
   DeleteResult result;
   MasterFile listing;
-  if (listing.Read(MasterFileOf(masterPath)) != LIB_OK) {
+  if (listing.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
     result.message = messages::DeleteSymbolFailed(
         symbol, messages::CannotRead(MasterFileOf(masterPath).string()));
@@ -89,7 +90,7 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
       doomed.push_back(quoteFile);
   }
 
-  FileJournal journal;
+  FileJournal journal(steps);
   std::vector<fs::path> touched{master};
   touched.insert(touched.end(), doomed.begin(), doomed.end());
   for (const fs::path& file : touched) {
@@ -99,13 +100,13 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol) 
       return result;
     }
   }
-  if (LibResult r = listing.Write(std::string(masterPath) + ".~NU"); r != LIB_OK) {
+  if (LibResult r = listing.Write(std::string(masterPath) + ".~NU", steps); r != LIB_OK) {
     result.code = r;
     result.message = messages::DeleteSymbolFailed(symbol, messages::CannotWrite(master.string()));
     return result;
   }
   for (const fs::path& file : doomed) {
-    if (LibResult r = fs::RemoveFile(file); r != LIB_OK) {
+    if (LibResult r = fs::RemoveFile(file, steps); r != LIB_OK) {
       result.code = r;
       result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRemove(file.string()));
       for (const fs::path& lost : journal.Restore())

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 
 namespace quillet {
@@ -20,7 +21,8 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
 // RenameMasterEntry, which keeps the old MASTER as its backup. A failed rewrite
 // is reported; the file is then unchanged.
 Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::string_view oldSymbol,
-                   std::string_view newSymbol, std::string_view newName);
+                   std::string_view newSymbol, std::string_view newName,
+                   fs::FileSteps& steps = fs::EveryStep());
 
 struct DeleteResult : Outcome {
   int removed = 0;                   // records taken out of MASTER
@@ -33,6 +35,7 @@ struct DeleteResult : Outcome {
 // MASTER through master path + ".~NU" and deletes F<n>.DAT, F<n>.DOP and F<n>.BAK
 // of each removed file number that no remaining security uses. No match: nothing
 // changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every file as it was.
-DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol);
+DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
+                          fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -28,10 +28,11 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
   if (source.empty() && !fs::Exists(target)) return {};
   if (!journal.Remember(target)) return messages::CannotRead(target.string());
   if (source.empty()) {
-    return fs::RemoveFile(target) == LIB_OK ? std::string()
-                                            : messages::CannotRemove(target.string());
+    return fs::RemoveFile(target, journal.Steps()) == LIB_OK
+               ? std::string()
+               : messages::CannotRemove(target.string());
   }
-  switch (fs::CopyFileSynced(source, target)) {
+  switch (fs::CopyFileSynced(source, target, journal.Steps())) {
     case LIB_OK:
       return {};
     case LIB_FILE_READ:
@@ -71,7 +72,8 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
   }
   // Nothing is written to a destination that cannot be read in full.
   MasterFile master;
-  if (lookup.code != LIB_FILE_NOT_FOUND || master.Read(MasterFileOf(masterPath)) != LIB_OK) {
+  if (lookup.code != LIB_FILE_NOT_FOUND ||
+      master.Read(MasterFileOf(masterPath), journal.Steps()) != LIB_OK) {
     return refuse(AddStatus::Failed, LIB_FILE_READ, messages::DestinationUnreadable(masterPath));
   }
   if (master.Count() >= kMaxSymbols || master.SecondCount() == kMaxSymbols) {
@@ -96,7 +98,8 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
   MasterRecord added = record;
   added.bytes[kMasterFileNumber] = number;
   master.Append(added);
-  if (!journal.Remember(master.Path()) || master.Write(masterPath + kWorkingSuffix) != LIB_OK) {
+  if (!journal.Remember(master.Path()) ||
+      master.Write(masterPath + kWorkingSuffix, journal.Steps()) != LIB_OK) {
     return fail(messages::CannotWrite(master.Path().string()));
   }
   TransferResult result;
@@ -106,7 +109,8 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
 }
 
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
-                              std::string_view destination, TransferMode mode) {
+                              std::string_view destination, TransferMode mode,
+                              fs::FileSteps& steps) {
   const bool move = mode == TransferMode::Move;
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
   const MasterLookup found = query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
@@ -119,7 +123,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   const MasterRecord& record = found.record;
   const std::string& sourceDir = found.directory;
 
-  FileJournal journal;
+  FileJournal journal(steps);
   TransferResult result = AddMasterEntry(record, query, destination, sourceDir, mode, journal);
   if (!result.ok() || !move) return result;
 
@@ -134,7 +138,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   };
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
   MasterFile source;
-  if (source.Read(MasterFileOf(sourceMasterPath)) != LIB_OK) {
+  if (source.Read(MasterFileOf(sourceMasterPath), steps) != LIB_OK) {
     return fail(messages::CannotRead(MasterFileOf(sourceMasterPath).string()));
   }
   source.DropPartialRecord();
@@ -144,7 +148,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   if (removed == 0) return fail(messages::SymbolNotInMaster(query, sourceMasterPath));
   source.AddToCounts(-removed);
   if (!journal.Remember(source.Path()) ||
-      source.Write(sourceMasterPath + kWorkingSuffix) != LIB_OK) {
+      source.Write(sourceMasterPath + kWorkingSuffix, steps) != LIB_OK) {
     return fail(messages::CannotWrite(source.Path().string()));
   }
   // Every security of that number has left this MASTER, so its files go too.
@@ -153,7 +157,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
         fs::FindNoCase(fs::path(sourceDir), fs::QuoteFileName(record.FileNumber(), extension));
     if (file.empty()) continue;
     if (!journal.Remember(file)) return fail(messages::CannotRead(file.string()));
-    if (fs::RemoveFile(file) != LIB_OK) return fail(messages::CannotRemove(file.string()));
+    if (fs::RemoveFile(file, steps) != LIB_OK) return fail(messages::CannotRemove(file.string()));
   }
   return result;
 }

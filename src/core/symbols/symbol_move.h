@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fs/file_steps.h"
 #include "core/lib/master.h"
 #include "core/symbols/file_journal.h"
 
@@ -41,6 +42,7 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
 // an order that never loses the series, and any failed step puts back the ones
 // before it: both Portfolios stay as they were.
 TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
-                              std::string_view destination, TransferMode mode);
+                              std::string_view destination, TransferMode mode,
+                              fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -8,8 +8,8 @@
 
 #include "core/base/mbf.h"
 #include "core/edit/weekday.h"
-#include "core/fs/fault.h"
 #include "core/messages/edit.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 #include "support/quote_changes.h"
 
@@ -58,8 +58,6 @@ const char kIntradayDop[] = "\"DATE\"\n\"TIME\"\n\"OPEN\"\n\"HIGH\"\n\"LOW\"\n\"
 
 class RewriteTest : public ::testing::Test {
  protected:
-  void TearDown() override { fs::SetFaultHook(nullptr); }
-
   // One security AAA, file 1, in an emptied Portfolio root.
   void MakeSeries(const std::vector<DatRow>& rows, int recordLength = 28, int fields = 7) {
     for (const auto& e : std::filesystem::directory_iterator(tmp_.root()))
@@ -69,8 +67,9 @@ class RewriteTest : public ::testing::Test {
     builder_.AddSeries(1, "AAA", "Alpha", rows, recordLength, fields);
     builder_.WriteMaster();
   }
-  RewriteResult Run(const QuoteChange& change, const std::string& symbol = "AAA") {
-    return RewriteSeries(tmp_.str(), (tmp_ / "MASTER").string(), change, symbol);
+  RewriteResult Run(const QuoteChange& change, const std::string& symbol = "AAA",
+                    fs::FileSteps& steps = fs::EveryStep()) {
+    return RewriteSeries(tmp_.str(), (tmp_ / "MASTER").string(), change, symbol, steps);
   }
   std::vector<uint8_t> Dat() const { return ReadBytes(tmp_ / "F1.DAT"); }
   std::vector<uint8_t> Master() const { return ReadBytes(tmp_ / "MASTER"); }
@@ -331,7 +330,8 @@ TEST_F(RewriteTest, AFailureAtAnyFileStepLeavesTheFilesAsTheyWere) {
                                     Change(CHANGE_DELETE, kMonday, kMonday),  // MASTER too
                                     Change(CHANGE_INSERT, kMonday + 1, kMonday + 1)}) {
     const size_t steps = testing::ExpectEachStepFailureSafe(
-        tmp_.root(), [&] { MakeSeries(DailyRows(kMonday, 5)); }, [&] { return Run(change).ok(); },
+        tmp_.root(), [&] { MakeSeries(DailyRows(kMonday, 5)); },
+        [&](fs::FileSteps& fileSteps) { return Run(change, "AAA", fileSteps).ok(); },
         [&] {
           return testing::TreeSnapshot{{"F1.DAT", Dat()}, {"MASTER", Master()}};
         });
@@ -345,13 +345,13 @@ TEST_F(RewriteTest, AFailedRestoreOfTheMasterIsReported) {
   MakeSeries(DailyRows(kMonday, 5));
   const std::vector<uint8_t> dat = Dat(), master = Master();
   int masterSwaps = 0;
-  fs::SetFaultHook([&](fs::FsStep step, const std::filesystem::path& file) {
-    if (step != fs::FsStep::Rename) return true;
-    if (file.filename() == "F1.DAT") return false;
-    return !(file.filename() == "MASTER" && ++masterSwaps == 2);
+  // A rename is announced with the working file renamed.
+  testing::TestSteps steps([&](size_t, fs::FsStep step, const std::filesystem::path& file) {
+    if (step != fs::FsStep::Rename) return false;
+    if (file.filename() == "F1.NEW") return true;
+    return file.filename() == "MASTER.NEW" && ++masterSwaps == 2;
   });
-  const RewriteResult r = Run(Change(CHANGE_DELETE, kMonday, kMonday));
-  fs::SetFaultHook(nullptr);
+  const RewriteResult r = Run(Change(CHANGE_DELETE, kMonday, kMonday), "AAA", steps);
   EXPECT_EQ(r.code, LIB_FILE_WRITE);
   EXPECT_EQ(r.masterNotRestored, (tmp_ / "MASTER").string());
   EXPECT_EQ(Dat(), dat);

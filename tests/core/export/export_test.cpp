@@ -10,8 +10,8 @@
 #include <random>
 
 #include "core/export/export.h"
-#include "core/fs/fault.h"
 #include "core/messages/export.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -234,13 +234,12 @@ TEST_F(ExportFile, WhatDoesNotGoAheadChangesNothing) {
   };
   for (const Case& c : cases) {
     int count = 0;
-    fs::SetFaultHook([&](fs::FsStep s, const std::filesystem::path&) {
-      return c.failAt == 0 || s != c.failing || ++count != c.failAt;
+    testing::TestSteps steps([&](size_t, fs::FsStep s, const std::filesystem::path&) {
+      return c.failAt != 0 && s == c.failing && ++count == c.failAt;
     });
     ExportOptions options = Options();
     options.path = c.path;
-    const ExportResult r = ExportQuotes(c.directory, c.symbol, options, c.replace);
-    fs::SetFaultHook(nullptr);
+    const ExportResult r = ExportQuotes(c.directory, c.symbol, options, c.replace, {}, steps);
     EXPECT_EQ(r.status, c.status) << c.name;
     EXPECT_EQ(r.code, c.code) << c.name;
     EXPECT_EQ(r.message, c.message) << c.name;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/base/quote_date.h"
-#include "core/fs/fault.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -29,7 +29,6 @@ class MasterEditTest : public ::testing::Test {
     top_.WriteMaster();
     sub_.Add({1, "SUBSEC", "In Sub"}).WriteMaster();
   }
-  void TearDown() override { fs::SetFaultHook(nullptr); }
   std::string Master() const { return (tmp_ / "MASTER").string(); }
 
   TempDir tmp_;
@@ -85,12 +84,11 @@ TEST_F(MasterEditTest, RefusalsAndFailuresChangeNothing) {
 
   for (fs::FsStep failing : {fs::FsStep::Copy, fs::FsStep::Create, fs::FsStep::Write,
                              fs::FsStep::Sync, fs::FsStep::Rename}) {
-    fs::SetFaultHook([&](fs::FsStep step, const std::filesystem::path& file) {
-      return !(step == failing && file.filename() != "MASTER.BAK" &&
-               file.filename() != "MASTER.BAK.~CP");
+    testing::TestSteps steps([&](size_t, fs::FsStep step, const std::filesystem::path& file) {
+      return step == failing && file.filename() != "MASTER.BAK" &&
+             file.filename() != "MASTER.BAK.~CP";
     });
-    EXPECT_NE(RenameMasterEntry(tmp_.str(), Master(), "AAA", "X", "Y"), LIB_OK);
-    fs::SetFaultHook(nullptr);
+    EXPECT_NE(RenameMasterEntry(tmp_.str(), Master(), "AAA", "X", "Y", steps), LIB_OK);
     EXPECT_EQ(ReadBytes(tmp_ / "MASTER"), before.at("MASTER"));
     EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.NEW"));
   }

@@ -9,6 +9,7 @@
 
 #include "core/base/mbf.h"
 #include "core/messages/portfolio.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -174,8 +175,8 @@ TEST_F(RepairTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
   FakePrompt prompt;
   const size_t steps = testing::ExpectEachStepFailureSafe(
       tmp_.root(), [&] { builder_.WriteMaster(10); },
-      [&] {
-        const RepairResult r = RepairMasterFile(master(), true, prompt);
+      [&](fs::FileSteps& fileSteps) {
+        const RepairResult r = RepairMasterFile(master(), true, prompt, fileSteps);
         if (!r.repaired) {
           EXPECT_FALSE(r.message.empty());
         }

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "core/fs/fault.h"
 #include "core/messages/splitsearch.h"
 #include "core/splitsearch/split_search.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -196,8 +196,9 @@ TEST(SaveSplitSearchResults, BytesOrNothing) {
 
   testing::WriteBytes(dir / "old.txt", {'o', 'l', 'd'});
   const auto before = testing::SnapshotTree(dir.root());
-  const auto refused = [&](const std::filesystem::path& file) {
-    const Outcome r = SaveSplitSearchResults(file, lines);
+  const auto refused = [&](const std::filesystem::path& file,
+                           fs::FileSteps& steps = fs::EveryStep()) {
+    const Outcome r = SaveSplitSearchResults(file, lines, steps);
     EXPECT_FALSE(r.ok()) << file;
     EXPECT_EQ(r.message, messages::CannotSaveSearchResults(file.string()));
     EXPECT_EQ(testing::SnapshotTree(dir.root()), before) << file;
@@ -206,9 +207,8 @@ TEST(SaveSplitSearchResults, BytesOrNothing) {
   refused(dir.root());
   for (fs::FsStep step :
        {fs::FsStep::Create, fs::FsStep::Write, fs::FsStep::Sync, fs::FsStep::Rename}) {
-    fs::SetFaultHook([step](fs::FsStep s, const std::filesystem::path&) { return s != step; });
-    refused(dir / "old.txt");
-    fs::SetFaultHook(nullptr);
+    testing::TestSteps failing = testing::TestSteps::Failing(step);
+    refused(dir / "old.txt", failing);
   }
   std::filesystem::permissions(dir / "old.txt", std::filesystem::perms::owner_read);
   if (::access((dir / "old.txt").c_str(), W_OK) != 0) refused(dir / "old.txt");  // root may write

@@ -10,6 +10,7 @@
 
 #include "core/base/mbf.h"
 #include "core/messages/symbols.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -136,8 +137,8 @@ TEST(DeleteSymbolTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
         }
         p.WriteMaster();
       },
-      [&] {
-        const DeleteResult r = DeleteSymbol(tmp.str() + "/MASTER", "IBM");
+      [&](fs::FileSteps& fileSteps) {
+        const DeleteResult r = DeleteSymbol(tmp.str() + "/MASTER", "IBM", fileSteps);
         if (!r.ok()) {
           EXPECT_NE(r.message.find("The Symbol deletion failed."), std::string::npos);
         }

@@ -10,6 +10,7 @@
 
 #include "core/base/mbf.h"
 #include "core/messages/symbols.h"
+#include "support/crash_points.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -57,8 +58,9 @@ class TransferTest : public ::testing::Test {
   }
   stdfs::path a() const { return tmp_ / "A"; }
   stdfs::path b() const { return tmp_ / "B"; }
-  TransferResult Run(TransferMode mode, const std::string& symbol = "ibm") {
-    return TransferSymbol(a().string(), symbol, b().string(), mode);
+  TransferResult Run(TransferMode mode, const std::string& symbol = "ibm",
+                     fs::FileSteps& steps = fs::EveryStep()) {
+    return TransferSymbol(a().string(), symbol, b().string(), mode, steps);
   }
   TempDir tmp_;
   std::vector<uint8_t> srcMaster_, dstMaster_;
@@ -215,14 +217,15 @@ TEST_F(TransferTest, AFailureAtAnyFileStepLeavesBothPortfoliosAsTheyWere) {
       Build();
       testing::WriteBytes(b() / "F3.DAT", {7, 7});  // a leftover the copy overwrites
     };
-    const size_t steps = testing::ExpectEachStepFailureSafe(tmp_.root(), build, [&] {
-      const TransferResult r = Run(mode);
-      if (!r.ok()) {
-        EXPECT_FALSE(r.message.empty());
-        EXPECT_EQ(r.message.find("earlier state could not be restored"), std::string::npos);
-      }
-      return r.ok();
-    });
+    const size_t steps =
+        testing::ExpectEachStepFailureSafe(tmp_.root(), build, [&](fs::FileSteps& fileSteps) {
+          const TransferResult r = Run(mode, "ibm", fileSteps);
+          if (!r.ok()) {
+            EXPECT_FALSE(r.message.empty());
+            EXPECT_EQ(r.message.find("earlier state could not be restored"), std::string::npos);
+          }
+          return r.ok();
+        });
     EXPECT_GE(steps, mode == TransferMode::Move ? 12u : 8u);
   }
 }

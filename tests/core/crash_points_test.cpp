@@ -288,6 +288,12 @@ std::vector<CrashPointCase> Rows() {
        .changes = {"B/MASTER", "+B/F3.DAT", "+B/F3.DOP"},
        .keepOne = {{"A/F7.DAT", "B/F3.DAT"}},
        .retryAfterCrash = false},  // a second copy finds the symbol in the destination
+      // A leftover F3.DAT that no record of B uses is overwritten.
+      {.name = "SymbolCopyOverALeftoverFile",
+       .build = With(TwoPortfolios, "B/F3.DAT", {7, 7}),
+       .operation = Transfer(TransferMode::Copy),
+       .changes = {"B/MASTER", "B/F3.DAT", "+B/F3.DOP"},
+       .retryAfterCrash = false},
       {.name = "SymbolMove",
        .build = TwoPortfolios,
        .operation = Transfer(TransferMode::Move),

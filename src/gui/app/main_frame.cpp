@@ -209,23 +209,16 @@ QString CMainFrame::QuotePaneText() const {
   return m_quotePane->text();
 }
 
-void CMainFrame::BeginProgress(int maximum) {
+void CMainFrame::BeginProgress() {
   if (!m_progress) {
     m_progress = new QProgressBar;
     m_progress->setAccessibleName("Loading quotes");
     m_progress->setTextVisible(false);
+    m_progress->setRange(0, 0);  // the whole series comes in one read: a busy bar
     statusBar()->insertWidget(0, m_progress, 1);
   }
   m_idlePane->hide();
-  m_progress->setRange(0, std::max(0, maximum - 1));
-  m_progress->setValue(0);
   m_progress->show();
-  m_progress->repaint();
-}
-
-void CMainFrame::StepProgress(int value) {
-  if (!m_progress) return;
-  m_progress->setValue(value);
   m_progress->repaint();
 }
 
@@ -274,6 +267,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // A scan still walking stops at its next folder.
+  m_pView->CancelScan();
   m_pView->StoreColumnWidths();
   CHelpWindow::CloseAll();
   event->accept();

@@ -34,9 +34,8 @@ class CMainFrame : public QMainWindow {
   QString SymbolPaneText() const;
   QString QuotePaneText() const;
 
-  // The progress bar laid over the message pane while a long series loads.
-  void BeginProgress(int maximum);
-  void StepProgress(int value);
+  // The busy bar laid over the message pane while a series loads.
+  void BeginProgress();
   void EndProgress();
 
   // Help Topics and the topics of the dialogs ("index", "fix_master", ...).

@@ -44,6 +44,19 @@ void QuoteGridModel::SetQuotes(std::vector<Quote> quotes) {
   endResetModel();
 }
 
+QuoteGridModel::Load QuoteGridModel::LoadSeries(const std::string& libDir,
+                                                const std::string& symbol) {
+  // One read of the whole file: a full series decodes in well under a second, so
+  // reading it in windows would only add lookups and opens.
+  SeriesData series;
+  Load load;
+  load.code = ReadWholeSeries(libDir, symbol, series);
+  load.masterUnreadable = series.masterUnreadable;
+  load.total = series.total;
+  SetQuotes(std::move(series.quotes));
+  return load;
+}
+
 int QuoteGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_quotes.size());
 }

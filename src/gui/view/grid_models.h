@@ -36,6 +36,14 @@ class QuoteGridModel : public QAbstractTableModel {
   using QAbstractTableModel::QAbstractTableModel;
   // quotes in file order (oldest first).
   void SetQuotes(std::vector<Quote> quotes);
+
+  // Loads the whole series of symbol in libDir; on a failure the grid is empty.
+  struct Load {
+    LibResult code = LIB_OK;
+    bool masterUnreadable = false;  // for the failure's sentence
+    int total = 0;                  // quotes the file's header claims
+  };
+  Load LoadSeries(const std::string& libDir, const std::string& symbol);
   const std::vector<Quote>& quotes() const { return m_quotes; }
   // The quote shown in row.
   const Quote& QuoteAt(int row) const { return m_quotes[m_quotes.size() - 1 - row]; }

@@ -41,9 +41,6 @@ namespace quillet {
 
 namespace {
 
-// Quotes read per piece while a series loads, between steps of the progress bar.
-constexpr int kLoadPiece = 4096;
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -430,38 +427,19 @@ void CQuilletView::FillQuotesGrid(int row) {
   m_szSymbol = symbolRow.symbol;
   m_szName = symbolRow.name;
 
-  SeriesData piece;
-  LibResult r = ReadSeriesWindow(m_szLibDir, m_szSymbol, 0, 0, piece);
-  const auto showReadFailure = [this](LibResult code, bool masterUnreadable) {
-    QMessageBox::critical(
-        m_frame, messages::kAppTitle,
-        QString("%1\n\n%2")
-            .arg(messages::kErrorInFillQuotesGrid,
-                 Q(messages::DescribeReadFailure(code, m_szLibDir, m_szSymbol, masterUnreadable))));
-  };
-  if (r != LIB_OK) {
-    showReadFailure(r, piece.masterUnreadable);
-    updateCommands();
-    return;
+  m_frame->BeginProgress();
+  const QuoteGridModel::Load load = m_quoteModel->LoadSeries(m_szLibDir, m_szSymbol);
+  m_frame->EndProgress();
+  if (load.code != LIB_OK) {
+    QMessageBox::critical(m_frame, messages::kAppTitle,
+                          QString("%1\n\n%2")
+                              .arg(messages::kErrorInFillQuotesGrid,
+                                   Q(messages::DescribeReadFailure(
+                                       load.code, m_szLibDir, m_szSymbol, load.masterUnreadable))));
   }
-  const int total = std::max(0, piece.total);
-  std::vector<Quote> quotes;
-  quotes.reserve(static_cast<size_t>(total));
-  m_frame->BeginProgress(total);
-  while (static_cast<int>(quotes.size()) < total) {
-    r = ReadSeriesWindow(m_szLibDir, m_szSymbol, static_cast<int32_t>(quotes.size()), kLoadPiece,
-                         piece);
-    if (r != LIB_OK) {
-      showReadFailure(r, piece.masterUnreadable);
-      break;
-    }
-    quotes.insert(quotes.end(), piece.quotes.begin(), piece.quotes.end());
-    m_frame->StepProgress(static_cast<int>(quotes.size()));
-    if (piece.quotes.size() < static_cast<size_t>(kLoadPiece)) break;  // the file is shorter
-  }
+  const std::vector<Quote>& quotes = m_quoteModel->quotes();
   m_strFirstDate = Q(FormatDate(quotes.empty() ? 0 : quotes.front().date));
   m_strLastDate = Q(FormatDate(quotes.empty() ? 0 : quotes.back().date));
-  m_quoteModel->SetQuotes(std::move(quotes));
   m_nQuotes = m_quoteModel->rowCount();
   m_nQuoteSel = row;
   if (m_nQuotes != 0) {
@@ -470,7 +448,6 @@ void CQuilletView::FillQuotesGrid(int row) {
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_lstQuotes->scrollTo(index);
   }
-  m_frame->EndProgress();
   updateCommands();
 }
 

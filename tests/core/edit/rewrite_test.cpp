@@ -323,22 +323,6 @@ TEST_F(RewriteTest, RefusalsTouchNothing) {
   EXPECT_TRUE(Run(Change(CHANGE_SCALE, kMonday + 1, kMonday + 1, big)).ok());
 }
 
-// Fails the n-th file step of a run, for every n: each run either fails with the
-// quote file and MASTER as they were, or succeeds with the full result.
-TEST_F(RewriteTest, AFailureAtAnyFileStepLeavesTheFilesAsTheyWere) {
-  for (const QuoteChange& change : {Change(CHANGE_SCALE, 0, 0xFFFF, {2, 2, 2, 2, 2, 2}),
-                                    Change(CHANGE_DELETE, kMonday, kMonday),  // MASTER too
-                                    Change(CHANGE_INSERT, kMonday + 1, kMonday + 1)}) {
-    const size_t steps = testing::ExpectEachStepFailureSafe(
-        tmp_.root(), [&] { MakeSeries(DailyRows(kMonday, 5)); },
-        [&](fs::FileSteps& fileSteps) { return Run(change, "AAA", fileSteps).ok(); },
-        [&] {
-          return testing::TreeSnapshot{{"F1.DAT", Dat()}, {"MASTER", Master()}};
-        });
-    EXPECT_GT(steps, 5u) << static_cast<int>(change.kind);
-  }
-}
-
 // The quote file's swap fails after the MASTER dates went in, and putting the
 // MASTER back fails too: the result says so instead of "as they were".
 TEST_F(RewriteTest, AFailedRestoreOfTheMasterIsReported) {

@@ -171,20 +171,6 @@ TEST_F(RepairTest, AnEarlierBackupIsKept) {
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.bak"));
 }
 
-TEST_F(RepairTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
-  FakePrompt prompt;
-  const size_t steps = testing::ExpectEachStepFailureSafe(
-      tmp_.root(), [&] { builder_.WriteMaster(10); },
-      [&](fs::FileSteps& fileSteps) {
-        const RepairResult r = RepairMasterFile(master(), true, prompt, fileSteps);
-        if (!r.repaired) {
-          EXPECT_FALSE(r.message.empty());
-        }
-        return r.repaired;
-      });
-  EXPECT_GE(steps, 6u);
-}
-
 TEST(CheckMasterFileTest, RealDataWithADuplicatedRecordIsRepairedBackToTheOriginal) {
   const auto real = testing::RealDataDir();
   if (real.empty()) GTEST_SKIP() << "no real data here";

@@ -124,28 +124,5 @@ TEST(DeleteSymbolTest, RemovesMatchingRecordsLowersBothCountsAndDeletesUnusedFil
   }
 }
 
-TEST(DeleteSymbolTest, AFailureAtAnyFileStepLeavesTheFolderAsItWas) {
-  TempDir tmp;
-  const size_t steps = testing::ExpectEachStepFailureSafe(
-      tmp.root(),
-      [&] {
-        PortfolioBuilder p(tmp.root());
-        for (uint8_t n : {3, 7}) {
-          p.Add(SecurityEntry(n, n == 7 ? "IBM" : "AAA"));
-          p.WriteDat(n, 28, testing::DailyRows(100, 3));
-          p.WriteDop(n, "DATE\nOPEN\n");
-        }
-        p.WriteMaster();
-      },
-      [&](fs::FileSteps& fileSteps) {
-        const DeleteResult r = DeleteSymbol(tmp.str() + "/MASTER", "IBM", fileSteps);
-        if (!r.ok()) {
-          EXPECT_NE(r.message.find("The Symbol deletion failed."), std::string::npos);
-        }
-        return r.ok();
-      });
-  EXPECT_GE(steps, 6u);
-}
-
 }  // namespace
 }  // namespace quillet

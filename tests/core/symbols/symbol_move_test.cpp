@@ -211,25 +211,6 @@ TEST_F(TransferTest, MoveFromASubDirectoryTakesItOutOfThatMaster) {
   EXPECT_FALSE(stdfs::exists(a() / "SUB" / "F2.DAT"));
 }
 
-TEST_F(TransferTest, AFailureAtAnyFileStepLeavesBothPortfoliosAsTheyWere) {
-  for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
-    const auto build = [&] {
-      Build();
-      testing::WriteBytes(b() / "F3.DAT", {7, 7});  // a leftover the copy overwrites
-    };
-    const size_t steps =
-        testing::ExpectEachStepFailureSafe(tmp_.root(), build, [&](fs::FileSteps& fileSteps) {
-          const TransferResult r = Run(mode, "ibm", fileSteps);
-          if (!r.ok()) {
-            EXPECT_FALSE(r.message.empty());
-            EXPECT_EQ(r.message.find("earlier state could not be restored"), std::string::npos);
-          }
-          return r.ok();
-        });
-    EXPECT_GE(steps, mode == TransferMode::Move ? 12u : 8u);
-  }
-}
-
 TEST(TransferRealDataTest, CopyAndMoveBetweenSampleCopies) {
   const auto real = testing::RealDataDir();
   if (real.empty()) GTEST_SKIP() << "no real data here";

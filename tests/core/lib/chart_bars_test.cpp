@@ -70,7 +70,9 @@ TEST(ChartBars, EveryDaysHighAndLowIsKeptAndColumnsTileTheRange) {
       EXPECT_EQ(bar.close, last.Value(FIELD_CLOSE));
       next = bar.first + bar.count;
     }
-    if (!bars.empty()) EXPECT_EQ(next, last);
+    if (!bars.empty()) {
+      EXPECT_EQ(next, last);
+    }
   }
 }
 

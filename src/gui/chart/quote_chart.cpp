@@ -112,6 +112,13 @@ void CQuoteChart::Attach(QTableView* grid, QuoteGridModel* model, QAction* toggl
   m_symbol = symbol;
   m_grid = grid;
   m_model = model;
+  // The chart reads the model's quotes in place: never while the model replaces them.
+  connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    m_quotes = {};
+    m_first = m_last = 0;
+    m_marked = -1;
+    m_marks.clear();
+  });
   connect(model, &QAbstractItemModel::modelReset, this, &CQuoteChart::Reload);
   connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const QModelIndexList rows = m_grid->selectionModel()->selectedRows();

@@ -28,6 +28,9 @@ struct ExportOptions {
   int order = 0;  // 0 oldest quote first, any other value newest first
 };
 
+// The longest output path the dialog takes.
+inline constexpr size_t kExportPathLimit = 200;
+
 // The delimiter character of the dialog's choice.
 char ExportDelimiter(int delimiter);
 

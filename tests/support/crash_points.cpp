@@ -1,6 +1,5 @@
 #include "support/crash_points.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,8 +77,9 @@ std::string Describe(MaybeBytes now, MaybeBytes before, MaybeBytes after) {
   return "changed (" + std::to_string(now->size()) + " bytes)";
 }
 
-// The files a run changed, made (+) and removed (-), sorted.
-std::vector<std::string> Changes(const TreeSnapshot& before, const TreeSnapshot& after) {
+}  // namespace
+
+std::vector<std::string> TreeChanges(const TreeSnapshot& before, const TreeSnapshot& after) {
   std::vector<std::string> changes;
   for (const auto& [name, bytes] : after) {
     const MaybeBytes b = Find(before, name);
@@ -93,6 +93,8 @@ std::vector<std::string> Changes(const TreeSnapshot& before, const TreeSnapshot&
   std::sort(changes.begin(), changes.end());
   return changes;
 }
+
+namespace {
 
 // Each rename comes after a sync of the renamed file (its content is on disk
 // before its name is) and is followed by a sync of its folder.
@@ -195,7 +197,7 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     CheckSyncOrder(steps, report.failures);
     std::vector<std::string> expected = c.changes;
     std::sort(expected.begin(), expected.end());
-    if (const auto changes = Changes(before, after); !c.changes.empty() && changes != expected) {
+    if (const auto changes = TreeChanges(before, after); !c.changes.empty() && changes != expected) {
       std::string got;
       for (const std::string& name : changes) got += " " + name;
       report.failures.push_back("clean run changes" + got);
@@ -252,39 +254,6 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     }
   }
   return report;
-}
-
-size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
-                                 const std::function<bool(fs::FileSteps& steps)>& op,
-                                 std::function<TreeSnapshot()> state) {
-  if (!state) state = [&root] { return SnapshotTree(root); };
-  const auto fresh = [&] {
-    for (const auto& e : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(e);
-    build();
-  };
-  const auto noWorkingFile = [&root](const std::string& where) {
-    for (const auto& [name, bytes] : SnapshotTree(root)) {
-      EXPECT_FALSE(IsWorkingFileName(name)) << where << " " << name;
-    }
-  };
-  fresh();
-  const TreeSnapshot before = state();
-  TestSteps clean;
-  EXPECT_TRUE(op(clean));
-  const TreeSnapshot after = state();
-  noWorkingFile("clean run");
-  const std::vector<std::string> names = clean.Names(root);
-  for (size_t i = 0; i < names.size(); ++i) {
-    fresh();
-    TestSteps failing = TestSteps::FailingAt(i);
-    const bool ok = op(failing);
-    if (ok) {
-      EXPECT_EQ(clean.recorded()[i].step, fs::FsStep::Sync) << names[i];
-    }
-    EXPECT_EQ(state(), ok ? after : before) << names[i];
-    noWorkingFile(names[i]);
-  }
-  return names.size();
 }
 
 }  // namespace quillet::testing

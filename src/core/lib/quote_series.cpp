@@ -65,7 +65,7 @@ using Floats = float __attribute__((vector_size(32)));
 [[gnu::always_inline]] inline void ToIeeeBits(Words& w) {
   const Words exponent = w >> 24;
   const Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
-  w = bits & reinterpret_cast<Words>(exponent != 0);
+  w = bits & ~reinterpret_cast<Words>(exponent == 0);  // one and-not: AVX2 has no "not equal"
 }
 
 [[gnu::always_inline]] inline void ConvertWords(const uint8_t* from, uint8_t* to, size_t words) {
@@ -376,7 +376,7 @@ LibResult CreateQuoteSeries(QuoteSeries& series, int16_t capacity) {
   series.directory.clear();
   series.query.clear();
   series.total = 0;
-  series.sourceKind = 0;
+  series.sourceKind = SourceKind::Created;
   series.hasInfo = false;
   if (capacity < 0) {
     series.rows.clear();
@@ -414,7 +414,7 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
     const int32_t m = std::min(last - 1, kMaxQuotesPerRead);
     wanted = start > 0 ? m - start : m;
   }
-  series.sourceKind = 3;
+  series.sourceKind = SourceKind::Read;
   series.total = last - 1;
   series.directory = located.directory.substr(0, kSeriesDirectoryLimit);
   series.query = std::string(query.substr(0, kSeriesQueryLimit));

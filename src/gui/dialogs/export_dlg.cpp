@@ -72,12 +72,13 @@ CExportDlg::CExportDlg(QWidget* parent, const ExportOptions& options) : QDialog(
 
   m_delimiter = new QButtonGroup(this);
   m_order = new QButtonGroup(this);
-  QGroupBox* delimiters = RadioGroup(
-      messages::kExportDelimitersGroup, m_delimiter,
-      {messages::kExportComma, messages::kExportTab, messages::kExportSpace}, options.delimiter);
-  QGroupBox* order =
-      RadioGroup(messages::kExportOrderGroup, m_order,
-                 {messages::kExportOldestFirst, messages::kExportNewestFirst}, options.order);
+  QGroupBox* delimiters =
+      RadioGroup(messages::kExportDelimitersGroup, m_delimiter,
+                 {messages::kExportComma, messages::kExportTab, messages::kExportSpace},
+                 static_cast<int>(options.delimiter));
+  QGroupBox* order = RadioGroup(messages::kExportOrderGroup, m_order,
+                                {messages::kExportOldestFirst, messages::kExportNewestFirst},
+                                static_cast<int>(options.order));
   auto* title = new QGroupBox(messages::kExportTitleGroup);
   m_title = new QCheckBox(messages::kExportAddTitleRow);
   m_title->setChecked(options.title);
@@ -102,8 +103,10 @@ CExportDlg::CExportDlg(QWidget* parent, const ExportOptions& options) : QDialog(
 ExportOptions CExportDlg::options() const {
   ExportOptions o;
   o.path = m_edtPath->text().toStdString();
-  o.delimiter = m_delimiter->checkedId();
-  o.order = m_order->checkedId();
+  // No button checked (a stored value the dialog has no button for) gives -1:
+  // the comma, and newest first, as any value other than 0 reads.
+  o.delimiter = static_cast<ExportDelimiter>(m_delimiter->checkedId());
+  o.order = static_cast<ExportOrder>(m_order->checkedId());
   for (size_t i = 0; i < m_use.size(); ++i) *UseMember(o, i) = m_use[i]->isChecked();
   o.title = m_title->isChecked();
   return o;
@@ -138,8 +141,10 @@ ExportOptions ReadExportSettings(const CRegistryProfile& p) {
       p.GetString(settings::kXportSel, settings::kStarter, dlg::Q(defaults.path)).toStdString();
   for (size_t i = 0; i < 6; ++i)
     *UseMember(o, i) = p.GetInt(settings::kXportSel, settings::kUseColumns[i], 1) != 0;
-  o.order = p.GetInt(settings::kXportSel, settings::kNewest, defaults.order);
-  o.delimiter = p.GetInt(settings::kXportSel, settings::kDelim, defaults.delimiter);
+  o.order = static_cast<ExportOrder>(
+      p.GetInt(settings::kXportSel, settings::kNewest, static_cast<int>(defaults.order)));
+  o.delimiter = static_cast<ExportDelimiter>(
+      p.GetInt(settings::kXportSel, settings::kDelim, static_cast<int>(defaults.delimiter)));
   o.title = p.GetInt(settings::kXportSel, settings::kTitle, 0) != 0;
   return o;
 }
@@ -149,8 +154,8 @@ void StoreExportSettings(const CRegistryProfile& p, const ExportOptions& options
   p.WriteString(settings::kXportSel, settings::kStarter, dlg::Q(o.path));
   for (size_t i = 0; i < 6; ++i)
     p.WriteInt(settings::kXportSel, settings::kUseColumns[i], *UseMember(o, i) ? 1 : 0);
-  p.WriteInt(settings::kXportSel, settings::kDelim, o.delimiter);
-  p.WriteInt(settings::kXportSel, settings::kNewest, o.order);
+  p.WriteInt(settings::kXportSel, settings::kDelim, static_cast<int>(o.delimiter));
+  p.WriteInt(settings::kXportSel, settings::kNewest, static_cast<int>(o.order));
   p.WriteInt(settings::kXportSel, settings::kTitle, o.title ? 1 : 0);
 }
 

@@ -209,20 +209,12 @@ void OnQuotesExport(CQuilletView& view) {
     WaitCursor wait;
     result = ExportQuotes(view.m_szLibDir, view.m_szSymbol, options, true);
   }
-  switch (result.status) {
-    case ExportStatus::Done:
-      QApplication::beep();
-      break;
-    case ExportStatus::ReadFailed:
-      dlg::ShowMessage(Parent(view),
-                       messages::DescribeReadFailure(result.code, view.m_szLibDir, view.m_szSymbol,
-                                                     result.masterUnreadable));
-      break;
-    case ExportStatus::FileError:
-    case ExportStatus::AskReplace:
-      dlg::ShowMessage(Parent(view), messages::kFileExportError);
-      break;
+  if (result.status == ExportStatus::Done) {
+    QApplication::beep();
+    return;
   }
+  dlg::ShowMessage(Parent(view), result.message.empty() ? std::string(messages::kFileExportError)
+                                                        : result.message);
 }
 
 bool ConnectQuoteCommand(CQuilletView* view, QAction* action, int id) {

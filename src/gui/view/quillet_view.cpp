@@ -170,7 +170,8 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
     connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
   }
 
-  m_chart->Attach(m_lstQuotes, m_quoteModel, frame->action(ID_VIEW_CHART), m_app.m_profile);
+  m_chart->Attach(m_lstQuotes, m_quoteModel, frame->action(ID_VIEW_CHART), m_app.m_profile,
+                  &m_szLibDir, &m_szSymbol);
 
   const CRegistryProfile& p = m_app.m_profile;
   m_bLimitSearch = p.GetInt(settings::kSearch, settings::kLimit, settings::kLimitDefault);

@@ -235,8 +235,22 @@ void CQuoteChart::Redraw() {
       volumeHigh = std::max<double>(volumeHigh, bar.volume);
     }
   }
-  m_candles->clear();
-  m_candles->append(sets);
+  // Sets already drawn are given the new values: making their items anew costs
+  // most of a redraw.
+  const QList<QCandlestickSet*> old = m_candles->sets();
+  if (old.size() == sets.size()) {
+    for (qsizetype i = 0; i < sets.size(); ++i) {
+      old[i]->setTimestamp(sets[i]->timestamp());
+      old[i]->setOpen(sets[i]->open());
+      old[i]->setHigh(sets[i]->high());
+      old[i]->setLow(sets[i]->low());
+      old[i]->setClose(sets[i]->close());
+    }
+    qDeleteAll(sets);
+  } else {
+    m_candles->clear();
+    m_candles->append(sets);
+  }
   m_candles->setVisible(m_fields.candles);
   m_closeLine->replace(closes);
   m_closeLine->setVisible(!m_fields.candles);

@@ -15,5 +15,13 @@ class CQuilletView;
 bool ConnectQuoteCommand(CQuilletView* view, QAction* action, int id);
 
 void OnQuotesEdit(CQuilletView& view);
+void OnQuotesSplit(CQuilletView& view);
+void OnQuotesAdjust(CQuilletView& view);
+void OnQuotesDelete(CQuilletView& view);
+// Adds a copy of the selected quote on the weekday before it, then opens the
+// edit on the new quote.
+void OnQuotesAdd(CQuilletView& view);
+void OnQuotesExport(CQuilletView& view);
+void OnSymbolAbout(CQuilletView& view);
 
 }  // namespace quillet

@@ -4,10 +4,10 @@
 // DIALOGS_DIR, the help window and the dialogs are rendered there as well.
 #include <QDir>
 #include <QFileInfo>
-#include <QTableView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include "core/messages/portfolio.h"

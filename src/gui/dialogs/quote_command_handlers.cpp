@@ -213,39 +213,16 @@ void OnQuotesExport(CQuilletView& view) {
     QApplication::beep();
     return;
   }
-  dlg::ShowMessage(Parent(view), result.message.empty() ? std::string(messages::kFileExportError)
-                                                        : result.message);
+  dlg::ShowMessage(Parent(view), result.message);
 }
 
-bool ConnectQuoteCommand(CQuilletView* view, QAction* action, int id) {
-  void (*handler)(CQuilletView&) = nullptr;
-  switch (id) {
-    case ID_QUOTES_EDIT:
-      handler = OnQuotesEdit;
-      break;
-    case ID_QUOTES_SPLIT:
-      handler = OnQuotesSplit;
-      break;
-    case ID_QUOTES_ADJUST:
-      handler = OnQuotesAdjust;
-      break;
-    case ID_QUOTES_DELETE:
-      handler = OnQuotesDelete;
-      break;
-    case ID_QUOTES_ADD:
-      handler = OnQuotesAdd;
-      break;
-    case ID_QUOTES_EXPORT:
-      handler = OnQuotesExport;
-      break;
-    case ID_SYMBOL_ABOUT:
-      handler = OnSymbolAbout;
-      break;
-    default:
-      return false;
-  }
-  QObject::connect(action, &QAction::triggered, view, [view, handler] { handler(*view); });
-  return true;
+std::span<const CommandHandler> QuoteCommandHandlers() {
+  static constexpr CommandHandler kHandlers[] = {
+      {ID_QUOTES_EDIT, OnQuotesEdit},     {ID_QUOTES_SPLIT, OnQuotesSplit},
+      {ID_QUOTES_ADJUST, OnQuotesAdjust}, {ID_QUOTES_DELETE, OnQuotesDelete},
+      {ID_QUOTES_ADD, OnQuotesAdd},       {ID_QUOTES_EXPORT, OnQuotesExport},
+      {ID_SYMBOL_ABOUT, OnSymbolAbout}};
+  return kHandlers;
 }
 
 }  // namespace quillet

@@ -98,6 +98,12 @@ void FolderAtF1New(const path& t) {
   stdfs::create_directory(t / "E" / "F1.NEW");
 }
 
+void AaaCountsNone(const path& t) {
+  auto bytes = ReadBytes(t / "E" / "F1.DAT");
+  bytes[2] = bytes[3] = 0;
+  WriteBytes(t / "E" / "F1.DAT", bytes);
+}
+
 void XyzDatGone(const path& t) {
   stdfs::remove(t / "S" / "F1.DAT");
 }
@@ -205,17 +211,26 @@ std::vector<CliRow> Rows() {
       {"edit {T}/E AAA 01/10/00 1 2 3 4.5 500 7", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"edit {T}/E NOI 01/10/00 1 2 3 4 5 N/A", 0, "", {"+E/F2.BAK", "E/F2.DAT"}},
       {"edit {T}/E AAA 01/10/00 N/A 2 3 4 5 6", 2, "2> Invalid Data Entered\n"},
+      {"edit {T}/E NOI 01/10/00 1 2 3 4 5 6", 2,
+       "2> This file holds no Open Interest field: leave it N/A\n"},
+      {"edit {T}/E AAA 01/10/00 1 2 3 4 5 6",
+       1,
+       "2> Single Date Edit Failed\n2> The quote file {T}/E/F1.DAT is damaged: its header counts "
+       "no quotes, but 4 records follow it\n",
+       {},
+       AaaCountsNone},
       {"edit {T}/E AAA 01/07/00 1 2 3 4 5 6", 2, "2> Invalid Data Entered\n"},
       {"edit {T}/E ZZZ 01/10/00 1 2 3 4 5 6", 1,
        "2> Single Date Edit Failed\n2> Symbol ZZZ was not found in the Portfolio {T}/E\n"},
       {"edit {T}/E AAA 01/10/00 1 2 3 4 5 6",
        1,
        "2> Single Date Edit Failed\n2> The files of AAA could not be rewritten; they are as they "
-       "were\n",
+       "were (Is a directory)\n",
        {"+E/F1.BAK"},
        FolderAtF1New},
       {"split {T}/E AAA 01/11/00 2 1", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"split {T}/E AAA 01/13/00 2 1", 2, "2> Invalid Data Entered\n"},
+      {"split {T}/S XYZ 04/55/99 2 1", 2, "2> Invalid Data Entered\n"},  // not 05/25/99
       {"split {T}/E AAA 01/10/00 2", 2,
        "2> wrong number of arguments\n2> usage: quillet-cli split DIR SYMBOL DATE NEW OLD\n"},
       {"adjust {T}/E AAA 01/12/00 01/12/00 10 3 0.5", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
@@ -268,6 +283,12 @@ std::vector<CliRow> Rows() {
       // symbol-edit, symbol-delete, symbol-copy, symbol-move
       {"symbol-edit {T}/A ibm ibm 'big blue'", 0, "", {"+A/MASTER.BAK", "A/MASTER"}},
       {"symbol-edit {T}/A IBM '' NAME", 2, "2> You must enter a symbol\n"},
+      {"symbol-edit {T}/A IBM ' X' NAME", 2,
+       "2> The symbol cannot begin with a blank or a character outside ASCII, nor hold control "
+       "characters\n"},
+      {"symbol-edit {T}/A IBM msft NAME", 2,
+       "2> The Symbol edit failed.\n2> \n2> Reason: Symbol msft: already used by MSFT "
+       "(MICROSOFT)\n2> Nothing was changed.\n"},
       {"symbol-edit {T}/A NONE X N", 1,
        "2> The Symbol edit failed.\n2> \n2> Reason: Symbol NONE: File Not Found\n2> Nothing was "
        "changed.\n"},

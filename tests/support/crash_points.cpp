@@ -30,6 +30,7 @@ bool TestSteps::Allow(fs::FsStep step, const path& file) {
   recorded_.push_back({step, file});
   if (!fail_ || !fail_(recorded_.size() - 1, step, file)) return true;
   ++failed_;
+  fs::NoteFailure(error_);
   return false;
 }
 

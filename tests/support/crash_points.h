@@ -24,7 +24,8 @@ class TestSteps final : public fs::FileSteps {
  public:
   using Rule = std::function<bool(size_t index, fs::FsStep step, const path& file)>;
   TestSteps() = default;
-  explicit TestSteps(Rule fail) : fail_(std::move(fail)) {}
+  // A failed step stands for the OS error given (ENOSPC: a full disk), or none.
+  explicit TestSteps(Rule fail, int error = 0) : fail_(std::move(fail)), error_(error) {}
   // Only the index-th step fails.
   static TestSteps FailingAt(size_t index);
   // Every step of that kind fails.
@@ -42,6 +43,7 @@ class TestSteps final : public fs::FileSteps {
 
  private:
   Rule fail_;
+  int error_ = 0;
   std::vector<Step> recorded_;
   int failed_ = 0;
 };

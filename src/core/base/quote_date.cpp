@@ -203,6 +203,11 @@ constexpr std::array<FieldPositions, 12> kPositions = {{
 
 }  // namespace
 
+QuoteDay ParseStrictDate(std::string_view text) {
+  const QuoteDay day = ParseDate(text);
+  return day != 0 && FormatDate(day) == text ? day : 0;
+}
+
 QuoteDay ParseQuoteDay(std::string_view text, int form) {
   size_t start = 0;
   while (start < text.size() && text[start] == ' ') ++start;

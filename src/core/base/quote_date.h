@@ -59,6 +59,10 @@ inline std::string FormatDate(QuoteDay day) {
 inline QuoteDay ParseDate(std::string_view text) {
   return ParseQuoteDay(text, kDateFormMdy);
 }
+// A date the user enters: MM/DD/YY naming a real calendar day, written as
+// FormatDate writes it; 0 for anything else, so 02/30/99 is refused rather
+// than read as 03/02/99.
+QuoteDay ParseStrictDate(std::string_view text);
 
 // Integer part of a value, toward zero; 0 for a value that is not a number,
 // and clamped to the 32-bit range, so no on-disk value leads to undefined behaviour.

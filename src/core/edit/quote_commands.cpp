@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
+#include "core/base/strings.h"
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/lib/master.h"
 #include "core/messages/edit.h"
+#include "core/messages/quote_dialogs.h"
 #include "core/messages/read.h"
 
 namespace quillet {
@@ -39,11 +43,10 @@ float ReadFactor(std::string_view text, size_t limit, bool numEdit) {
   return ReadBoxValue(text, limit, numEdit).value_or(0.0f);
 }
 
-// A date box: exactly 8 characters, no blank, a date within first .. last.
+// A date box: a real calendar day (8 characters, no blank) within first .. last.
 bool DateBoxHolds(std::string_view text, QuoteDay first, QuoteDay last, QuoteDay& day) {
-  day = ParseDate(text);
-  return text.size() == kDateTextLength && text.find(' ') == std::string_view::npos &&
-         day >= first && day <= last;
+  day = ParseStrictDate(text);
+  return day != 0 && day >= first && day <= last;
 }
 
 }  // namespace
@@ -79,10 +82,17 @@ Outcome MakeEditChange(const EditQuoteTexts& texts, const std::array<bool, 6>& h
                        QuoteChange& change) {
   QuoteChange c;
   c.kind = CHANGE_REPLACE;
-  c.fromDay = c.toDay = ParseDate(texts.date);
+  c.fromDay = c.toDay = ParseStrictDate(texts.date);
   bool valid = c.fromDay != 0;
   for (size_t k = 0; k < held.size(); ++k) {
-    if (!held[k]) continue;  // "N/A": the replace leaves such a field alone
+    if (!held[k]) {
+      // The replace leaves such a field alone: a value given for it would be lost.
+      const std::string_view text = TrimBlanks(texts.values[k]);
+      if (text.empty() || text == messages::kNotAvailable) continue;
+      std::string field = messages::kEditValueLabels[k];
+      field.pop_back();  // the label's colon
+      return Refused(messages::FieldNotHeld(field));
+    }
     const std::optional<float> v = ReadBoxValue(texts.values[k], kEditValueLimit, true);
     valid = valid && v.has_value();
     c.values[k] = v.value_or(0.0f);
@@ -136,7 +146,7 @@ Outcome MakeAdjustChange(const AdjustTexts& texts, std::string_view firstDate,
 }
 
 Outcome MakeDeleteChange(std::string_view dateText, QuoteChange& change) {
-  const QuoteDay day = ParseDate(dateText);
+  const QuoteDay day = ParseStrictDate(dateText);
   if (day == 0) return Invalid();
   QuoteChange c;
   c.fromDay = c.toDay = day;
@@ -146,7 +156,7 @@ Outcome MakeDeleteChange(std::string_view dateText, QuoteChange& change) {
 }
 
 Outcome PlanAddQuote(std::span<const Quote> quotes, std::string_view selectedDate, AddPlan& plan) {
-  const QuoteDay day = ParseDate(selectedDate);
+  const QuoteDay day = ParseStrictDate(selectedDate);
   bool selected = false;
   QuoteDay oldest = 0xFFFF;
   for (const Quote& q : quotes) {
@@ -215,6 +225,22 @@ QuoteTarget ReadQuoteTarget(std::string_view directory, std::string_view symbol,
   target.directory = std::string(directory);
   target.symbol = std::string(symbol);
   target.code = ReadWholeSeries(directory, symbol, target.series);
+  if (target.ok() && target.series.quotes.empty()) {
+    // A header that counts no quotes over whole records is damaged: every
+    // command would find no quote and blame the input.
+    const int rl = target.series.info.record.RecordLength();
+    const fs::path dat = fs::FindNoCase(
+        target.series.directory, fs::QuoteFileName(target.series.info.record.FileNumber(), "DAT"));
+    std::error_code ec;
+    const uintmax_t size = dat.empty() || rl <= 0 ? 0 : std::filesystem::file_size(dat, ec);
+    const uintmax_t records = ec || rl <= 0 ? 0 : size / static_cast<uintmax_t>(rl);
+    if (records > 1) {
+      target.code = LIB_FILE_READ;
+      target.message = messages::JoinLines(
+          {QuoteCommandFailed(command), messages::QuoteCountDamaged(dat.string(), records - 1)});
+      return target;
+    }
+  }
   if (!target.ok()) {
     target.message =
         messages::JoinLines({QuoteCommandFailed(command),
@@ -230,9 +256,9 @@ Outcome ApplyQuoteChange(const QuoteTarget& target, const QuoteChange& change,
   const RewriteResult result =
       RewriteSeries(target.directory, master.string(), change, target.symbol);
   if (result.ok()) return {};
-  const std::string detail =
-      messages::DescribeRewriteFailure(result.code, target.directory, target.symbol,
-                                       result.masterUnreadable, result.masterNotRestored);
+  const std::string detail = messages::DescribeRewriteFailure(
+      result.code, target.directory, target.symbol, result.masterUnreadable,
+      result.masterNotRestored, result.osReason);
   return {result.code, messages::JoinLines({result.message, QuoteCommandFailed(command), detail})};
 }
 

@@ -36,7 +36,11 @@ bool IsScale(ChangeKind kind) {
 // Where the fields of a record lie, as the reader sees them.
 struct RecordShape {
   size_t length = 0;
-  int slots = 0;  // slots converted for every record: the MASTER's field count, within the record
+  int slots = 0;  // the MASTER's field count, within the record
+  // The slots passed through the conversions: those of the first `slots` that the
+  // layout names. An unnamed slot is not a number of ours and keeps its bytes.
+  std::vector<size_t> converted;
+  bool allConverted = false;  // every slot of the record, so records convert end to end
   int dateSlot = -1;
   std::array<int, 6> valueSlots{};  // Open .. Open interest; -1 when the file does not hold it
   RecordDecoder decoder;
@@ -53,6 +57,15 @@ struct RecordShape {
     for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
       valueSlots[static_cast<size_t>(f - FIELD_OPEN)] = slotOf(f);
     }
+    std::array<bool, kMaxSlots> named{};
+    for (int f = 0; f < kQuoteFieldCount; ++f) {
+      if (const int slot = slotOf(f); slot >= 0 && slot < slots)
+        named[static_cast<size_t>(slot)] = true;
+    }
+    for (int k = 0; k < slots; ++k) {
+      if (named[static_cast<size_t>(k)]) converted.push_back(static_cast<size_t>(k));
+    }
+    allConverted = converted.size() * 4 == length;
   }
 
   QuoteDay DayOf(const uint8_t* record) const {
@@ -96,12 +109,14 @@ bool ConvertInPlace(std::vector<uint8_t>& bytes, size_t records, const RecordSha
                     const QuoteChange& change, std::vector<uint8_t>& inRange,
                     std::vector<QuoteDay>& days) {
   DecodeDays(bytes, records, shape, days);
-  const size_t rl = shape.length, slots = static_cast<size_t>(shape.slots);
+  const size_t rl = shape.length;
   uint8_t* first = bytes.data() + rl;
-  if (slots * 4 == rl) {
-    ConvertWords(first, records * slots);  // records of whole converted words lie end to end
+  if (shape.allConverted) {
+    ConvertWords(first, records * rl / 4);  // records of whole converted words lie end to end
   } else {
-    for (size_t i = 0; i < records; ++i) ConvertWords(first + i * rl, slots);
+    for (size_t i = 0; i < records; ++i) {
+      for (size_t slot : shape.converted) ConvertWords(first + i * rl + slot * 4, 1);
+    }
   }
 
   const bool replace = change.kind == CHANGE_REPLACE, scale = IsScale(change.kind);
@@ -184,6 +199,9 @@ RewriteResult Fail(LibResult code, std::string_view message = {}) {
   RewriteResult result;
   result.code = code;
   result.message = std::string(message);
+  if (code == LIB_FILE_OPEN || code == LIB_FILE_READ || code == LIB_FILE_WRITE) {
+    result.osReason = fs::LastFailureReason();
+  }
   return result;
 }
 
@@ -192,6 +210,7 @@ RewriteResult Fail(LibResult code, std::string_view message = {}) {
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol,
                             fs::FileSteps& steps) {
+  fs::NoteFailure(0);
   const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
   if (!lookup.ok()) {
     RewriteResult failed = Fail(lookup.code);

@@ -37,6 +37,8 @@ struct RewriteResult : Outcome {
   // The MASTER whose dates were changed for a delete that then failed, when
   // putting it back failed too: it is not as it was (its backup is beside it).
   std::string masterNotRestored;
+  // The OS's reason when a file step failed ("No space left on device"), or empty.
+  std::string osReason;
 };
 
 // True for a value an MBF number can hold exactly: 0, or a normal single below

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace quillet::fs {
 
@@ -20,5 +21,13 @@ class FileSteps {
 
 // Allows every step.
 FileSteps& EveryStep();
+
+// The OS's reason for the last file step that failed on this thread ("No space
+// left on device"), kept like errno so that a failure message can name it after
+// the clean-up that follows the failure; empty when the step gave none.
+std::string LastFailureReason();
+// Notes the errno of a failed OS call (0 forgets the last reason). A FileSteps
+// that refuses a step may note the error it stands for.
+void NoteFailure(int error);
 
 }  // namespace quillet::fs

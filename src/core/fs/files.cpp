@@ -27,7 +27,9 @@ struct Fd {
 // Opens for reading without waiting: a FIFO or a device named like a data file
 // must not stall the reader (it is then refused as not a regular file).
 int OpenForReading(const path& file) {
-  return ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) NoteFailure(errno);
+  return fd;
 }
 
 bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done, FileSteps& steps,
@@ -38,6 +40,7 @@ bool ReadFully(int fd, uint8_t* data, size_t size, size_t& done, FileSteps& step
     const ssize_t n = ::read(fd, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
+      NoteFailure(errno);
       return false;
     }
     if (n == 0) break;

@@ -20,6 +20,12 @@ path ParentOf(const path& file) {
   return parent.empty() ? path(".") : parent;
 }
 
+// The result of an OS call, its errno noted when it failed.
+bool Noted(bool ok) {
+  if (!ok) NoteFailure(errno);
+  return ok;
+}
+
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -62,9 +68,9 @@ LibResult AtomicFile::Open(const path& target, const path& working) {
   // Whatever stands at the working name is left over from an interrupted write, or
   // was put there: it is removed without being followed, and the working file is
   // made fresh. A link is never written through, a FIFO never waited on.
-  if (::unlink(working.c_str()) != 0 && errno != ENOENT) return LIB_FILE_OPEN;
+  if (!Noted(::unlink(working.c_str()) == 0 || errno == ENOENT)) return LIB_FILE_OPEN;
   fd_ = ::open(working.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-  if (fd_ < 0) return LIB_FILE_OPEN;
+  if (!Noted(fd_ >= 0)) return LIB_FILE_OPEN;
   buffer_.reserve(kBufferSize);
   return LIB_OK;
 }
@@ -78,7 +84,7 @@ bool AtomicFile::Flush() {
 }
 
 bool AtomicFile::WriteOut(const uint8_t* data, size_t size) {
-  if (!steps_->Allow(FsStep::Write, working_) || !WriteAll(fd_, data, size)) failed_ = true;
+  if (!steps_->Allow(FsStep::Write, working_) || !Noted(WriteAll(fd_, data, size))) failed_ = true;
   return !failed_;
 }
 
@@ -96,11 +102,11 @@ LibResult AtomicFile::Commit() {
   bool ok = Flush();
   // The content reaches the disk before the name does: a crash after the rename
   // must not leave the target naming a file whose blocks were never written.
-  ok = ok && steps_->Allow(FsStep::Sync, working_) && ::fsync(fd_) == 0;
-  ok = ::close(fd_) == 0 && ok;
+  ok = ok && steps_->Allow(FsStep::Sync, working_) && Noted(::fsync(fd_) == 0);
+  ok = Noted(::close(fd_) == 0) && ok;
   fd_ = -1;
   ok = ok && steps_->Allow(FsStep::Rename, working_) &&
-       std::rename(working_.c_str(), target_.c_str()) == 0;
+       Noted(std::rename(working_.c_str(), target_.c_str()) == 0);
   if (!ok) {
     ::unlink(working_.c_str());
     working_.clear();
@@ -144,7 +150,7 @@ LibResult CopyFileSynced(const path& source, const path& destination, FileSteps&
 
 LibResult RemoveFile(const path& file, FileSteps& steps) {
   if (!steps.Allow(FsStep::Remove, file)) return LIB_FILE_WRITE;
-  if (::unlink(file.c_str()) != 0 && errno != ENOENT) return LIB_FILE_WRITE;
+  if (!Noted(::unlink(file.c_str()) == 0 || errno == ENOENT)) return LIB_FILE_WRITE;
   SyncDirectory(ParentOf(file), steps);
   return LIB_OK;
 }

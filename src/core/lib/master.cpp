@@ -185,7 +185,10 @@ bool SafeDirectoryName(const std::string& name) {
 
 }  // namespace
 
-MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query) {
+namespace {
+
+MasterLookup Lookup(std::string_view directory,
+                    const std::function<bool(const MasterRecord&)>& matches) {
   MasterLookup lookup;
   std::vector<Level> stack;
   stack.push_back({fs::WithSeparator(directory), 0});
@@ -215,7 +218,7 @@ MasterLookup LookupMasterRecord(std::string_view directory, std::string_view que
           const MasterRecord& candidate = records[static_cast<size_t>(k - 1)];
           if (candidate.IsDirectory()) {
             if (level.resume == 0) level.resume = k;
-          } else if (MasterRecordMatches(candidate, query)) {
+          } else if (matches(candidate)) {
             lookup.code = LIB_OK;
             lookup.record = candidate;
             lookup.directory = level.path;
@@ -254,6 +257,17 @@ MasterLookup LookupMasterRecord(std::string_view directory, std::string_view que
     if (stack.size() == 1) return lookup;
     stack.pop_back();
   }
+}
+
+}  // namespace
+
+MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query) {
+  MasterLookup lookup =
+      Lookup(directory, [&](const MasterRecord& r) { return MasterRecordMatches(r, query); });
+  if (lookup.code != LIB_FILE_NOT_FOUND || lookup.masterUnreadable || query.empty()) return lookup;
+  // A symbol area cut by a control or non-ASCII byte is listed by the text before
+  // that byte: the lookup finds it by that text too, when nothing else answers.
+  return Lookup(directory, [&](const MasterRecord& r) { return EqualsNoCase(r.Symbol(), query); });
 }
 
 LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,

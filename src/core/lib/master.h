@@ -89,6 +89,7 @@ class MasterFile {
   int16_t Count() const { return LoadInt16(header_.data() + kMasterHeaderCount); }
   int16_t SecondCount() const { return LoadInt16(header_.data() + kMasterHeaderCount2); }
   void SetCount(int16_t count) { StoreInt16(count, header_.data() + kMasterHeaderCount); }
+  void SetSecondCount(int16_t count) { StoreInt16(count, header_.data() + kMasterHeaderCount2); }
   // N and the second counter together, as the symbol commands raise and lower them.
   void AddToCounts(int delta);
   // Bytes in the file as read: header, whole records, partial tail.
@@ -144,7 +145,9 @@ struct MasterLookup {
 };
 
 // Finds a security by symbol or issue name in the MASTER of directory and, depth
-// first, in the MASTER files of its <DIR> sub-directories. LIB_FILE_NOT_FOUND
+// first, in the MASTER files of its <DIR> sub-directories; when none answers, by
+// the text the symbol list shows (MasterRecord::Symbol), so that every listed
+// security can be asked for by its list text. LIB_FILE_NOT_FOUND
 // when no security matches; LIB_FILE_READ when a MASTER cannot be read while
 // following sub-directories.
 MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query);

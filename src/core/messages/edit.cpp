@@ -13,8 +13,18 @@ std::string DeleteConfirmation(std::string_view dateText) {
   return "You are about to delete the data for date\n" + std::string(dateText) + "\nAre you sure?";
 }
 
+std::string FieldNotHeld(std::string_view field) {
+  return "This file holds no " + std::string(field) + " field: leave it N/A";
+}
+
+std::string QuoteCountDamaged(std::string_view file, uint64_t records) {
+  return "The quote file " + std::string(file) + " is damaged: its header counts no quotes, but " +
+         std::to_string(records) + " records follow it";
+}
+
 std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
-                                   bool masterUnreadable, std::string_view masterNotRestored) {
+                                   bool masterUnreadable, std::string_view masterNotRestored,
+                                   std::string_view osReason) {
   const std::string s(symbol);
   if (!masterNotRestored.empty()) {
     const std::string m(masterNotRestored);
@@ -30,7 +40,8 @@ std::string DescribeRewriteFailure(int code, std::string_view directory, std::st
     case LIB_FILE_OPEN:
     case LIB_FILE_WRITE:
     case LIB_FILE_READ:
-      return "The files of " + s + " could not be rewritten; they are as they were";
+      return "The files of " + s + " could not be rewritten; they are as they were" +
+             (osReason.empty() ? std::string() : " (" + std::string(osReason) + ")");
     case LIB_RECORD_NOT_FOUND:
       return "The quote file of " + s + " holds no quote of that day";
     case LIB_INVALID_PARM:

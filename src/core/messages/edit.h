@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -42,11 +43,20 @@ std::string DateAlreadyExists(std::string_view dateText);
 // The delete dialog's question: the date between "...for date\n" and "\nAre you sure?".
 std::string DeleteConfirmation(std::string_view dateText);
 
+// A value given for a field the file does not hold ("Open Interest"): it
+// would be dropped without a word.
+std::string FieldNotHeld(std::string_view field);
+
+// A quote file whose header counts no quotes while whole records follow it.
+std::string QuoteCountDamaged(std::string_view file, uint64_t records);
+
 // A plain sentence for a failed rewrite (a LibResult), to follow the command's
 // own message; empty when the engine's own message says it all.
 // masterUnreadable: the lookup found no readable MASTER in directory;
-// masterNotRestored: the MASTER the rewrite changed and could not put back.
+// masterNotRestored: the MASTER the rewrite changed and could not put back;
+// osReason: the OS's reason for a failed file step.
 std::string DescribeRewriteFailure(int code, std::string_view directory, std::string_view symbol,
-                                   bool masterUnreadable, std::string_view masterNotRestored);
+                                   bool masterUnreadable, std::string_view masterNotRestored,
+                                   std::string_view osReason = {});
 
 }  // namespace quillet::messages

@@ -11,6 +11,10 @@ std::string EditSymbolFailed(std::string_view symbol, std::string_view reason) {
          std::string(reason) + "\nNothing was changed.";
 }
 
+std::string SymbolUsedByAnother(std::string_view otherSymbol, std::string_view otherName) {
+  return "already used by " + std::string(otherSymbol) + " (" + std::string(otherName) + ")";
+}
+
 std::string SymbolNotInMaster(std::string_view symbol, std::string_view masterPath) {
   return "Symbol " + std::string(symbol) + " was not found in\n" + std::string(masterPath) +
          "\nNothing was changed.";
@@ -47,14 +51,22 @@ std::string MoveCopyFailed(bool move, std::string_view symbol, std::string_view 
          "\n\nReason: Symbol " + std::string(symbol) + ": " + std::string(reason);
 }
 
-std::string CannotWrite(std::string_view file) {
-  return "cannot write " + std::string(file);
+namespace {
+std::string Cannot(const char* what, std::string_view file, std::string_view osReason) {
+  std::string text = "cannot " + std::string(what) + " " + std::string(file);
+  if (!osReason.empty()) text += " (" + std::string(osReason) + ")";
+  return text;
 }
-std::string CannotRead(std::string_view file) {
-  return "cannot read " + std::string(file);
+}  // namespace
+
+std::string CannotWrite(std::string_view file, std::string_view osReason) {
+  return Cannot("write", file, osReason);
 }
-std::string CannotRemove(std::string_view file) {
-  return "cannot remove " + std::string(file);
+std::string CannotRead(std::string_view file, std::string_view osReason) {
+  return Cannot("read", file, osReason);
+}
+std::string CannotRemove(std::string_view file, std::string_view osReason) {
+  return Cannot("remove", file, osReason);
 }
 
 std::string UndoIncomplete(std::string_view file) {

@@ -13,7 +13,18 @@ inline constexpr const char* kNameGroup = "Name";
 inline constexpr const char* kSymbolGroup = "Symbol";
 inline constexpr const char* kYouMustEnterASymbol = "You must enter a symbol";
 std::string TextTooLong(std::string_view what, int limit);
+// A symbol the list could not show (the MASTER would read as damaged) or that
+// holds bytes no one can type.
+inline constexpr const char* kSymbolCharacters =
+    "The symbol cannot begin with a blank or a character outside ASCII, nor hold control "
+    "characters";
+// A name that would turn the security into a sub-directory entry.
+inline constexpr const char* kNameLooksLikeDirectory =
+    "The name cannot hold <DIR> in its last five places: that marks a sub-directory";
 std::string EditSymbolFailed(std::string_view symbol, std::string_view reason);
+// The reason EditSymbolFailed gives when the lookup or the delete would take
+// another security for the new symbol (its symbol and name, trimmed).
+std::string SymbolUsedByAnother(std::string_view otherSymbol, std::string_view otherName);
 
 // Delete Symbol dialog.
 inline constexpr const char* kDeleteSymbolCaption = "Delete Symbol";
@@ -39,10 +50,11 @@ std::string DestinationUnreadable(std::string_view masterPath);
 std::string DestinationDamaged(std::string_view masterPath, std::string_view damage);
 std::string MoveCopyFailed(bool move, std::string_view symbol, std::string_view reason);
 
-// Reasons named in the failure texts above.
-std::string CannotWrite(std::string_view file);
-std::string CannotRead(std::string_view file);
-std::string CannotRemove(std::string_view file);
+// Reasons named in the failure texts above; osReason, when the OS gave one
+// ("No space left on device"), follows the file.
+std::string CannotWrite(std::string_view file, std::string_view osReason = {});
+std::string CannotRead(std::string_view file, std::string_view osReason = {});
+std::string CannotRemove(std::string_view file, std::string_view osReason = {});
 // An undo that could not put a file back: where the data is now.
 std::string UndoIncomplete(std::string_view file);
 

@@ -1,5 +1,6 @@
 #include "core/portfolio/master_repair.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -69,6 +70,11 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   });
   result.written = static_cast<int>(file.Records().size());
   file.SetCount(static_cast<int16_t>(result.written));
+  // A second counter at the full mark would refuse every later copy into the
+  // Portfolio as full: it goes down with the records dropped.
+  if (file.SecondCount() == kMaxSymbols && result.dropped > 0) {
+    file.SetSecondCount(static_cast<int16_t>(std::max(kMaxSymbols - result.dropped, 0)));
+  }
   if (LibResult r = file.Write(std::string(masterPath) + ".tmp", steps); r != LIB_OK)
     return fail(r);
   result.repaired = true;

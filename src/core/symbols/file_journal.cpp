@@ -17,9 +17,23 @@ bool FileJournal::Remember(const std::filesystem::path& file) {
   return true;
 }
 
+namespace {
+
+// Whether file is as remembered (the step that failed may have changed nothing).
+bool Unchanged(const std::filesystem::path& file, bool existed, const std::vector<uint8_t>& bytes) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return !existed;
+  std::vector<uint8_t> now;
+  return existed && fs::ReadWholeFile(file, now) && now == bytes;
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> FileJournal::Restore() {
   std::vector<std::filesystem::path> failed;
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    // Only a file really left changed is rewritten, and only one that stays changed is reported.
+    if (Unchanged(it->file, it->existed, it->bytes)) continue;
     std::filesystem::path working = it->file;
     working += ".~NU";
     const LibResult r = it->existed ? fs::ReplaceFile(it->file, working, it->bytes, *steps_)

@@ -16,8 +16,8 @@ class FileJournal {
   explicit FileJournal(fs::FileSteps& steps = fs::EveryStep()) : steps_(&steps) {}
   // Remembers file as it is now; false when it exists but cannot be read.
   bool Remember(const std::filesystem::path& file);
-  // Puts the remembered files back, the last remembered first; returns the
-  // files that could not be put back (empty when all were).
+  // Puts the remembered files that changed back, the last remembered first;
+  // returns the files left changed (empty when all are as they were).
   std::vector<std::filesystem::path> Restore();
   void Clear() { entries_.clear(); }
   // The steps every file step of the command goes through.

@@ -1,7 +1,9 @@
 #include "core/symbols/symbol_edit.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/messages/symbols.h"
@@ -11,6 +13,38 @@
 
 namespace quillet {
 
+namespace {
+
+// The entry as the edit would store it.
+MasterRecord Edited(std::string_view newSymbol, std::string_view newName) {
+  MasterRecord record;
+  record.SetText(kMasterName, newName);
+  record.SetText(kMasterSymbol, newSymbol);
+  return record;
+}
+
+// Another security that the lookup or the delete would take for the new symbol's
+// list text: in the MASTER that holds the edited security, or found first from
+// libDir in another folder. Null when there is none (or the edited one is not found).
+std::optional<MasterRecord> OtherAnswering(std::string_view libDir, std::string_view masterPath,
+                                           std::string_view oldSymbol,
+                                           const std::string& listText) {
+  const MasterLookup self = LookupMasterRecord(libDir, oldSymbol);
+  if (!self.ok()) return std::nullopt;
+  MasterFile master;
+  if (master.Read(master_edit::MasterFileFor(self.directory, masterPath)) == LIB_OK) {
+    for (const MasterRecord& r : master.Records()) {
+      if (r.IsDirectory() || r.FileNumber() == self.record.FileNumber()) continue;
+      if (EqualsNoCase(r.Symbol(), listText) || MasterRecordMatches(r, listText)) return r;
+    }
+  }
+  const MasterLookup other = LookupMasterRecord(libDir, listText);
+  if (other.ok() && other.directory != self.directory) return other.record;
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newName) {
   if (newSymbol.empty()) return messages::kYouMustEnterASymbol;
   if (newSymbol.size() > static_cast<size_t>(kMasterTextSize)) {
@@ -19,6 +53,14 @@ std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newN
   if (newName.size() > static_cast<size_t>(kMasterTextSize)) {
     return messages::TextTooLong("name", kMasterTextSize);
   }
+  // The list shows a symbol up to its first blank, control or non-ASCII byte: one
+  // that starts there would list as nothing, which the damage tests call damaged.
+  const MasterRecord edited = Edited(newSymbol, newName);
+  const bool control = std::any_of(newSymbol.begin(), newSymbol.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 32 || c == 127;
+  });
+  if (edited.Symbol().empty() || control) return messages::kSymbolCharacters;
+  if (edited.IsDirectory()) return messages::kNameLooksLikeDirectory;
   return {};
 }
 
@@ -30,9 +72,27 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
     result.code = LIB_INVALID_PARM;
     return result;
   }
+  // Two securities answering to one symbol: a lookup would take the first, a
+  // delete would remove both.
+  if (const auto other =
+          OtherAnswering(libDir, masterPath, oldSymbol, Edited(newSymbol, newName).Symbol())) {
+    std::string otherName = other->Name();
+    result.code = LIB_INVALID_PARM;
+    result.message = messages::EditSymbolFailed(
+        newSymbol, messages::SymbolUsedByAnother(TrimBlanks(other->SymbolField()),
+                                                 TrimTrailingBlanks(otherName)));
+    return result;
+  }
+  fs::NoteFailure(0);
   result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
   if (result.code != LIB_OK) {
-    result.message = messages::EditSymbolFailed(oldSymbol, LibResultText(result.code));
+    std::string reason(LibResultText(result.code));
+    const bool fileStep = result.code == LIB_FILE_OPEN || result.code == LIB_FILE_READ ||
+                          result.code == LIB_FILE_WRITE;
+    if (const std::string os = fs::LastFailureReason(); fileStep && !os.empty()) {
+      reason += " (" + os + ")";
+    }
+    result.message = messages::EditSymbolFailed(oldSymbol, reason);
   }
   return result;
 }
@@ -54,11 +114,12 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
 DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
                           fs::FileSteps& steps) {
   DeleteResult result;
+  fs::NoteFailure(0);
   MasterFile listing;
   if (listing.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
     result.message = messages::DeleteSymbolFailed(
-        symbol, messages::CannotRead(MasterFileOf(masterPath).string()));
+        symbol, messages::CannotRead(MasterFileOf(masterPath).string(), fs::LastFailureReason()));
     return result;
   }
   const fs::path master = listing.Path();
@@ -96,19 +157,22 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
   for (const fs::path& file : touched) {
     if (!journal.Remember(file)) {
       result.code = LIB_FILE_READ;
-      result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRead(file.string()));
+      result.message = messages::DeleteSymbolFailed(
+          symbol, messages::CannotRead(file.string(), fs::LastFailureReason()));
       return result;
     }
   }
   if (LibResult r = listing.Write(std::string(masterPath) + ".~NU", steps); r != LIB_OK) {
     result.code = r;
-    result.message = messages::DeleteSymbolFailed(symbol, messages::CannotWrite(master.string()));
+    result.message = messages::DeleteSymbolFailed(
+        symbol, messages::CannotWrite(master.string(), fs::LastFailureReason()));
     return result;
   }
   for (const fs::path& file : doomed) {
     if (LibResult r = fs::RemoveFile(file, steps); r != LIB_OK) {
       result.code = r;
-      result.message = messages::DeleteSymbolFailed(symbol, messages::CannotRemove(file.string()));
+      result.message = messages::DeleteSymbolFailed(
+          symbol, messages::CannotRemove(file.string(), fs::LastFailureReason()));
       for (const fs::path& lost : journal.Restore())
         result.message += messages::UndoIncomplete(lost.string());
       result.filesDeleted.clear();

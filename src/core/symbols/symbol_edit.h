@@ -12,14 +12,17 @@
 namespace quillet {
 
 // The Edit Symbol dialog's check on OK: "You must enter a symbol" for an empty
-// symbol; the fields take at most 16 characters. Empty when the entry is valid.
+// symbol; the fields take at most 16 characters; a symbol must not begin with a
+// blank or a non-ASCII byte nor hold a control byte, and a name must not mark a
+// sub-directory. Empty when the entry is valid.
 std::string ValidateSymbolEdit(std::string_view newSymbol, std::string_view newName);
 
-// Edit Symbol: an entry ValidateSymbolEdit refuses gives LIB_INVALID_PARM with
-// the dialog's text; otherwise it stores newName and newSymbol (letter case as typed, blank-padded
-// to 16) in every entry of the old symbol's file number through
-// RenameMasterEntry, which keeps the old MASTER as its backup. A failed rewrite
-// is reported; the file is then unchanged.
+// Edit Symbol: an entry ValidateSymbolEdit refuses, or a new symbol that another
+// security already answers to (its list text compared as the lookup and the
+// delete compare it), gives LIB_INVALID_PARM and the text to show; otherwise it stores newName and
+// newSymbol (letter case as typed, blank-padded to 16) in every entry of the old symbol's file
+// number through RenameMasterEntry, which keeps the old MASTER as its backup. A failed rewrite is
+// reported; the file is then unchanged.
 Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::string_view oldSymbol,
                    std::string_view newSymbol, std::string_view newName,
                    fs::FileSteps& steps = fs::EveryStep());

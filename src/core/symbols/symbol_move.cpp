@@ -26,19 +26,20 @@ std::string TransferQuoteFile(const fs::path& sourceDir, int oldNumber, const fs
   const fs::path source = fs::FindNoCase(sourceDir, fs::QuoteFileName(oldNumber, extension));
   const fs::path target = fs::PathNoCase(destDir, fs::QuoteFileName(newNumber, extension));
   if (source.empty() && !fs::Exists(target)) return {};
-  if (!journal.Remember(target)) return messages::CannotRead(target.string());
+  if (!journal.Remember(target))
+    return messages::CannotRead(target.string(), fs::LastFailureReason());
   if (source.empty()) {
     return fs::RemoveFile(target, journal.Steps()) == LIB_OK
                ? std::string()
-               : messages::CannotRemove(target.string());
+               : messages::CannotRemove(target.string(), fs::LastFailureReason());
   }
   switch (fs::CopyFileSynced(source, target, journal.Steps())) {
     case LIB_OK:
       return {};
     case LIB_FILE_READ:
-      return messages::CannotRead(source.string());
+      return messages::CannotRead(source.string(), fs::LastFailureReason());
     default:
-      return messages::CannotWrite(target.string());
+      return messages::CannotWrite(target.string(), fs::LastFailureReason());
   }
 }
 
@@ -100,7 +101,7 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
   master.Append(added);
   if (!journal.Remember(master.Path()) ||
       master.Write(masterPath + kWorkingSuffix, journal.Steps()) != LIB_OK) {
-    return fail(messages::CannotWrite(master.Path().string()));
+    return fail(messages::CannotWrite(master.Path().string(), fs::LastFailureReason()));
   }
   TransferResult result;
   result.status = AddStatus::Added;
@@ -112,6 +113,7 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
                               std::string_view destination, TransferMode mode,
                               fs::FileSteps& steps) {
   const bool move = mode == TransferMode::Move;
+  fs::NoteFailure(0);
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
   const MasterLookup found = query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
   if (!found.ok()) {
@@ -139,7 +141,8 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   const std::string sourceMasterPath = MasterPathOf(sourceDir);
   MasterFile source;
   if (source.Read(MasterFileOf(sourceMasterPath), steps) != LIB_OK) {
-    return fail(messages::CannotRead(MasterFileOf(sourceMasterPath).string()));
+    return fail(
+        messages::CannotRead(MasterFileOf(sourceMasterPath).string(), fs::LastFailureReason()));
   }
   source.DropPartialRecord();
   const int removed = source.RemoveIf([&](const MasterRecord& r) {
@@ -149,15 +152,17 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   source.AddToCounts(-removed);
   if (!journal.Remember(source.Path()) ||
       source.Write(sourceMasterPath + kWorkingSuffix, steps) != LIB_OK) {
-    return fail(messages::CannotWrite(source.Path().string()));
+    return fail(messages::CannotWrite(source.Path().string(), fs::LastFailureReason()));
   }
   // Every security of that number has left this MASTER, so its files go too.
   for (const char* extension : {"DAT", "DOP", "BAK"}) {
     const fs::path file =
         fs::FindNoCase(fs::path(sourceDir), fs::QuoteFileName(record.FileNumber(), extension));
     if (file.empty()) continue;
-    if (!journal.Remember(file)) return fail(messages::CannotRead(file.string()));
-    if (fs::RemoveFile(file, steps) != LIB_OK) return fail(messages::CannotRemove(file.string()));
+    if (!journal.Remember(file))
+      return fail(messages::CannotRead(file.string(), fs::LastFailureReason()));
+    if (fs::RemoveFile(file, steps) != LIB_OK)
+      return fail(messages::CannotRemove(file.string(), fs::LastFailureReason()));
   }
   return result;
 }

@@ -66,6 +66,9 @@ TEST(QuoteCommandsTest, EditReadsTheHeldFieldsOnly) {
   QuoteChange change;
   EXPECT_EQ(MakeEditChange({"13/45/99", {"1", "1", "1", "1", "1", "1"}}, all, change).message,
             kInvalid);
+  // A value for a field the file does not hold would be lost: refused by name.
+  EXPECT_EQ(MakeEditChange({"01/10/00", {"5", "2", "3", "4", "5", "N/A"}}, noOpen, change).message,
+            "This file holds no Open field: leave it N/A");
 }
 
 // Split and adjust over a series of 01/03/00 to 01/31/00: the date boxes, the
@@ -96,6 +99,7 @@ TEST(QuoteCommandsTest, SplitAndAdjustChecksAndFactors) {
       {split({"01/02/00", "2", "1"}), {}},  // before the oldest
       {split({"1/10/00", "2", "1"}), {}},   // not 8 characters
       {split({"01/1 /00", "2", "1"}), {}},  // an unfilled position
+      {split({"12/35/99", "2", "1"}), {}},  // no calendar day (read loosely: 01/04/00)
       {split({"01/10/00", "0", "1"}), {}},
       {split({"01/10/00", "2", "0.0"}), {}},
       {split({"01/10/00", "", "1"}), {}},
@@ -110,6 +114,7 @@ TEST(QuoteCommandsTest, SplitAndAdjustChecksAndFactors) {
       {adjust({"01/04/00", "01/20/00", "2", "", "3"}), {}},
       {adjust({"01/02/00", "01/20/00", "2", "0.5", "3"}), {}},
       {adjust({"01/04/00", "02/01/00", "2", "0.5", "3"}), {}},
+      {adjust({"01/04/00", "12/40/99", "2", "0.5", "3"}), {}},
       {adjust({"01/04/00", "01/20/00", "123456789", "1", "1"}), {}},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -137,6 +142,7 @@ TEST(QuoteCommandsTest, DeleteAndSelection) {
   EXPECT_EQ(change.fromDay, DayFromYmd(2000, 1, 10));
   EXPECT_EQ(change.toDay, change.fromDay);
   EXPECT_EQ(MakeDeleteChange("junk", change).message, kInvalid);
+  EXPECT_EQ(MakeDeleteChange("12/41/99", change).message, kInvalid);  // no calendar day
 
   std::vector<Quote> quotes(2);
   quotes[0].date = DayFromYmd(2000, 1, 3);

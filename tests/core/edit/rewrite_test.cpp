@@ -245,9 +245,13 @@ TEST_F(RewriteTest, RecordsKeepTheirOwnLayout) {
   const QuoteDay d0 = kMonday, d1 = kMonday + 1;
   std::vector<DatRow> rows = {{10.0f, DateValueFromDay(d0), 300.0f, 7.5f, -2.0f, 0.0f},
                               {20.0f, DateValueFromDay(d1), 400.0f, 8.5f, -3.0f, 0.0f}};
-  const uint8_t raw[4] = {0xDE, 0xAD, 0xBE, 0x00};  // not a field: never converted
+  // Not a field: never converted (an MBF zero with stray bits would become zeros).
+  const uint8_t raw[4] = {0x68, 0x79, 0xBF, 0x00};
   const auto withRaw = [&](std::vector<uint8_t> bytes) {
-    for (size_t at = 24 + 20; at < bytes.size(); at += 24) std::memcpy(&bytes[at], raw, 4);
+    for (size_t at = 24; at < bytes.size(); at += 24) {
+      std::memcpy(&bytes[at + 12], raw, 4);
+      std::memcpy(&bytes[at + 20], raw, 4);
+    }
     return bytes;
   };
   WriteBytes(tmp_ / "F1.DAT", withRaw(PortfolioBuilder::DatBytes(24, rows)));
@@ -264,6 +268,11 @@ TEST_F(RewriteTest, RecordsKeepTheirOwnLayout) {
   std::memcpy(&copy[4], date.data(), 4);
   expected.insert(expected.begin() + 48, copy.begin(), copy.end());
   StoreInt16(4, &expected[2]);
+  EXPECT_EQ(Dat(), expected);
+
+  ASSERT_TRUE(Run(Change(CHANGE_DELETE, d0, d0)).ok());
+  expected.erase(expected.begin() + 24, expected.begin() + 48);
+  StoreInt16(3, &expected[2]);
   EXPECT_EQ(Dat(), expected);
 }
 

@@ -44,6 +44,12 @@ TEST(FindMasterRecord, MatchesSymbolWordsAndWholeNames) {
       .Add(Security(1, "IBM", "INTL BUS MACH"))
       .Add(Security(2, "BRK A", "BERKSHIRE"))
       .Add(Security(3, "MSFT", "MICROSOFT"))
+      .Add(Security(4,
+                    "C\xE9"
+                    "D",
+                    "CEDE"))
+      .Add(Security(5, "C", "SEA"))
+      .Add(Security(6, "X\x01Y", "EX"))
       .WriteMaster();
   struct Case {
     const char* query;
@@ -62,6 +68,13 @@ TEST(FindMasterRecord, MatchesSymbolWordsAndWholeNames) {
       {"MICRO", LIB_FILE_NOT_FOUND, -1},
       {"IB", LIB_FILE_NOT_FOUND, -1},
       {"NONE", LIB_FILE_NOT_FOUND, -1},
+      // Listed by the text before a control or non-ASCII byte, and found by it too,
+      // unless another security answers to it as a symbol or name.
+      {"x", LIB_OK, 6},
+      {"C", LIB_OK, 5},
+      {"c\xE9"
+       "d",
+       LIB_OK, 4},
   };
   for (const Case& c : cases) {
     const Found f = Find(tmp.str(), c.query);

@@ -68,7 +68,7 @@ TEST_F(RepairTest, DeclinedChangesNothing) {
 // Each row damages the nine sound records S1..S9 (file numbers 1..9) and
 // gives the bytes the repair must write: records kept in order, a missing
 // symbol taken from the name, the header count set to the records written and
-// every other header byte (the second counter too) as it was.
+// every other header byte (the second counter too, unless at 255) as it was.
 TEST_F(RepairTest, RepairsEachKindOfDamage) {
   using Bytes = std::vector<uint8_t>;
   const Bytes sound = builder_.MasterBytes();
@@ -124,6 +124,18 @@ TEST_F(RepairTest, RepairsEachKindOfDamage) {
          return records(d, {1, 3, 4, 5, 7, 8, 9});
        },
        2},
+      {"both counters at 255: the second goes down with the records dropped",
+       [](Bytes& b) {
+         for (int k = 2; k <= 9; ++k) std::memset(&b[k * 53 + 7], ' ', 45);
+         StoreInt16(255, b.data());
+         StoreInt16(255, &b[2]);
+       },
+       [&](const Bytes& d) {
+         Bytes e = records(d, {1});
+         StoreInt16(247, &e[2]);
+         return e;
+       },
+       8},
   };
   for (const Case& c : cases) {
     Bytes damaged = sound;

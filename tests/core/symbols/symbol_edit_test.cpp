@@ -32,6 +32,13 @@ TEST(ValidateSymbolEditTest, EmptySymbolAndLengthLimits) {
       {std::string(16, 'S'), std::string(16, 'N'), ""},
       {std::string(17, 'S'), "N", "The symbol can hold at most 16 characters"},
       {"S", std::string(17, 'N'), "The name can hold at most 16 characters"},
+      // Listed as nothing (a damaged MASTER), or holding bytes no one can type.
+      {" IBM", "", messages::kSymbolCharacters},
+      {"\xE9T", "", messages::kSymbolCharacters},
+      {"A\tB", "", messages::kSymbolCharacters},
+      {"A\x7F", "", messages::kSymbolCharacters},
+      {"BRK A", "", ""},
+      {"S", "ABCDEFGHIJK<DIR>", messages::kNameLooksLikeDirectory},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ValidateSymbolEdit(c.symbol, c.name), c.message) << c.symbol;
@@ -49,6 +56,11 @@ TEST(EditSymbolTest, StoresTextsAsTypedBlankPaddedAndRefusalsChangeNothing) {
   const Outcome missing = EditSymbol(tmp.str(), master, "XYZ", "A", "B");
   EXPECT_EQ(missing.code, LIB_FILE_NOT_FOUND);
   EXPECT_FALSE(missing.message.empty());
+  // Another security answers to it (letter case set aside; listed up to the blank).
+  for (const char* taken : {"msft", "MSFT X"}) {
+    const Outcome twice = EditSymbol(tmp.str(), master, "IBM", taken, "N");
+    EXPECT_EQ(twice.code, LIB_INVALID_PARM) << taken;
+  }
   EXPECT_EQ(SnapshotTree(tmp.root()), before);
 
   // The texts go in as typed, blank-padded: a symbol and name of 16 characters fill them.

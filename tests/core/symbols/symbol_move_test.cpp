@@ -1,5 +1,6 @@
 #include "core/symbols/symbol_move.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <numeric>
@@ -186,6 +187,26 @@ TEST_F(TransferTest, RefusalsChangeNothing) {
       EXPECT_FALSE(r.message.empty()) << c.what;
       EXPECT_EQ(SnapshotTree(tmp_.root()), before) << c.what;
     }
+  }
+}
+
+// A full disk when the destination MASTER is written: the OS's reason is named,
+// and as every file is as it was, no failed undo is reported.
+TEST_F(TransferTest, AFullDiskIsNamedAndNothingIsLeftChanged) {
+  for (TransferMode mode : {TransferMode::Copy, TransferMode::Move}) {
+    Build();
+    const auto before = SnapshotTree(tmp_.root());
+    testing::TestSteps full(
+        [](size_t, fs::FsStep step, const stdfs::path& file) {
+          return step == fs::FsStep::Write && file.filename() == "MASTER.~NU";
+        },
+        ENOSPC);
+    const TransferResult r = Run(mode, "ibm", full);
+    EXPECT_EQ(r.status, AddStatus::Failed);
+    EXPECT_EQ(r.message, messages::MoveCopyFailed(
+                             mode == TransferMode::Move, "IBM",
+                             "cannot write " + b().string() + "/MASTER (No space left on device)"));
+    EXPECT_EQ(SnapshotTree(tmp_.root()), before);
   }
 }
 

@@ -97,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuoteSeries series;
   FUZZ_CHECK(CreateQuoteSeries(series, capacity) == LIB_OK);
   FUZZ_CHECK(ReadQuoteSeries(series, directory, "FZ", 0, 0) == LIB_OK);
-  FUZZ_CHECK(series.total == whole.total && series.sourceKind == 3 && series.hasInfo);
+  FUZZ_CHECK(series.total == whole.total && series.sourceKind == SourceKind::Read &&
+             series.hasInfo);
   std::vector<Quote> paged;
   for (int32_t start = 0;; start += capacity) {
     const LibResult pr = ReadQuoteSeries(series, directory, "FZ", start, capacity);

@@ -62,20 +62,17 @@ int RunSplitSearch(const Context& context) {
     table.Print(true);
   }
   std::fflush(stdout);
-  if (result.end == SplitSearchEnd::ReadError) {
-    Error(messages::DescribeReadFailure(result.readResult, dir, result.failedSymbol,
-                                        result.masterUnreadable));
-  }
+  if (!result.ok()) Error(result.message);
   // What was found is saved even when the search ended early: the window keeps
   // those lines too.
   if (args.HasOption("-o")) {
     const std::string file = args.Option("-o");
-    if (SaveSplitSearchResults(file, lines) != LIB_OK) {
-      Error(messages::CannotSaveSearchResults(file));
+    if (const Outcome saved = SaveSplitSearchResults(file, lines); !saved.ok()) {
+      Error(saved.message);
       return kExitFailed;
     }
   }
-  return result.end == SplitSearchEnd::ReadError ? kExitFailed : kExitOk;
+  return result.ok() ? kExitOk : kExitFailed;
 }
 
 namespace {
@@ -129,32 +126,21 @@ int RunExport(const Context& context) {
   }
   const std::string delimiter = args.Option("--delimiter", "comma");
   if (delimiter == "comma") {
-    options.delimiter = 0;
+    options.delimiter = ExportDelimiter::Comma;
   } else if (delimiter == "tab") {
-    options.delimiter = 1;
+    options.delimiter = ExportDelimiter::Tab;
   } else if (delimiter == "space") {
-    options.delimiter = 2;
+    options.delimiter = ExportDelimiter::Space;
   } else {
     return UsageError(command, "unknown delimiter '" + delimiter + "' (comma, tab, space)");
   }
-  options.order = args.Flag("--newest-first") ? 1 : 0;
+  options.order = args.Flag("--newest-first") ? ExportOrder::NewestFirst : ExportOrder::OldestFirst;
   options.title = args.Flag("--title");
 
+  // An existing file is the question unanswered: --force is the Yes.
   const ExportResult result = ExportQuotes(dir, symbol, options, args.Flag("--force"));
-  switch (result.status) {
-    case ExportStatus::Done:
-      return kExitOk;
-    case ExportStatus::AskReplace:
-      // The question, unanswered: --force is the Yes.
-      Error(messages::ReplaceExistingFile(options.path));
-      return kExitFailed;
-    case ExportStatus::ReadFailed:
-      Error(messages::DescribeReadFailure(result.code, dir, symbol, result.masterUnreadable));
-      return kExitFailed;
-    case ExportStatus::FileError:
-      Error(messages::kFileExportError);
-      return kExitFailed;
-  }
+  if (result.ok()) return kExitOk;
+  Error(result.message);
   return kExitFailed;
 }
 

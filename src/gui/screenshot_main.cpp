@@ -1,20 +1,48 @@
 // Renders the main window on a Portfolio tree to a PNG (the screenshot in docs/):
-//   quillet-screenshot SETTINGS_DIR OUTPUT.png
-// SETTINGS_DIR holds the settings file to use (made fresh by the caller).
+//   quillet-screenshot SETTINGS_DIR OUTPUT.png [DIALOGS_DIR]
+// SETTINGS_DIR holds the settings file to use (made fresh by the caller). With
+// DIALOGS_DIR, the help window and the dialogs are rendered there as well.
 #include <QDir>
 #include <QListWidget>
 #include <QTimer>
 
+#include "core/messages/portfolio.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
+#include "gui/dialogs/dialogs.h"
+#include "gui/help/help_window.h"
 #include "gui/view/quillet_view.h"
+
+namespace {
+
+bool Save(QWidget& w, const QString& file) {
+  w.show();
+  w.adjustSize();
+  return w.grab().save(file);
+}
+
+bool RenderDialogs(quillet::CMainFrame* frame, const QDir& dir) {
+  quillet::CFixMasterDlg fix(
+      frame, QString::fromStdString(quillet::messages::RepairQuestion("/data/ms/MASTER")), false);
+  quillet::CSearchFilterDlg filter(frame, {"/"}, true, "/data/ms", false);
+  quillet::CSearchProgressDlg progress(frame);
+  progress.SetFolder("/data/ms/stocks/tech");
+  progress.SetCount(3);
+  bool ok = Save(fix, dir.filePath("fix-master.png")) &&
+            Save(filter, dir.filePath("search-filter.png")) &&
+            Save(progress, dir.filePath("searching.png"));
+  quillet::CHelpWindow* help = quillet::CHelpWindow::Show(frame, "fix_master");
+  return ok && help->grab().save(dir.filePath("help.png"));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   quillet::CQuilletApp app(argc, argv);
   const QStringList args = app.arguments();
-  if (args.size() != 3) {
-    qWarning("usage: quillet-screenshot SETTINGS_DIR OUTPUT.png");
+  if (args.size() != 3 && args.size() != 4) {
+    qWarning("usage: quillet-screenshot SETTINGS_DIR OUTPUT.png [DIALOGS_DIR]");
     return 2;
   }
   app.InitInstance(QDir(args[1]).filePath(quillet::settings::kStoreFileName));
@@ -29,6 +57,7 @@ int main(int argc, char** argv) {
     quillet::CQuilletView* view = frame->view();
     if (view->m_lstPortfolios->count() > 1) view->m_lstPortfolios->setCurrentRow(1);
     result = frame->grab().save(args[2]) ? 0 : 1;
+    if (result == 0 && args.size() == 4) result = RenderDialogs(frame, QDir(args[3])) ? 0 : 1;
     frame->close();
     app.quit();
   });

@@ -127,8 +127,7 @@ auto Transfer(TransferMode mode) {
 LibResult Export(const path& root, Steps& steps) {
   ExportOptions options;
   options.path = (root / "IBM.TXT").string();
-  const ExportResult r = ExportQuotes(root.string(), "IBM", options, true, steps);
-  return r.status == ExportStatus::Done ? LIB_OK : r.code != LIB_OK ? r.code : LIB_FILE_WRITE;
+  return ExportQuotes(root.string(), "IBM", options, true, {}, steps).code;
 }
 
 std::vector<CrashPointCase> Rows() {
@@ -308,7 +307,7 @@ std::vector<CrashPointCase> Rows() {
        TwoSeries,
        [](const path& root, Steps& steps) {
          const std::vector<std::string> lines = {"IBM possible 2 for 1 split on 01/10/00"};
-         return SaveSplitSearchResults(root / "SPLITS.TXT", lines, steps);
+         return SaveSplitSearchResults(root / "SPLITS.TXT", lines, steps).code;
        },
        {"+SPLITS.TXT"}},
   };

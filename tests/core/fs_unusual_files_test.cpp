@@ -60,7 +60,7 @@ TEST(ReadErrors, AFailedReadIsNeverAShortSeries) {
       TestSteps failingExport = TestSteps::FailingAt(k);
       ExportOptions options;
       options.path = (dir / "OUT.TXT").string();
-      const ExportResult e = ExportQuotes(dir.str(), symbol, options, true, failingExport);
+      const ExportResult e = ExportQuotes(dir.str(), symbol, options, true, {}, failingExport);
       EXPECT_EQ(e.status, ExportStatus::ReadFailed) << symbol << " read " << k;
       EXPECT_EQ(e.code, LIB_FILE_READ);
       EXPECT_FALSE(fs::Exists(options.path));

@@ -86,6 +86,11 @@ class SettingsTest : public QObject {
     QCOMPARE(p.GetString("Search", "Name", ""), QString("/data/a,b"));
     WriteFile(m_file, "[Search]\nName=/x/a,b\n");
     QCOMPARE(p.GetString("Search", "Name", ""), QString("/x/a,b"));
+    // Names match without regard to case and keep the spelling found in the file.
+    WriteFile(m_file, "[SEARCH]\nLIMIT=0\n");
+    QCOMPARE(p.GetInt("Search", "Limit", 1), 0);
+    QVERIFY(p.WriteInt("Search", "Limit", 1));
+    QCOMPARE(ReadFile(m_file), QByteArray("[SEARCH]\nLIMIT=1\n"));
     CRegistryProfile again;
     QVERIFY(again.OpenRoot(m_file, &created));
     QVERIFY(!created);

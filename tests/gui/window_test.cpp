@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <functional>
 
@@ -23,6 +24,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/quillet_app.h"
 #include "gui/dialogs/dialogs.h"
+#include "gui/help/help_window.h"
 #include "gui/view/command_rules.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
@@ -310,6 +312,9 @@ class WindowTest : public QObject {
       return;
     }
     QVERIFY(answers.texts.back().contains("This item is file F1.DAT"));
+    // The dialog's Help opens its topic from the bundled help.
+    CQuilletApp::instance()->frame()->ShowHelp("fix_master");
+    QCOMPARE(CHelpWindow::Current()->browser()->documentTitle(), QString("Fixing Bad Master"));
     QVERIFY(ReadBytes(dir / "MASTER.bak") == before);
     QCOMPARE(Cell(view->m_lstSymbols, 0, 0), QString("IBM"));
   }

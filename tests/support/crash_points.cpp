@@ -78,8 +78,9 @@ std::string Describe(MaybeBytes now, MaybeBytes before, MaybeBytes after) {
   return "changed (" + std::to_string(now->size()) + " bytes)";
 }
 
-// The files a run changed, made (+) and removed (-), sorted.
-std::vector<std::string> Changes(const TreeSnapshot& before, const TreeSnapshot& after) {
+}  // namespace
+
+std::vector<std::string> TreeChanges(const TreeSnapshot& before, const TreeSnapshot& after) {
   std::vector<std::string> changes;
   for (const auto& [name, bytes] : after) {
     const MaybeBytes b = Find(before, name);
@@ -93,6 +94,8 @@ std::vector<std::string> Changes(const TreeSnapshot& before, const TreeSnapshot&
   std::sort(changes.begin(), changes.end());
   return changes;
 }
+
+namespace {
 
 // Each rename comes after a sync of the renamed file (its content is on disk
 // before its name is) and is followed by a sync of its folder.
@@ -195,7 +198,7 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     CheckSyncOrder(steps, report.failures);
     std::vector<std::string> expected = c.changes;
     std::sort(expected.begin(), expected.end());
-    if (const auto changes = Changes(before, after); !c.changes.empty() && changes != expected) {
+    if (const auto changes = TreeChanges(before, after); !c.changes.empty() && changes != expected) {
       std::string got;
       for (const std::string& name : changes) got += " " + name;
       report.failures.push_back("clean run changes" + got);

@@ -92,6 +92,10 @@ inline void PrintTo(const CrashPointCase& c, std::ostream* os) {
   *os << c.name;
 }
 
+// The files after holds that before did not (+name), no longer holds (-name) or
+// holds with other bytes (name), sorted.
+std::vector<std::string> TreeChanges(const TreeSnapshot& before, const TreeSnapshot& after);
+
 // True for the names of working files that must never outlive an operation.
 bool IsWorkingFileName(const std::string& name);
 

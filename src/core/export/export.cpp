@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/fs/text_output.h"
+#include "core/messages/export.h"
+#include "core/messages/read.h"
 
 namespace quillet {
 namespace {
@@ -21,11 +23,11 @@ void WriteTwo(char* p, int v) {
 
 }  // namespace
 
-char ExportDelimiter(int delimiter) {
+char DelimiterChar(ExportDelimiter delimiter) {
   switch (delimiter) {
-    case 1:
+    case ExportDelimiter::Tab:
       return '\t';
-    case 2:
+    case ExportDelimiter::Space:
       return ' ';
     default:
       return ',';
@@ -104,9 +106,9 @@ char* AppendExportValue(char* p, float value, int decimals) {
 }
 
 ExportFormatter::ExportFormatter(const ExportOptions& options)
-    : delimiter_(ExportDelimiter(options.delimiter)),
+    : delimiter_(DelimiterChar(options.delimiter)),
       title_(options.title),
-      newestFirst_(options.order != 0) {
+      newestFirst_(options.order != ExportOrder::OldestFirst) {
   const std::array<bool, 6> used = {options.useOpen,  options.useHigh,   options.useLow,
                                     options.useClose, options.useVolume, options.useOpenInterest};
   for (int i = 0; i < 6; ++i) {
@@ -189,28 +191,35 @@ bool ExportTargetExists(const std::filesystem::path& file) {
   return !file.empty() && std::filesystem::exists(file, ec);
 }
 
+namespace {
+
+ExportResult Failed(ExportStatus status, LibResult code, std::string message) {
+  ExportResult result;
+  result.status = status;
+  result.code = code;
+  result.message = std::move(message);
+  return result;
+}
+
+}  // namespace
+
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
                           const ExportOptions& options, bool replaceExisting,
-                          fs::FileSteps& steps) {
-  ExportResult result;
+                          const ExportProgress& progress, fs::FileSteps& steps) {
   const std::filesystem::path target(options.path);
   if (!replaceExisting && ExportTargetExists(target)) {
-    result.status = ExportStatus::AskReplace;
-    return result;
+    return Failed(ExportStatus::AskReplace, LIB_FILE_EXISTS,
+                  messages::ReplaceExistingFile(options.path));
   }
   // The whole series with one lookup and one open, before the file is touched.
   SeriesData series;
   if (LibResult r = ReadWholeSeries(directory, symbol, series, steps); r != LIB_OK) {
-    result.status = ExportStatus::ReadFailed;
-    result.code = r;
-    result.masterUnreadable = series.masterUnreadable;
-    return result;
+    return Failed(ExportStatus::ReadFailed, r,
+                  messages::DescribeReadFailure(r, directory, symbol, series.masterUnreadable));
   }
   fs::AtomicFile out(steps);
   if (LibResult r = OpenTextOutput(out, target); r != LIB_OK) {
-    result.status = ExportStatus::FileError;
-    result.code = r;
-    return result;
+    return Failed(ExportStatus::FileError, r, messages::kFileExportError);
   }
   ExportFormatter formatter(options);
   std::string title;
@@ -226,16 +235,17 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
     if (static_cast<size_t>(p - begin) >= kChunkSize) {
       ok = out.Write(begin, static_cast<size_t>(p - begin));
       p = begin;
+      if (progress) progress(static_cast<int32_t>(i + 1), static_cast<int32_t>(n));
     }
   }
   if (ok) ok = out.Write(begin, static_cast<size_t>(p - begin));
   const LibResult committed = ok ? out.Commit() : LIB_FILE_WRITE;
   if (committed != LIB_OK) {
     out.Abandon();
-    result.status = ExportStatus::FileError;
-    result.code = committed;
-    return result;
+    return Failed(ExportStatus::FileError, committed, messages::kFileExportError);
   }
+  if (progress) progress(static_cast<int32_t>(n), static_cast<int32_t>(n));
+  ExportResult result;
   result.rows = static_cast<int32_t>(n);
   return result;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,11 +14,17 @@
 
 namespace quillet {
 
+// The export dialog's radio groups, with the values the "Delim" and "Newest"
+// settings store. A stored value outside them converts as it is: any other
+// delimiter gives the comma, any other order newest first.
+enum class ExportDelimiter : int { Comma = 0, Tab = 1, Space = 2 };
+enum class ExportOrder : int { OldestFirst = 0, NewestFirst = 1 };
+
 // The choices of one export, as the export dialog holds them. The defaults are
 // those of a first export: every column, commas, oldest first, no title row.
 struct ExportOptions {
   std::string path = "output.txt";
-  int delimiter = 0;  // 0 comma, 1 tab, 2 space; any other value gives the comma
+  ExportDelimiter delimiter = ExportDelimiter::Comma;
   bool useClose = true;
   bool useHigh = true;
   bool useLow = true;
@@ -25,11 +32,11 @@ struct ExportOptions {
   bool useOpen = true;
   bool useVolume = true;
   bool title = false;
-  int order = 0;  // 0 oldest quote first, any other value newest first
+  ExportOrder order = ExportOrder::OldestFirst;
 };
 
 // The delimiter character of the dialog's choice.
-char ExportDelimiter(int delimiter);
+char DelimiterChar(ExportDelimiter delimiter);
 
 // Output columns after the date, in their fixed order: OPEN, HIGH, LOW, CLOSE, VOL, OI.
 inline constexpr std::array<std::string_view, 6> kExportTitles = {"OPEN",  "HIGH", "LOW",
@@ -77,23 +84,27 @@ class ExportFormatter {
 
 enum class ExportStatus {
   Done,
-  // The file exists and replaceExisting was false: ask messages::ReplaceExistingFile
-  // and call again with true on Yes. Nothing was written.
+  // The file exists and replaceExisting was false: message is the question
+  // ("...Replace existing file?"); call again with true on Yes. Nothing was written.
   AskReplace,
   // The series cannot be read (symbol not found, layout unknown, DAT not
-  // openable): nothing was written (messages::DescribeReadFailure of code).
+  // openable): nothing was written; message says why.
   ReadFailed,
   // The file cannot be created, or a write failed on the way: the target is as
-  // it was ("file export error").
+  // it was; message is "file export error".
   FileError,
 };
 
-struct ExportResult {
+// code: LIB_OK when done; LIB_FILE_EXISTS when asking; the reader's or the
+// file layer's code otherwise. message: what the user is shown (empty when done).
+struct ExportResult : Outcome {
   ExportStatus status = ExportStatus::Done;
-  LibResult code = LIB_OK;
-  int32_t rows = 0;               // data rows written
-  bool masterUnreadable = false;  // ReadFailed because the Portfolio has no readable MASTER
+  int32_t rows = 0;  // data rows written
 };
+
+// Told the rows written so far and the rows to write, after each part of a long
+// export is written (a progress bar); the export cannot be stopped half-way.
+using ExportProgress = std::function<void(int32_t written, int32_t total)>;
 
 // True when a file exists at the path (the export then asks before replacing it).
 bool ExportTargetExists(const std::filesystem::path& file);
@@ -103,6 +114,7 @@ bool ExportTargetExists(const std::filesystem::path& file);
 // working file that is swapped in at the end.
 ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
                           const ExportOptions& options, bool replaceExisting,
+                          const ExportProgress& progress = {},
                           fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -376,7 +376,7 @@ LibResult CreateQuoteSeries(QuoteSeries& series, int16_t capacity) {
   series.directory.clear();
   series.query.clear();
   series.total = 0;
-  series.sourceKind = 0;
+  series.sourceKind = SourceKind::Created;
   series.hasInfo = false;
   if (capacity < 0) {
     series.rows.clear();
@@ -414,7 +414,7 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
     const int32_t m = std::min(last - 1, kMaxQuotesPerRead);
     wanted = start > 0 ? m - start : m;
   }
-  series.sourceKind = 3;
+  series.sourceKind = SourceKind::Read;
   series.total = last - 1;
   series.directory = located.directory.substr(0, kSeriesDirectoryLimit);
   series.query = std::string(query.substr(0, kSeriesQueryLimit));

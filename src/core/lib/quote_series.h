@@ -43,6 +43,9 @@ inline constexpr int32_t kMaxQuotesPerRead = 16000;
 // The longest DAT record the reader decodes (19 fields).
 inline constexpr int kMaxRecordLength = 76;
 
+// Where a QuoteSeries' rows came from, with the values the library stores.
+enum class SourceKind : int16_t { Created = 0, Read = 3 };
+
 // A caller-owned window of a series: rows holds capacity quotes of which the
 // first count are in use.
 struct QuoteSeries {
@@ -51,8 +54,8 @@ struct QuoteSeries {
   std::string query;      // what was asked for, cut to 20 characters
   int16_t count = 0;
   int16_t capacity = 0;
-  int32_t total = 0;       // quotes in the file at the last read
-  int16_t sourceKind = 0;  // 0 after creation, 3 after a read
+  int32_t total = 0;  // quotes in the file at the last read
+  SourceKind sourceKind = SourceKind::Created;
   bool hasInfo = false;
   SeriesInfo info;
 };

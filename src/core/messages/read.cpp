@@ -1,5 +1,7 @@
 #include "core/messages/read.h"
 
+#include "core/messages/quote_dialogs.h"
+
 namespace quillet::messages {
 
 std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
@@ -35,8 +37,7 @@ std::string JoinLines(std::initializer_list<std::string_view> parts) {
 }
 
 std::string FieldFormatLabel(size_t field, bool display) {
-  static constexpr std::array<const char*, 8> kCaptions = {"Date", "Time",  "Open", "High",
-                                                           "Low",  "Close", "Vol",  "OI"};
+  const auto& kCaptions = kFactsFieldCaptions;
   return std::string(field < kCaptions.size() ? kCaptions[field] : "") +
          (display ? " Display" : " Input");
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/fs/text_output.h"
+#include "core/messages/read.h"
 #include "core/messages/splitsearch.h"
 
 namespace quillet {
@@ -152,12 +153,17 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
                               SplitSearchObserver& observer) {
   SplitSearchResult result;
   SeriesData series;
-  for (const std::string& symbol : symbols) {
+  for (size_t k = 0; k < symbols.size(); ++k) {
+    const std::string& symbol = symbols[k];
+    if (!observer.Progress(k, symbols.size())) {
+      result.end = SplitSearchEnd::Stopped;
+      return result;
+    }
     if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
       result.end = SplitSearchEnd::ReadError;
       result.failedSymbol = symbol;
-      result.readResult = r;
-      result.masterUnreadable = series.masterUnreadable;
+      result.code = r;
+      result.message = messages::DescribeReadFailure(r, directory, symbol, series.masterUnreadable);
       observer.Message(messages::kErrorInSplitSearchBarsRead);
       return result;
     }
@@ -180,9 +186,11 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
   return result;
 }
 
-LibResult SaveSplitSearchResults(const std::filesystem::path& file,
-                                 std::span<const std::string> lines, fs::FileSteps& steps) {
-  return WriteTextLines(file, lines, steps);
+Outcome SaveSplitSearchResults(const std::filesystem::path& file,
+                               std::span<const std::string> lines, fs::FileSteps& steps) {
+  const LibResult r = WriteTextLines(file, lines, steps);
+  if (r == LIB_OK) return {};
+  return {r, messages::CannotSaveSearchResults(file.string())};
 }
 
 }  // namespace quillet

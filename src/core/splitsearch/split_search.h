@@ -61,17 +61,29 @@ class SplitSearchObserver {
   virtual void Status(const std::string& text) = 0;
   // The search ran to its end: the information sound.
   virtual void Finished() {}
+  // Before each series is read: how many of the total have been searched (a
+  // progress bar). Returning false stops the search there (the Stop button).
+  virtual bool Progress(size_t searched, size_t total) {
+    (void)searched;
+    (void)total;
+    return true;
+  }
 };
 
-enum class SplitSearchEnd { Done, ReadError };
+enum class SplitSearchEnd {
+  Done,       // every series searched
+  ReadError,  // a series could not be read: the search ended there
+  Stopped,    // Progress returned false: no status, sound or message followed
+};
 
-struct SplitSearchResult {
+// code: LIB_OK, or on ReadError the reader's code with message the plain-words
+// reason (after the "Error in SplitSearch bars read" box the observer was shown).
+// A stopped search is ok(). findings: this run's, in the order found, also when
+// the search ended early.
+struct SplitSearchResult : Outcome {
   SplitSearchEnd end = SplitSearchEnd::Done;
-  std::vector<SplitFinding> findings;  // this run's, in the order found
-  // On ReadError: the symbol whose series could not be read, and why.
-  std::string failedSymbol;
-  LibResult readResult = LIB_OK;
-  bool masterUnreadable = false;  // the read failed for want of a readable MASTER
+  std::vector<SplitFinding> findings;
+  std::string failedSymbol;  // on ReadError: the symbol whose series could not be read
 };
 
 // The symbols the search goes through: the securities of the symbol list, in its
@@ -86,10 +98,11 @@ std::vector<std::string> SplitSearchSymbols(const SymbolList& list);
 SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::string> symbols,
                               SplitSearchObserver& observer);
 
-// Saves result lines, each ended by CR LF, through a working file: LIB_OK, or a
-// failure with nothing written under that name (messages::CannotSaveSearchResults).
-LibResult SaveSplitSearchResults(const std::filesystem::path& file,
-                                 std::span<const std::string> lines,
-                                 fs::FileSteps& steps = fs::EveryStep());
+// Saves result lines, each ended by CR LF, through a working file. On failure
+// nothing is written under that name; code is the file layer's and message
+// messages::CannotSaveSearchResults.
+Outcome SaveSplitSearchResults(const std::filesystem::path& file,
+                               std::span<const std::string> lines,
+                               fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -267,6 +267,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // A scan still walking stops at its next folder.
+  m_pView->CancelScan();
   m_pView->StoreColumnWidths();
   CHelpWindow::CloseAll();
   event->accept();

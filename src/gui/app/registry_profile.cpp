@@ -12,8 +12,20 @@ namespace quillet {
 
 namespace {
 
-QString KeyPath(const QString& section, const QString& key) {
-  return section + '/' + key;
+// Section and key names are matched without regard to letter case, as the
+// registry matches them; a name already in the file keeps its own spelling.
+QString KeyPath(QSettings& settings, const QString& section, const QString& key) {
+  QString group = section;
+  for (const QString& g : settings.childGroups()) {
+    if (g.compare(section, Qt::CaseInsensitive) == 0) group = g;
+  }
+  QString name = key;
+  settings.beginGroup(group);
+  for (const QString& k : settings.childKeys()) {
+    if (k.compare(key, Qt::CaseInsensitive) == 0) name = k;
+  }
+  settings.endGroup();
+  return group + '/' + name;
 }
 
 // A value as stored text; QSettings reads an unquoted "a,b" as a list, which the
@@ -21,7 +33,7 @@ QString KeyPath(const QString& section, const QString& key) {
 bool ReadValue(const QString& file, const QString& section, const QString& key, QString* out) {
   if (!QFileInfo::exists(file)) return false;
   QSettings settings(file, QSettings::IniFormat);
-  const QVariant value = settings.value(KeyPath(section, key));
+  const QVariant value = settings.value(KeyPath(settings, section, key));
   if (!value.isValid()) return false;
   const QString text =
       value.typeId() == QMetaType::QStringList ? value.toStringList().join(',') : value.toString();
@@ -30,12 +42,13 @@ bool ReadValue(const QString& file, const QString& section, const QString& key, 
   return true;
 }
 
+// Makes the file when it is missing, as a write makes a missing key.
 bool WriteValue(const QString& file, const QString& section, const QString& key,
                 const QString& text) {
-  if (file.isEmpty() || !QFileInfo::exists(file)) return false;
+  if (file.isEmpty()) return false;
   QSettings settings(file, QSettings::IniFormat);
   if (!settings.isWritable()) return false;
-  settings.setValue(KeyPath(section, key), text);
+  settings.setValue(KeyPath(settings, section, key), text);
   settings.sync();
   return settings.status() == QSettings::NoError;
 }
@@ -118,7 +131,7 @@ bool CRegistryProfile::ImportIniFile(const QString& iniPath) const {
       } else if (const qsizetype eq = line.indexOf('='); eq >= 0 && !section.isEmpty()) {
         const QString name = line.left(eq);
         if (!name.isEmpty() && !name.contains('/')) {
-          settings.setValue(KeyPath(section, name), line.mid(eq + 1));
+          settings.setValue(KeyPath(settings, section, name), line.mid(eq + 1));
         }
       }
       if (whole.size() <= kPiece) break;

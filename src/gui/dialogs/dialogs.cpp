@@ -77,15 +77,25 @@ CFixMasterDlg::CFixMasterDlg(CMainFrame* frame, const QString& message, bool hid
   layout->addWidget(buttons);
 }
 
+namespace {
+// The load runs under the wait cursor; the dialog is answered with the pointer.
+int RunWithArrow(QDialog& dlg) {
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int result = dlg.exec();
+  QApplication::restoreOverrideCursor();
+  return result;
+}
+}  // namespace
+
 bool FixMasterPrompt::Confirm(const std::string& message) {
   CFixMasterDlg dlg(m_frame, QString::fromStdString(message), false);
-  return dlg.exec() == QDialog::Accepted;
+  return RunWithArrow(dlg) == QDialog::Accepted;
 }
 
 void FixMasterPrompt::Dropped(const std::string& message) {
   QApplication::beep();
   CFixMasterDlg dlg(m_frame, QString::fromStdString(message), true);
-  dlg.exec();
+  RunWithArrow(dlg);
 }
 
 CSearchFilterDlg::CSearchFilterDlg(QWidget* parent, std::vector<std::string> volumes, bool limit,

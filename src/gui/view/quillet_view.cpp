@@ -34,6 +34,7 @@
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
 #include "gui/dialogs/dialogs.h"
+#include "gui/dialogs/quote_command_handlers.h"
 #include "gui/view/command_rules.h"
 #include "gui/view/grid_models.h"
 
@@ -43,6 +44,12 @@ namespace {
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
+}
+
+// A message box without an icon, as the scan and the symbol list notices are.
+void ShowPlain(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, messages::kAppTitle, Q(text), QMessageBox::Ok, parent);
+  box.exec();
 }
 
 // The wait cursor for the life of a scope.
@@ -147,6 +154,7 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   connect(frame->action(ID_PORTFOLIO_RESCAN), &QAction::triggered, this, &CQuilletView::OnReScan);
   for (int id : kRuledCommands) {
     if (id == ID_PORTFOLIO_SEARCHFILTER || id == ID_PORTFOLIO_RESCAN) continue;
+    if (ConnectQuoteCommand(this, frame->action(id), id)) continue;
     connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
   }
 
@@ -337,8 +345,7 @@ void CQuilletView::ScanDrive() {
   delete m_pScanDlg.data();
   SetBusy(false);
   if (result.folders.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle,
-                             Q(messages::NoMasterFilesFound(m_strDrive.toStdString())));
+    ShowPlain(m_frame, messages::NoMasterFilesFound(m_strDrive.toStdString()));
     m_bPortfoliosFound = 0;
     updateCommands();
     return;
@@ -401,7 +408,7 @@ void CQuilletView::FillSymbolList(int row) {
     return;
   }
   if (!fill.list.notice.empty()) {
-    QMessageBox::information(m_frame, messages::kAppTitle, Q(fill.list.notice));
+    ShowPlain(m_frame, fill.list.notice);
   }
   m_symbolModel->SetRows(fill.list.rows);
   m_nSymbols = m_symbolModel->rowCount();

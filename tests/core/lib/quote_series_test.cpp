@@ -51,7 +51,7 @@ TEST_F(SeriesTest, ACountOnlyReadFillsTheTotalAndInfoAndKeepsTheRows) {
   ASSERT_EQ(CreateQuoteSeries(s, 400), LIB_OK);
   ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 0), LIB_OK);
   EXPECT_EQ(s.total, 25);
-  EXPECT_EQ(s.sourceKind, 3);
+  EXPECT_EQ(s.sourceKind, SourceKind::Read);
   EXPECT_EQ(s.directory, tmp_.str() + "/");
   EXPECT_EQ(s.info.record.FileNumber(), 1);
   EXPECT_EQ(s.count, 400);

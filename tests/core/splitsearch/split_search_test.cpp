@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <set>
+#include <algorithm>
 
 #include "core/messages/splitsearch.h"
 #include "core/splitsearch/split_search.h"
@@ -92,7 +92,8 @@ TEST(SplitSearch, EverySplitOfEverySeriesIsReportedOnce) {
   EXPECT_EQ(expected.front().rfind("TWO possible 2 for 1 split on ", 0), 0u);
 }
 
-TEST(SplitSearch, MessagesAndStatusInOrder) {
+// What a front end is told, in order, for each way a search ends.
+TEST(SplitSearch, WhatTheFrontEndIsToldInOrder) {
   TempDir dir;
   PortfolioBuilder p(dir.root());
   p.AddSeries(1, "ONE", "ONE QUOTE", testing::DailyRows(DayFromYmd(99, 5, 3), 1));
@@ -100,55 +101,65 @@ TEST(SplitSearch, MessagesAndStatusInOrder) {
   rows[3] = testing::Row28(DayFromYmd(99, 5, 27), 5, 5.2f, 4.8f, 5, 1000, 0);
   rows[2][4] = 10.0f;  // close 10 then 5, low 9.5 before and high 5.2 after
   p.AddSeries(2, "XYZ", "XYZ CORP", rows);
+  p.AddSeries(3, "FLAT", "FLAT", testing::DailyRows(DayFromYmd(99, 5, 3), 50));
+  p.AddSeries(4, "GONE", "NO DAT FILE", testing::DailyRows(DayFromYmd(99, 5, 3), 5));
   p.WriteMaster();
+  std::filesystem::remove(dir / "F4.DAT");
 
-  Recorder recorder;
-  const SplitSearchResult result =
-      SplitSearch(dir.str(), std::vector<std::string>{"ONE", "XYZ"}, recorder);
-  EXPECT_EQ(result.end, SplitSearchEnd::Done);
-  const std::vector<std::string> expected = {
+  const std::string fewer =
       "message:For symbol ONE\nSplitSearch cannot perform search\nas there are fewer than 2 "
-      "quotes.",
-      "status:ONE",
-      "found:XYZ possible 2 for 1 split on 05/27/99",
-      "status:XYZ",
-      "status:Done search",
-      "finished"};
-  EXPECT_EQ(recorder.events, expected);
-}
+      "quotes.";
+  const std::string found = "found:XYZ possible 2 for 1 split on 05/27/99";
+  const std::string none = std::string("message:") + messages::kNoCandidateSplits;
+  const std::string readError = std::string("message:") + messages::kErrorInSplitSearchBarsRead;
+  struct Case {
+    std::vector<std::string> symbols;
+    size_t stopAt;  // Progress returns false before this symbol
+    SplitSearchEnd end;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {{"ONE", "XYZ"},
+       9,
+       SplitSearchEnd::Done,
+       {fewer, "status:ONE", found, "status:XYZ", "status:Done search", "finished"}},
+      {{"FLAT"}, 9, SplitSearchEnd::Done, {"status:FLAT", "status:Done search", "finished", none}},
+      {{"XYZ", "GONE", "FLAT"}, 9, SplitSearchEnd::ReadError, {found, "status:XYZ", readError}},
+      {{"XYZ", "FLAT"}, 1, SplitSearchEnd::Stopped, {found, "status:XYZ"}},
+      {{"XYZ"}, 0, SplitSearchEnd::Stopped, {}},
+  };
+  for (const Case& c : cases) {
+    class Recorder : public SplitSearchObserver {
+     public:
+      explicit Recorder(size_t stopAt) : stopAt_(stopAt) {}
+      void Found(const SplitFinding& f) override { events.push_back("found:" + f.line); }
+      void Message(const std::string& text) override { events.push_back("message:" + text); }
+      void Status(const std::string& text) override { events.push_back("status:" + text); }
+      void Finished() override { events.push_back("finished"); }
+      bool Progress(size_t searched, size_t total) override {
+        progress.push_back(searched);
+        EXPECT_GT(total, searched);
+        return searched < stopAt_;
+      }
+      std::vector<std::string> events;
+      std::vector<size_t> progress;
 
-TEST(SplitSearch, NothingFoundEndsWithItsMessage) {
-  TempDir dir;
-  PortfolioBuilder p(dir.root());
-  p.AddSeries(1, "FLAT", "FLAT", testing::DailyRows(DayFromYmd(99, 5, 3), 50));
-  p.WriteMaster();
-  Recorder recorder;
-  SplitSearch(dir.str(), std::vector<std::string>{"FLAT"}, recorder);
-  ASSERT_GE(recorder.events.size(), 3u);
-  EXPECT_EQ(recorder.events[recorder.events.size() - 2], "finished");
-  EXPECT_EQ(recorder.events.back(), std::string("message:") + messages::kNoCandidateSplits);
-}
-
-TEST(SplitSearch, ReadErrorEndsTheSearchAndKeepsWhatWasFound) {
-  TempDir dir;
-  PortfolioBuilder p(dir.root());
-  p.AddSeries(1, "AAA", "AAA", SeriesWithSplits(20, {{10, 0.5f}}));
-  p.AddSeries(2, "BBB", "BBB", SeriesWithSplits(20, {{5, 0.5f}}));
-  p.AddSeries(3, "CCC", "CCC", SeriesWithSplits(20, {{5, 0.5f}}));
-  p.WriteMaster();
-  std::filesystem::remove(dir / "F2.DAT");
-
-  Recorder recorder;
-  const SplitSearchResult result =
-      SplitSearch(dir.str(), std::vector<std::string>{"AAA", "BBB", "CCC"}, recorder);
-  EXPECT_EQ(result.end, SplitSearchEnd::ReadError);
-  EXPECT_EQ(result.failedSymbol, "BBB");
-  EXPECT_EQ(result.readResult, LIB_FILE_OPEN);
-  ASSERT_EQ(result.findings.size(), 1u);
-  EXPECT_EQ(result.findings[0].query, "AAA");
-  ASSERT_EQ(recorder.events.size(), 3u);
-  EXPECT_EQ(recorder.events[1], "status:AAA");
-  EXPECT_EQ(recorder.events[2], std::string("message:") + messages::kErrorInSplitSearchBarsRead);
+     private:
+      size_t stopAt_;
+    } recorder(c.stopAt);
+    const SplitSearchResult result = SplitSearch(dir.str(), c.symbols, recorder);
+    EXPECT_EQ(result.end, c.end) << c.symbols[0];
+    EXPECT_EQ(recorder.events, c.events) << c.symbols[0];
+    // What was found before the end stays in the result.
+    EXPECT_EQ(result.findings.size(),
+              static_cast<size_t>(std::count(c.events.begin(), c.events.end(), found)));
+    EXPECT_EQ(result.ok(), c.end != SplitSearchEnd::ReadError);
+    if (c.end == SplitSearchEnd::ReadError) {
+      EXPECT_EQ(result.failedSymbol, "GONE");
+      EXPECT_EQ(result.code, LIB_FILE_OPEN);
+      EXPECT_EQ(result.message, "The quote file of GONE cannot be opened");
+    }
+  }
 }
 
 TEST(SplitSearch, AFileShorterThanItsHeaderIsSearchedAsFarAsItGoes) {
@@ -170,38 +181,37 @@ TEST(SplitSearch, AFileShorterThanItsHeaderIsSearchedAsFarAsItGoes) {
   EXPECT_EQ(result.findings[0].query, "AAA");
 }
 
-TEST(SaveSplitSearchResults, EveryLineEndsWithCrLf) {
+// The saved lines end in CR LF; a failure at any step writes nothing under the
+// name and leaves no working file.
+TEST(SaveSplitSearchResults, BytesOrNothing) {
   TempDir dir;
   const std::vector<std::string> lines = {"A possible 2 for 1 split on 05/27/99",
                                           "B possible 1 for 2 split on 01/02/03"};
-  ASSERT_EQ(SaveSplitSearchResults(dir / "result.txt", lines), LIB_OK);
+  ASSERT_TRUE(SaveSplitSearchResults(dir / "result.txt", lines).ok());
   const std::string text =
       "A possible 2 for 1 split on 05/27/99\r\nB possible 1 for 2 split on 01/02/03\r\n";
   EXPECT_EQ(ReadBytes(dir / "result.txt"), std::vector<uint8_t>(text.begin(), text.end()));
-  ASSERT_EQ(SaveSplitSearchResults(dir / "empty.txt", {}), LIB_OK);
+  ASSERT_TRUE(SaveSplitSearchResults(dir / "empty.txt", {}).ok());
   EXPECT_TRUE(ReadBytes(dir / "empty.txt").empty());
-}
-
-TEST(SaveSplitSearchResults, AFailureWritesNothingUnderTheName) {
-  TempDir dir;
-  const std::vector<std::string> lines = {"A possible 2 for 1 split on 05/27/99"};
-  EXPECT_NE(SaveSplitSearchResults(dir / "missing" / "result.txt", lines), LIB_OK);
-  EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
-  EXPECT_NE(SaveSplitSearchResults(dir.root(), lines), LIB_OK);
 
   testing::WriteBytes(dir / "old.txt", {'o', 'l', 'd'});
+  const auto before = testing::SnapshotTree(dir.root());
+  const auto refused = [&](const std::filesystem::path& file,
+                           fs::FileSteps& steps = fs::EveryStep()) {
+    const Outcome r = SaveSplitSearchResults(file, lines, steps);
+    EXPECT_FALSE(r.ok()) << file;
+    EXPECT_EQ(r.message, messages::CannotSaveSearchResults(file.string()));
+    EXPECT_EQ(testing::SnapshotTree(dir.root()), before) << file;
+  };
+  refused(dir / "missing" / "result.txt");
+  refused(dir.root());
   for (fs::FsStep step :
        {fs::FsStep::Create, fs::FsStep::Write, fs::FsStep::Sync, fs::FsStep::Rename}) {
     testing::TestSteps failing = testing::TestSteps::Failing(step);
-    EXPECT_NE(SaveSplitSearchResults(dir / "old.txt", lines, failing), LIB_OK);
-    EXPECT_EQ(testing::SnapshotTree(dir.root()).size(), 1u) << "a working file was left";
-    EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    refused(dir / "old.txt", failing);
   }
   std::filesystem::permissions(dir / "old.txt", std::filesystem::perms::owner_read);
-  if (::access((dir / "old.txt").c_str(), W_OK) != 0) {  // root may write anyway
-    EXPECT_EQ(SaveSplitSearchResults(dir / "old.txt", lines), LIB_FILE_OPEN);
-  }
-  EXPECT_EQ(ReadBytes(dir / "old.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  if (::access((dir / "old.txt").c_str(), W_OK) != 0) refused(dir / "old.txt");  // root may write
 }
 
 // The search goes through the symbol list's securities in list order (letter case

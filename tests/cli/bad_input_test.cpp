@@ -197,36 +197,48 @@ path NestedChain(const path& root, int levels, int ibmAt) {
   return root;
 }
 
+// The standard Portfolio in root with the destination beside it, then changed.
+std::function<path(const path&)> Changed(std::function<void(const path& root)> change) {
+  return [change](const path& r) {
+    WithDestination(r);
+    change(r);
+    return r;
+  };
+}
+
+void CutMaster(const path& r, size_t size) {
+  ChangeMaster(r, [size](auto& b) { b.resize(size); });
+}
+
+void Fifo(const path& file) {
+  std::filesystem::remove(file);
+  ::mkfifo(file.c_str(), 0644);
+}
+
+// The standard Portfolio with IBM's header counting n - 1 quotes.
+std::function<path(const path&)> DatHeaderCount(int16_t n) {
+  return [n](const path& r) {
+    Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), n);
+    return r;
+  };
+}
+
 std::vector<BadInputRow> Rows() {
+  const auto sizeDamage = std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
+                                              {{"symbols", "{DIR}"}, 1, kSizeDamage}};
   return {
       // MASTER damage
       {"MasterCutInsideFirstRecord",
-       [](const path& r) {
-         Standard(r);
-         ChangeMaster(r, [](auto& b) { b.resize(kMasterRecordSize + 30); });
-         return r;
-       },
-       BothFail(kNotFound)},
-      {"MasterShorterThanItsHeader",
-       [](const path& r) {
-         Standard(r);
-         ChangeMaster(r, [](auto& b) { b.resize(20); });
-         return r;
-       },
-       BothFail(kNoMaster)},
-      {"MasterEmpty",
-       [](const path& r) {
-         Standard(r);
-         WriteBytes(r / "MASTER", {});
-         return r;
-       },
-       BothFail(kNoMaster)},
-      {"MasterCountNegative",
-       [](const path& r) {
-         Standard(r).WriteMaster(-3);
-         return r;
-       },
-       BothFail(kNotFound)},
+       Changed([](const path& r) { CutMaster(r, kMasterRecordSize + 30); }),
+       BothFail(kNotFound) + WritesFail(kNotFound, kSymbolNotFound) + sizeDamage},
+      {"MasterShorterThanItsHeader", Changed([](const path& r) { CutMaster(r, 20); }),
+       BothFail(kNoMaster) + WritesFail(kNoMaster, kSymbolNotFound) +
+           MasterCommandsFail(kMasterUnreadable)},
+      {"MasterEmpty", Changed([](const path& r) { WriteBytes(r / "MASTER", {}); }),
+       BothFail(kNoMaster) + WritesFail(kNoMaster, kSymbolNotFound) +
+           MasterCommandsFail(kMasterUnreadable)},
+      {"MasterCountNegative", Changed([](const path& r) { Standard(r).WriteMaster(-3); }),
+       BothFail(kNotFound) + WritesFail(kNotFound, kSymbolNotFound) + sizeDamage},
       {"MasterCountBeyondItsRecords",
        [](const path& r) {
          Standard(r).WriteMaster(202);
@@ -234,9 +246,21 @@ std::vector<BadInputRow> Rows() {
        },
        {{{"quotes", "{DIR}", "AAPL"}, 0, "", "01/"},
         {{"quotes", "{DIR}", "MSFT"}, 1, "Symbol MSFT was not found"}}},
+      {"MasterWithAFileNumberTwice",
+       [](const path& r) {
+         Standard(r).Add(SecurityEntry(1, "DUP", "AGAIN")).WriteMaster();
+         return r;
+       },
+       {{{"check", "{DIR}"}, 1, "", "file number"}, {{"symbols", "{DIR}"}, 1, "file number"}}},
+      {"MasterRecordWithoutSymbol",
+       [](const path& r) {
+         Standard(r).Add(SecurityEntry(3, "", "NO SYMBOL")).WriteMaster();
+         return r;
+       },
+       {{{"check", "{DIR}"}, 1, "", "symbol"}, {{"symbols", "{DIR}"}, 1, "symbol"}}},
       // MASTER record fields
       {"RecordLength0", [](const path& r) { return Standard(r, 0).directory(); },
-       BothFail(kUnknownLayout)},
+       BothFail(kUnknownLayout) + WritesFail(kUnknownLayout, "")},
       {"RecordLengthMinus1", [](const path& r) { return Standard(r, -1).directory(); },
        BothFail(kUnknownLayout)},
       {"RecordLength76WithoutDop", [](const path& r) { return Standard(r, 76).directory(); },
@@ -263,30 +287,15 @@ std::vector<BadInputRow> Rows() {
         {{"facts", "{DIR}", "IBM"}, 0, "", "DAT file record length\t77\n"}}},
       {"RecordLength200",
        [](const path& r) { return Standard(r, static_cast<int8_t>(200)).directory(); },
-       BothFail(kUnknownLayout)},
+       BothFail(kUnknownLayout) + WritesFail(kUnknownLayout, "")},
       {"FieldCount0", [](const path& r) { return Standard(r, 28, 0).directory(); },
        BothRead("00/00/00\tN/A")},
       {"FieldCount50", [](const path& r) { return Standard(r, 28, 50).directory(); },
        BothRead(kFirstQuote)},
       // DAT header and size
-      {"DatHeaderCount0",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), 0);
-         return r;
-       },
-       BothRead("")},
-      {"DatHeaderCountNegative",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), -7);
-         return r;
-       },
-       BothRead("")},
-      {"DatHeaderCountBeyondTheFile",
-       [](const path& r) {
-         Standard(r).WriteDat(1, 28, DailyRows(DayFromYmd(70, 1, 2), 30), 5000);
-         return r;
-       },
-       BothRead(kFirstQuote)},
+      {"DatHeaderCount0", DatHeaderCount(0), BothRead("")},
+      {"DatHeaderCountNegative", DatHeaderCount(-7), BothRead("")},
+      {"DatHeaderCountBeyondTheFile", DatHeaderCount(5000), BothRead(kFirstQuote)},
       {"DatShorterThanOneRecord",
        [](const path& r) {
          Standard(r);
@@ -295,14 +304,9 @@ std::vector<BadInputRow> Rows() {
          WriteBytes(r / "F1.DAT", dat);
          return r;
        },
-       BothRead("")},
-      {"DatMissing",
-       [](const path& r) {
-         Standard(r);
-         std::filesystem::remove(r / "F1.DAT");
-         return r;
-       },
-       BothFail(kCannotOpen)},
+       BothRead("") + WritesFail(kInvalidData, "", 1, 2)},
+      {"DatMissing", Changed([](const path& r) { std::filesystem::remove(r / "F1.DAT"); }),
+       BothFail(kCannotOpen) + WritesFail(kCannotOpen, "")},
       // Values
       {"NanPrices",
        [](const path& r) { return DatWithValue(r, 2, std::numeric_limits<float>::quiet_NaN()); },
@@ -317,58 +321,65 @@ std::vector<BadInputRow> Rows() {
        [](const path& r) { return DatWithValue(r, 0, -std::numeric_limits<float>::infinity()); },
        BothRead("")},
       {"DatesWithMonth13", [](const path& r) { return DatWithValue(r, 0, 701302.0f); },
-       BothRead("00/00/00\t")},
+       BothRead("00/00/00\t") + WritesFail(kInvalidData, "", 1, 2)},
       {"DatesWithDay0", [](const path& r) { return DatWithValue(r, 0, 700300.0f); },
        BothRead("02/28/70\t")},
       // DOP files
       {"DopOfBinaryJunk",
        [](const path& r) {
-         PortfolioBuilder p = Standard(r);
          std::mt19937 random(5);
          std::string junk;
          for (int i = 0; i < 4096; ++i) junk += static_cast<char>(random() & 0xFF);
-         p.WriteDop(1, junk);
+         Standard(r).WriteDop(1, junk);
          return r;
        },
        BothRead("")},
       {"DopOf100000Lines",
        [](const path& r) {
-         PortfolioBuilder p = Standard(r);
          std::string text;
          for (int i = 0; i < 100000; ++i)
            text += i % 2 ? "\"CLOSE\",2,2\r\n" : "\"VOLUME\",0,100\r\n";
-         p.WriteDop(1, text);
+         Standard(r).WriteDop(1, text);
          return r;
        },
        BothRead("00/00/00\tN/A")},
       // Sub-directories
       {"DirEntryNamingAMissingFolder",
        [](const path& r) {
-         PortfolioBuilder p(r);
-         p.Add(MasterEntry::Directory("GONE")).WriteMaster();
+         PortfolioBuilder(r).Add(MasterEntry::Directory("GONE")).WriteMaster();
+         Destination(r);
          return r;
        },
-       BothFail(kNotFound)},
+       BothFail(kNotFound) + WritesFail(kNotFound, kSymbolNotFound)},
       {"DirEntryNamingItsOwnFolder",
        [](const path& r) {
-         PortfolioBuilder p(r);
-         p.Add(MasterEntry::Directory(".")).Add(MasterEntry::Directory("SELF")).WriteMaster();
+         PortfolioBuilder(r)
+             .Add(MasterEntry::Directory("."))
+             .Add(MasterEntry::Directory("SELF"))
+             .WriteMaster();
          std::filesystem::create_directory_symlink(".", r / "SELF");
+         Destination(r);
          return r;
        },
-       BothFail(kNotFound)},
+       BothFail(kNotFound) + WritesFail(kNotFound, kSymbolNotFound)},
       {"DirEntryNamingItsParent",
        [](const path& r) {
-         PortfolioBuilder top(r);
-         top.Add(MasterEntry::Directory("SUB")).WriteMaster();
-         PortfolioBuilder sub(r / "SUB");
-         sub.Add(MasterEntry::Directory("..")).Add(MasterEntry::Directory("UP")).WriteMaster();
+         PortfolioBuilder(r).Add(MasterEntry::Directory("SUB")).WriteMaster();
+         PortfolioBuilder(r / "SUB")
+             .Add(MasterEntry::Directory(".."))
+             .Add(MasterEntry::Directory("UP"))
+             .WriteMaster();
          std::filesystem::create_directory_symlink("..", r / "SUB" / "UP");
          return r;
        },
        BothFail(kNotFound)},
       {"FortyNestedSubdirectoriesSymbolAtTheBottom",
-       [](const path& r) { return NestedChain(r, 40, 40); }, BothFail(kNotFound)},
+       [](const path& r) {
+         NestedChain(r, 40, 40);
+         Destination(r);
+         return r;
+       },
+       BothFail(kNotFound) + WritesFail(kNotFound, kSymbolNotFound)},
       {"FortyNestedSubdirectoriesSymbolAtLevel20",
        [](const path& r) { return NestedChain(r, 40, 20); }, BothRead(kFirstQuote)},
       {"PathOf400Characters",
@@ -378,32 +389,36 @@ std::vector<BadInputRow> Rows() {
          return StandardAt(dir);
        },
        BothRead(kFirstQuote)},
-      {"MissingPortfolioFolder", [](const path& r) { return r / "nowhere"; }, BothFail(kNoMaster)},
+      {"MissingPortfolioFolder", [](const path& r) { return r / "nowhere"; },
+       BothFail(kNoMaster) + WritesFail(kNoMaster, "is not a folder", 2) +
+           std::vector<CliRun>{{{"check", "{DIR}"}, 2, "is not a folder"},
+                               {{"symbols", "{DIR}"}, 2, "is not a folder"},
+                               {{"repair", "{DIR}"}, 2, "is not a folder"}}},
       {"MasterIsAFolder",
        [](const path& r) {
          std::filesystem::create_directories(r / "MASTER");
+         Destination(r);
          return r;
        },
-       BothFail(kNoMaster)},
+       BothFail(kNoMaster) + WritesFail(kNoMaster, kSymbolNotFound) +
+           MasterCommandsFail(kMasterUnreadable)},
       // Special files never make a read wait.
       {"MasterIsAFifo",
        [](const path& r) {
-         ::mkfifo((r / "MASTER").c_str(), 0644);
+         Fifo(r / "MASTER");
+         Destination(r);
          return r;
        },
-       BothFail(kNoMaster)},
-      {"DatIsAFifo",
-       [](const path& r) {
-         Standard(r);
-         std::filesystem::remove(r / "F1.DAT");
-         ::mkfifo((r / "F1.DAT").c_str(), 0644);
-         return r;
-       },
-       BothFail(kCannotOpen)},
+       BothFail(kNoMaster) + WritesFail(kNoMaster, kSymbolNotFound) +
+           MasterCommandsFail(kMasterUnreadable)},
+      {"DatIsAFifo", Changed([](const path& r) { Fifo(r / "F1.DAT"); }),
+       BothFail(kCannotOpen) + WritesFail(kCannotOpen, "") +
+           std::vector<CliRun>{{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"},
+                               {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"}}},
       {"DopIsAFifo",
        [](const path& r) {
          Standard(r);
-         ::mkfifo((r / "F1.DOP").c_str(), 0644);
+         Fifo(r / "F1.DOP");
          return r;
        },
        BothRead(kFirstQuote)},
@@ -416,15 +431,6 @@ std::vector<BadInputRow> Rows() {
        {{{"quotes", "{DIR}"}, 2, "wrong number of arguments"},
         {{"facts", "{DIR}"}, 2, "wrong number of arguments"}}},
       // Permissions, as an unprivileged user
-      {.name = "FolderWithoutReadPermission",
-       .build =
-           [](const path& r) {
-             Standard(r / "P");
-             ::chmod((r / "P").c_str(), 0);
-             return r / "P";
-           },
-       .runs = BothFail(kNoMaster),
-       .asNobody = true},
       {.name = "FolderListableButNotSearchable",
        .build =
            [](const path& r) {
@@ -467,129 +473,6 @@ std::vector<BadInputRow> Rows() {
                 {{"quotes", "{DIR}", "AAPL"}, 0, "", "01/"}},
        .asNobody = true},
 
-      // The write commands, check, symbols and repair over the same inputs.
-      {"WritesOnMasterShorterThanItsHeader",
-       [](const path& r) {
-         WithDestination(r);
-         ChangeMaster(r, [](auto& b) { b.resize(20); });
-         return r;
-       },
-       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
-      {"WritesOnMasterEmpty",
-       [](const path& r) {
-         WithDestination(r);
-         WriteBytes(r / "MASTER", {});
-         return r;
-       },
-       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
-      {"WritesOnMasterCutInsideFirstRecord",
-       [](const path& r) {
-         WithDestination(r);
-         ChangeMaster(r, [](auto& b) { b.resize(kMasterRecordSize + 30); });
-         return r;
-       },
-       WritesFail(kNotFound, kSymbolNotFound) +
-           std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
-                               {{"symbols", "{DIR}"}, 1, kSizeDamage}}},
-      {"WritesOnMasterCountNegative",
-       [](const path& r) {
-         WithDestination(r);
-         Standard(r).WriteMaster(-3);
-         return r;
-       },
-       WritesFail(kNotFound, kSymbolNotFound) +
-           std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
-                               {{"symbols", "{DIR}"}, 1, kSizeDamage}}},
-      {"MasterWithAFileNumberTwice",
-       [](const path& r) {
-         PortfolioBuilder p = Standard(r);
-         p.Add(SecurityEntry(1, "DUP", "AGAIN")).WriteMaster();
-         return r;
-       },
-       {{{"check", "{DIR}"}, 1, "", "file number"}, {{"symbols", "{DIR}"}, 1, "file number"}}},
-      {"MasterRecordWithoutSymbol",
-       [](const path& r) {
-         PortfolioBuilder p = Standard(r);
-         p.Add(SecurityEntry(3, "", "NO SYMBOL")).WriteMaster();
-         return r;
-       },
-       {{{"check", "{DIR}"}, 1, "", "symbol"}, {{"symbols", "{DIR}"}, 1, "symbol"}}},
-      {"WritesOnRecordLength0", [](const path& r) { return Standard(r, 0).directory(); },
-       WritesFail(kUnknownLayout, "")},
-      {"WritesOnRecordLength200",
-       [](const path& r) { return Standard(r, static_cast<int8_t>(200)).directory(); },
-       WritesFail(kUnknownLayout, "")},
-      {"WritesOnDatMissing",
-       [](const path& r) {
-         Standard(r);
-         std::filesystem::remove(r / "F1.DAT");
-         return r;
-       },
-       WritesFail(kCannotOpen, "")},
-      {"WritesOnDatShorterThanOneRecord",
-       [](const path& r) {
-         Standard(r);
-         std::vector<uint8_t> dat = ReadBytes(r / "F1.DAT");
-         dat.resize(10);
-         WriteBytes(r / "F1.DAT", dat);
-         return r;
-       },
-       WritesFail(kInvalidData, "", 1, 2)},
-      {"WritesOnDatesWithMonth13", [](const path& r) { return DatWithValue(r, 0, 701302.0f); },
-       WritesFail(kInvalidData, "", 1, 2)},
-      {"WritesOnDirEntryNamingAMissingFolder",
-       [](const path& r) {
-         PortfolioBuilder p(r);
-         p.Add(MasterEntry::Directory("GONE")).WriteMaster();
-         Destination(r);
-         return r;
-       },
-       WritesFail(kNotFound, kSymbolNotFound)},
-      {"WritesOnDirEntryNamingItsOwnFolder",
-       [](const path& r) {
-         PortfolioBuilder p(r);
-         p.Add(MasterEntry::Directory(".")).Add(MasterEntry::Directory("SELF")).WriteMaster();
-         std::filesystem::create_directory_symlink(".", r / "SELF");
-         Destination(r);
-         return r;
-       },
-       WritesFail(kNotFound, kSymbolNotFound)},
-      {"WritesOnFortyNestedSubdirectories",
-       [](const path& r) {
-         NestedChain(r, 40, 40);
-         Destination(r);
-         return r;
-       },
-       WritesFail(kNotFound, kSymbolNotFound)},
-      {"WritesOnMissingPortfolioFolder", [](const path& r) { return r / "nowhere"; },
-       WritesFail(kNoMaster, "is not a folder", 2) +
-           std::vector<CliRun>{{{"check", "{DIR}"}, 2, "is not a folder"},
-                               {{"symbols", "{DIR}"}, 2, "is not a folder"},
-                               {{"repair", "{DIR}"}, 2, "is not a folder"}}},
-      {"WritesOnMasterIsAFolder",
-       [](const path& r) {
-         std::filesystem::create_directories(r / "MASTER");
-         Destination(r);
-         return r;
-       },
-       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
-      {"WritesOnMasterIsAFifo",
-       [](const path& r) {
-         ::mkfifo((r / "MASTER").c_str(), 0644);
-         Destination(r);
-         return r;
-       },
-       WritesFail(kNoMaster, kSymbolNotFound) + MasterCommandsFail(kMasterUnreadable)},
-      {"WritesOnDatIsAFifo",
-       [](const path& r) {
-         WithDestination(r);
-         std::filesystem::remove(r / "F1.DAT");
-         ::mkfifo((r / "F1.DAT").c_str(), 0644);
-         return r;
-       },
-       WritesFail(kCannotOpen, "") +
-           std::vector<CliRun>{{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"},
-                               {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "F1.DAT"}}},
       {"WriteArgumentsRefused",
        GappedAt,
        {{{"edit", "{DIR}", "IBM", "13/45/70", "1", "2", "0.5", "1.5", "100", "10"},
@@ -680,7 +563,7 @@ std::vector<BadInputRow> Rows() {
        .runs = {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"},
                 {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"}},
        .asNobody = true},
-      {.name = "WritesOnFolderWithoutReadPermission",
+      {.name = "FolderWithoutReadPermission",
        .build =
            [](const path& r) {
              WithDestination(r / "P");
@@ -688,7 +571,8 @@ std::vector<BadInputRow> Rows() {
              return r / "P";
            },
        // DEST lies in the closed folder too: nobody cannot even see it is a folder.
-       .runs = WritesFail(kNoMaster, "") + MasterCommandsFail(kMasterUnreadable) +
+       .runs = BothFail(kNoMaster) + WritesFail(kNoMaster, "") +
+               MasterCommandsFail(kMasterUnreadable) +
                std::vector<CliRun>{
                    {{"symbol-edit", "{DIR}", "IBM", "IBMX", "NEW NAME"}, 1, kSymbolNotFound},
                    {{"symbol-delete", "{DIR}", "IBM"}, 1, kSymbolNotFound},

@@ -130,99 +130,28 @@ LibResult Export(const path& root, Steps& steps) {
   return ExportQuotes(root.string(), "IBM", options, true, {}, steps).code;
 }
 
-std::vector<CrashPointCase> Rows() {
-  const std::vector<std::pair<std::string, std::string>> datBackup = {{"F1.DAT", "F1.BAK"}};
-  const std::vector<std::string> rewritten = {"F1.DAT", "+F1.BAK"};
-  return {
-      // The file layer's own steps.
-      {"AtomicFileRecordByRecord", TwoSeries, WriteRecordByRecord, {"F1.DAT"}},
-      {"ReplaceFileOverMaster",
-       TwoSeries,
-       [](const path& root, Steps& steps) {
-         PortfolioBuilder p(root);
-         p.Add({.fileNumber = 1, .symbol = "IBM", .name = "IBM CORP"});
-         return fs::ReplaceFile(root / "MASTER", root / "MASTER.NEW", p.MasterBytes(), steps);
-       },
-       {"MASTER"}},
-      {"ReplaceFileMakesNewFile",
-       TwoSeries,
-       [](const path& root, Steps& steps) {
-         return fs::ReplaceFile(root / "F3.DAT", root / "F3.NEW", NewDatBytes(5), steps);
-       },
-       {"+F3.DAT"}},
-      {"CopyOverOlderBackup",
-       With(TwoSeries, "F1.BAK", NewDatBytes(2)),
-       [](const path& root, Steps& steps) {
-         return fs::CopyFileSynced(root / "F1.DAT", root / "F1.BAK", steps);
-       },
-       {"F1.BAK"}},
-      {"CopyIntoOtherPortfolio",
-       TwoPortfoliosAB,
-       [](const path& root, Steps& steps) {
-         return fs::CopyFileSynced(root / "A" / "F1.DAT", root / "B" / "F3.DAT", steps);
-       },
-       {"+B/F3.DAT"}},
-      {"RemoveBackup",
-       With(TwoSeries, "F1.BAK", NewDatBytes(2)),
-       [](const path& root, Steps& steps) { return fs::RemoveFile(root / "F1.BAK", steps); },
-       {"-F1.BAK"}},
-      // The order every quote-file rewrite follows: backup first, then the swap.
-      {.name = "BackupThenReplace",
-       .build = TwoSeries,
-       .operation =
-           [](const path& root, Steps& steps) {
-             if (LibResult r = fs::CopyFileSynced(root / "F1.DAT", root / "F1.BAK", steps);
-                 r != LIB_OK)
-               return r;
-             return fs::ReplaceFile(root / "F1.DAT", root / "F1.NEW", NewDatBytes(41), steps);
-           },
-       .changes = rewritten,
-       .backups = datBackup,
-       .retryAfterCrash = false},  // a second run backs up the new content
-      // The order a move between Portfolios follows: copy, then remove the source.
-      {.name = "CopyThenRemoveSource",
-       .build = TwoPortfoliosAB,
-       .operation =
-           [](const path& root, Steps& steps) {
-             if (LibResult r =
-                     fs::CopyFileSynced(root / "A" / "F1.DAT", root / "B" / "F3.DAT", steps);
-                 r != LIB_OK) {
-               return r;
-             }
-             return fs::RemoveFile(root / "A" / "F1.DAT", steps);
-           },
-       .changes = {"-A/F1.DAT", "+B/F3.DAT"},
-       .keepOne = {{"A/F1.DAT", "B/F3.DAT"}},
-       .failureRestoresAll = false,
-       .retryAfterCrash = false},
+// A rewrite of IBM's quote file, backed up first; a second run would back up
+// the new content, so none is made.
+CrashPointCase RewriteRow(std::string name, const QuoteChange& change) {
+  return {.name = std::move(name),
+          .build = TwoSeries,
+          .operation = Rewrite(change),
+          .changes = {"F1.DAT", "+F1.BAK"},
+          .backups = {{"F1.DAT", "F1.BAK"}},
+          .retryAfterCrash = false};
+}
 
-      // The write commands. A second run of a rewrite backs up the new content.
-      {.name = "RewriteReplace",
-       .build = TwoSeries,
-       .operation = Rewrite(
-           Change(CHANGE_REPLACE, NthDay(5), NthDay(5), {1.5f, 2.5f, 0.5f, 2.0f, 1000.0f, 7.0f})),
-       .changes = rewritten,
-       .backups = datBackup,
-       .retryAfterCrash = false},
-      {.name = "RewriteScale",
-       .build = TwoSeries,
-       .operation = Rewrite(
-           Change(CHANGE_SCALE, NthDay(0), NthDay(30), {0.5f, 0.5f, 0.5f, 0.5f, 2.0f, 1.0f})),
-       .changes = rewritten,
-       .backups = datBackup,
-       .retryAfterCrash = false},
-      {.name = "RewriteInsert",
-       .build = TwoSeries,
-       .operation = Rewrite(Change(CHANGE_INSERT, NthDay(12), NthDay(12))),
-       .changes = rewritten,
-       .backups = datBackup,
-       .retryAfterCrash = false},
-      {.name = "RewriteDelete",
-       .build = TwoSeries,
-       .operation = Rewrite(Change(CHANGE_DELETE, NthDay(12), NthDay(12))),
-       .changes = rewritten,
-       .backups = datBackup,
-       .retryAfterCrash = false},
+std::vector<CrashPointCase> Rows() {
+  return {
+      // More than one write to the working file.
+      {"AtomicFileRecordByRecord", TwoSeries, WriteRecordByRecord, {"F1.DAT"}},
+      // The write commands: the primitives of the file layer in the orders they are used.
+      RewriteRow("RewriteReplace", Change(CHANGE_REPLACE, NthDay(5), NthDay(5),
+                                          {1.5f, 2.5f, 0.5f, 2.0f, 1000.0f, 7.0f})),
+      RewriteRow("RewriteScale",
+                 Change(CHANGE_SCALE, NthDay(0), NthDay(30), {0.5f, 0.5f, 0.5f, 0.5f, 2.0f, 1.0f})),
+      RewriteRow("RewriteInsert", Change(CHANGE_INSERT, NthDay(12), NthDay(12))),
+      RewriteRow("RewriteDelete", Change(CHANGE_DELETE, NthDay(12), NthDay(12))),
       // The last quote: the MASTER's last date follows, with its own backup.
       {.name = "RewriteDeleteLastQuote",
        .build = TwoSeries,

@@ -192,6 +192,23 @@ class WindowTest : public QObject {
     QCOMPARE(CQuilletApp::instance()->frame()->SymbolPaneText(), QString("No Symbols Read"));
   }
 
+  // A stored volume that is no longer mounted: the last listed one is scanned and
+  // stored, none is shown chosen; choosing the current volume again scans nothing.
+  void storedVolumeGone() {
+    DialogAnswers answers;
+    CQuilletView* view =
+        Start(FreshSettings(m_tree->root(), "[Settings]\nDrive=/no/such/volume\n"));
+    QVERIFY(view);
+    const QString last = Q(CQuilletView::ListVolumes().back());
+    QCOMPARE(view->m_strDrive, last);
+    QCOMPARE(view->m_cboDrive->currentIndex(), -1);
+    QCOMPARE(CQuilletApp::instance()->m_profile.GetString("Settings", "Drive", ""), last);
+    const qsizetype shown = answers.texts.size();
+    view->m_cboDrive->setCurrentIndex(view->m_cboDrive->count() - 1);
+    view->OnSelChangeDrive();
+    QCOMPARE(answers.texts.size(), shown);
+  }
+
   // Portfolio and symbol selection, the grid's texts against the core's formatter,
   // quote selection in the pane and in the Add rule.
   void selectionsAndQuoteGrid() {

@@ -53,12 +53,7 @@ CliResult RunCliAsNobody(const std::vector<std::string>& args, int timeoutSecond
 }
 
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
-  return RunCliWith({}, args, timeoutSeconds);
-}
-
-CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
-                     int timeoutSeconds) {
-  return RunProgram(QUILLET_CLI_PATH, prefix, args, timeoutSeconds);
+  return RunProgram(QUILLET_CLI_PATH, {}, args, timeoutSeconds);
 }
 
 namespace {

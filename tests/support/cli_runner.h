@@ -15,11 +15,6 @@ struct CliResult {
 // takes longer than timeoutSeconds is killed (status -1), so a hang fails the test.
 CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds = 60);
 
-// The same, with quillet-cli started through prefix (a program found on PATH and
-// its options, such as setpriv to run it as another user).
-CliResult RunCliWith(const std::vector<std::string>& prefix, const std::vector<std::string>& args,
-                     int timeoutSeconds = 60);
-
 // The same as the user nobody, where file permissions hold (tests run as root in
 // CI): through setpriv when root, from a copy of quillet-cli in a folder every
 // user may enter (the build tree may be closed to nobody).

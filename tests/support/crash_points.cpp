@@ -1,6 +1,5 @@
 #include "support/crash_points.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -255,39 +254,6 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     }
   }
   return report;
-}
-
-size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
-                                 const std::function<bool(fs::FileSteps& steps)>& op,
-                                 std::function<TreeSnapshot()> state) {
-  if (!state) state = [&root] { return SnapshotTree(root); };
-  const auto fresh = [&] {
-    for (const auto& e : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(e);
-    build();
-  };
-  const auto noWorkingFile = [&root](const std::string& where) {
-    for (const auto& [name, bytes] : SnapshotTree(root)) {
-      EXPECT_FALSE(IsWorkingFileName(name)) << where << " " << name;
-    }
-  };
-  fresh();
-  const TreeSnapshot before = state();
-  TestSteps clean;
-  EXPECT_TRUE(op(clean));
-  const TreeSnapshot after = state();
-  noWorkingFile("clean run");
-  const std::vector<std::string> names = clean.Names(root);
-  for (size_t i = 0; i < names.size(); ++i) {
-    fresh();
-    TestSteps failing = TestSteps::FailingAt(i);
-    const bool ok = op(failing);
-    if (ok) {
-      EXPECT_EQ(clean.recorded()[i].step, fs::FsStep::Sync) << names[i];
-    }
-    EXPECT_EQ(state(), ok ? after : before) << names[i];
-    noWorkingFile(names[i]);
-  }
-  return names.size();
 }
 
 }  // namespace quillet::testing

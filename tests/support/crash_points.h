@@ -99,13 +99,4 @@ std::vector<std::string> TreeChanges(const TreeSnapshot& before, const TreeSnaps
 // True for the names of working files that must never outlive an operation.
 bool IsWorkingFileName(const std::string& name);
 
-// Fails each file step of op in turn (counted on a clean run), on a tree laid
-// afresh by build (in root, emptied first) before every run. A run op reports
-// failed must leave state() as before it; one it reports done may only have lost
-// a folder Sync and must leave state() as the clean run did. No working file may
-// stay below root. state defaults to every file below root. Returns the number of steps.
-size_t ExpectEachStepFailureSafe(const path& root, const std::function<void()>& build,
-                                 const std::function<bool(fs::FileSteps& steps)>& op,
-                                 std::function<TreeSnapshot()> state = nullptr);
-
 }  // namespace quillet::testing

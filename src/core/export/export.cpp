@@ -69,8 +69,8 @@ bool ScaledExactly(float value, uint64_t& scaled) {
 template <int Decimals>
 char* AppendFixed(char* p, float value) {
   if (value < 0.0f || std::isnan(value)) {
-    std::memcpy(p, "N/A", 3);
-    return p + 3;
+    std::memcpy(p, messages::kNotAvailable.data(), messages::kNotAvailable.size());
+    return p + messages::kNotAvailable.size();
   }
   uint64_t scaled = 0;
   if (ScaledExactly<Decimals>(value, scaled)) {
@@ -97,8 +97,8 @@ char* AppendExportValue(char* p, float value, int decimals) {
   if (decimals == 2) return AppendFixed<2>(p, value);
   if (decimals == 4) return AppendFixed<4>(p, value);
   if (value < 0.0f || std::isnan(value)) {
-    std::memcpy(p, "N/A", 3);
-    return p + 3;
+    std::memcpy(p, messages::kNotAvailable.data(), messages::kNotAvailable.size());
+    return p + messages::kNotAvailable.size();
   }
   return std::to_chars(p, p + kExportValueRoom, static_cast<double>(value),
                        std::chars_format::fixed, decimals)

@@ -65,7 +65,7 @@ using Floats = float __attribute__((vector_size(32)));
 [[gnu::always_inline]] inline void ToIeeeBits(Words& w) {
   const Words exponent = w >> 24;
   const Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
-  w = bits & reinterpret_cast<Words>(exponent != 0);
+  w = bits & ~reinterpret_cast<Words>(exponent == 0);  // one and-not: AVX2 has no "not equal"
 }
 
 [[gnu::always_inline]] inline void ConvertWords(const uint8_t* from, uint8_t* to, size_t words) {

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdio>
 
+#include "core/messages/read.h"
+
 namespace quillet {
 
 std::array<std::string, 7> QuoteGridTexts(const Quote& quote) {
   std::array<std::string, 7> texts;
-  texts.fill("N/A");
+  texts.fill(std::string(messages::kNotAvailable));
   texts[0] = FormatDate(quote.date);
   for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
     const float v = quote.Value(f);

@@ -23,6 +23,9 @@ std::string DescribeReadFailure(LibResult code, std::string_view directory, std:
 // a line of its own (a part already ending in a line break gets no second one).
 std::string JoinLines(std::initializer_list<std::string_view> parts);
 
+// A value the file does not hold (below 0), in the quote grid and in an export.
+inline constexpr std::string_view kNotAvailable = "N/A";
+
 // The quote grid's column headers.
 inline constexpr std::array<const char*, 7> kQuoteGridColumns = {
     "Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"};

@@ -111,7 +111,7 @@ __attribute__((target("avx2"))) void MarkPairsToTest(const float* closes, QuietB
 }
 
 // The ratios of a block of pairs first, eight at a time; the full test only for
-// the pairs outside the quiet band (a few in a thousand in real series).
+// the pairs outside the quiet band.
 void SearchInBlocks(std::string_view query, std::span<const Quote> quotes,
                     std::vector<SplitFinding>& findings) {
   static const QuietBand band = MakeQuietBand();

@@ -39,7 +39,7 @@ QVariant SymbolGridModel::headerData(int section, Qt::Orientation orientation, i
 
 void QuoteGridModel::SetQuotes(std::vector<Quote> quotes) {
   beginResetModel();
-  m_quotes = std::move(quotes);
+  m_series.quotes = std::move(quotes);
   m_cachedRow = -1;
   endResetModel();
 }
@@ -48,17 +48,19 @@ QuoteGridModel::Load QuoteGridModel::LoadSeries(const std::string& libDir,
                                                 const std::string& symbol) {
   // One read of the whole file: a full series decodes in well under a second, so
   // reading it in windows would only add lookups and opens.
-  SeriesData series;
+  beginResetModel();
   Load load;
-  load.code = ReadWholeSeries(libDir, symbol, series);
-  load.masterUnreadable = series.masterUnreadable;
-  load.total = series.total;
-  SetQuotes(std::move(series.quotes));
+  load.code = ReadWholeSeries(libDir, symbol, m_series);
+  load.masterUnreadable = m_series.masterUnreadable;
+  load.total = m_series.total;
+  if (load.code != LIB_OK) m_series.quotes.clear();
+  m_cachedRow = -1;
+  endResetModel();
   return load;
 }
 
 int QuoteGridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_quotes.size());
+  return parent.isValid() ? 0 : static_cast<int>(m_series.quotes.size());
 }
 
 int QuoteGridModel::columnCount(const QModelIndex& parent) const {

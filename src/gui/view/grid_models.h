@@ -44,9 +44,11 @@ class QuoteGridModel : public QAbstractTableModel {
     int total = 0;                  // quotes the file's header claims
   };
   Load LoadSeries(const std::string& libDir, const std::string& symbol);
-  const std::vector<Quote>& quotes() const { return m_quotes; }
+  const std::vector<Quote>& quotes() const { return m_series.quotes; }
   // The quote shown in row.
-  const Quote& QuoteAt(int row) const { return m_quotes[m_quotes.size() - 1 - row]; }
+  const Quote& QuoteAt(int row) const {
+    return m_series.quotes[m_series.quotes.size() - 1 - static_cast<size_t>(row)];
+  }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -54,7 +56,8 @@ class QuoteGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  std::vector<Quote> m_quotes;
+  // The loaded series; its buffer is kept from one load to the next.
+  SeriesData m_series;
   // The view asks for a row's cells one after another: keep the last row's texts.
   mutable int m_cachedRow = -1;
   mutable std::array<QString, 7> m_cachedTexts;

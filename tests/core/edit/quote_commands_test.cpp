@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,75 +68,66 @@ TEST(QuoteCommandsTest, EditReadsTheHeldFieldsOnly) {
             kInvalid);
 }
 
-TEST(QuoteCommandsTest, SplitChecksAndFactors) {
+// Split and adjust over a series of 01/03/00 to 01/31/00: the date boxes, the
+// factors (unreadable counts as 0, which is refused), and the scale asked for.
+TEST(QuoteCommandsTest, SplitAndAdjustChecksAndFactors) {
+  using Values = std::array<float, 6>;
+  const auto split = [](SplitTexts t) {
+    return [t](QuoteChange& c) { return MakeSplitChange(t, "01/03/00", "01/31/00", c); };
+  };
+  const auto adjust = [](AdjustTexts t) {
+    return [t](QuoteChange& c) { return MakeAdjustChange(t, "01/03/00", "01/31/00", c); };
+  };
+  const auto third = static_cast<float>(1.0 / 3.0);  // worked out in double, stored as float
   struct Case {
-    SplitTexts texts;
-    bool ok;
+    std::function<Outcome(QuoteChange&)> make;
+    std::optional<Values> values;  // none: "Invalid Data Entered"
+    QuoteDay from = 0, to = 0;
   };
+  const QuoteDay jan9 = DayFromYmd(2000, 1, 9), jan4 = DayFromYmd(2000, 1, 4);
+  const QuoteDay jan20 = DayFromYmd(2000, 1, 20);
   const Case cases[] = {
-      {{"01/10/00", "2", "1"}, true},
-      {{"01/03/00", "1", "1"}, true},  // the oldest quote's date: nothing before it
-      {{"01/31/00", "1", "10"}, true},
-      {{"02/01/00", "2", "1"}, false},  // after the newest quote
-      {{"01/02/00", "2", "1"}, false},  // before the oldest
-      {{"1/10/00", "2", "1"}, false},   // not 8 characters
-      {{"01/1 /00", "2", "1"}, false},  // an unfilled position
-      {{"01/10/00", "0", "1"}, false},
-      {{"01/10/00", "2", "0.0"}, false},
-      {{"01/10/00", "", "1"}, false},  // unreadable counts as 0
-      {{"01/10/00", "2", "."}, false},
-      {{"01/10/00", "123456", "1"}, false},
+      // The split day's own quote keeps its values: the scale ends the day before.
+      {split({"01/10/00", "3", "1"}), Values{third, third, third, third, 3, 3}, 0, jan9},
+      {split({"01/03/00", "1", "1"}), Values{1, 1, 1, 1, 1, 1}, 0, DayFromYmd(2000, 1, 2)},
+      {split({"01/31/00", "1", "10"}), Values{10, 10, 10, 10, 0.1f, 0.1f}, 0,
+       DayFromYmd(2000, 1, 30)},
+      {split({"02/01/00", "2", "1"}), {}},  // after the newest quote
+      {split({"01/02/00", "2", "1"}), {}},  // before the oldest
+      {split({"1/10/00", "2", "1"}), {}},   // not 8 characters
+      {split({"01/1 /00", "2", "1"}), {}},  // an unfilled position
+      {split({"01/10/00", "0", "1"}), {}},
+      {split({"01/10/00", "2", "0.0"}), {}},
+      {split({"01/10/00", "", "1"}), {}},
+      {split({"01/10/00", "2", "."}), {}},
+      {split({"01/10/00", "123456", "1"}), {}},  // longer than the box
+      {adjust({"01/04/00", "01/20/00", "2", "0.5", "3"}), Values{2, 2, 2, 2, 0.5f, 3}, jan4, jan20},
+      // From after to is accepted (and changes nothing); the OI box has no filter.
+      {adjust({"01/20/00", "01/04/00", "2", "0.5", "-1"}), Values{2, 2, 2, 2, 0.5f, -1}, jan20,
+       jan4},
+      {adjust({"01/04/00", "01/20/00", "2", "0.5", "x"}), {}},
+      {adjust({"01/04/00", "01/20/00", "0", "0.5", "3"}), {}},
+      {adjust({"01/04/00", "01/20/00", "2", "", "3"}), {}},
+      {adjust({"01/02/00", "01/20/00", "2", "0.5", "3"}), {}},
+      {adjust({"01/04/00", "02/01/00", "2", "0.5", "3"}), {}},
+      {adjust({"01/04/00", "01/20/00", "123456789", "1", "1"}), {}},
   };
-  for (const Case& c : cases) {
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
     QuoteChange change;
-    const Outcome check = MakeSplitChange(c.texts, "01/03/00", "01/31/00", change);
-    EXPECT_EQ(check.ok(), c.ok) << c.texts.date << " " << c.texts.newShares << "/"
-                                << c.texts.oldShares;
-    if (!c.ok) {
-      EXPECT_EQ(check.message, kInvalid);
+    change.fromDay = 77;
+    const Outcome check = c.make(change);
+    EXPECT_EQ(check.ok(), c.values.has_value()) << "case " << i;
+    if (!c.values) {
+      EXPECT_EQ(check.message, kInvalid) << "case " << i;
+      EXPECT_EQ(change.fromDay, 77) << "case " << i;  // untouched when refused
+      continue;
     }
+    EXPECT_EQ(change.values, *c.values) << "case " << i;
+    EXPECT_EQ(change.fromDay, c.from) << "case " << i;
+    EXPECT_EQ(change.toDay, c.to) << "case " << i;
+    EXPECT_EQ(change.kind, CHANGE_SCALE);
   }
-
-  QuoteChange change;
-  ASSERT_TRUE(MakeSplitChange({"01/10/00", "3", "1"}, "01/03/00", "01/31/00", change).ok());
-  const auto p = static_cast<float>(1.0 / 3.0);
-  EXPECT_EQ(change.values, (std::array<float, 6>{p, p, p, p, 3.0f, 3.0f}));
-  EXPECT_EQ(change.fromDay, 0);
-  EXPECT_EQ(change.toDay, DayFromYmd(2000, 1, 9));  // the split day keeps its values
-  EXPECT_EQ(change.kind, CHANGE_SCALE);
-}
-
-TEST(QuoteCommandsTest, AdjustChecksAndFactors) {
-  struct Case {
-    AdjustTexts texts;
-    bool ok;
-  };
-  const Case cases[] = {
-      {{"01/04/00", "01/20/00", "2", "0.5", "3"}, true},
-      {{"01/20/00", "01/04/00", "2", "0.5", "3"}, true},   // from after to is accepted
-      {{"01/04/00", "01/20/00", "2", "0.5", "-1"}, true},  // the OI box has no filter
-      {{"01/04/00", "01/20/00", "2", "0.5", "x"}, false},
-      {{"01/04/00", "01/20/00", "0", "0.5", "3"}, false},
-      {{"01/04/00", "01/20/00", "2", "", "3"}, false},
-      {{"01/02/00", "01/20/00", "2", "0.5", "3"}, false},
-      {{"01/04/00", "02/01/00", "2", "0.5", "3"}, false},
-      {{"01/04/00", "01/20/00", "123456789", "1", "1"}, false},
-  };
-  for (const Case& c : cases) {
-    QuoteChange change;
-    const Outcome check = MakeAdjustChange(c.texts, "01/03/00", "01/31/00", change);
-    EXPECT_EQ(check.ok(), c.ok) << c.texts.from << " " << c.texts.openInterest;
-    if (!c.ok) {
-      EXPECT_EQ(check.message, kInvalid);
-    }
-  }
-  QuoteChange change;
-  ASSERT_TRUE(
-      MakeAdjustChange({"01/20/00", "01/04/00", "2", "0.5", "3"}, "01/03/00", "01/31/00", change)
-          .ok());
-  EXPECT_EQ(change.values, (std::array<float, 6>{2, 2, 2, 2, 0.5f, 3}));
-  EXPECT_EQ(change.fromDay, DayFromYmd(2000, 1, 20));
-  EXPECT_EQ(change.toDay, DayFromYmd(2000, 1, 4));
 }
 
 TEST(QuoteCommandsTest, DeleteAndSelection) {

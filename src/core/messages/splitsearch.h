@@ -13,6 +13,8 @@ inline constexpr const char* kSplitSearchResultsGroup = "Search Results";
 inline constexpr const char* kSplitSearchButton = "Search";
 inline constexpr const char* kSplitSearchSaveAs = "Save As...";
 inline constexpr const char* kSplitSearchClose = "Close";
+// The Search button while a search runs: it stops the search.
+inline constexpr const char* kSplitSearchStop = "Stop";
 inline constexpr const char* kSplitSearchResultExtension = "txt";
 inline constexpr const char* kSplitSearchResultFileName = "result";
 inline constexpr const char* kSplitSearchResultFilter =

@@ -35,6 +35,7 @@
 #include "gui/app/settings_keys.h"
 #include "gui/dialogs/dialogs.h"
 #include "gui/dialogs/quote_command_handlers.h"
+#include "gui/dialogs/symbol_command_handlers.h"
 #include "gui/view/command_rules.h"
 #include "gui/view/grid_models.h"
 
@@ -155,6 +156,7 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   for (int id : kRuledCommands) {
     if (id == ID_PORTFOLIO_SEARCHFILTER || id == ID_PORTFOLIO_RESCAN) continue;
     if (ConnectQuoteCommand(this, frame->action(id), id)) continue;
+    if (ConnectSymbolCommand(this, frame->action(id), id)) continue;
     connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
   }
 

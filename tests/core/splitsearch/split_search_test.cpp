@@ -103,6 +103,12 @@ TEST(SplitSearch, WhatTheFrontEndIsToldInOrder) {
   p.AddSeries(2, "XYZ", "XYZ CORP", rows);
   p.AddSeries(3, "FLAT", "FLAT", testing::DailyRows(DayFromYmd(99, 5, 3), 50));
   p.AddSeries(4, "GONE", "NO DAT FILE", testing::DailyRows(DayFromYmd(99, 5, 3), 5));
+  // The header claims 9 quotes, 3 are there: only the pairs the file holds are searched.
+  MasterEntry shortEntry;
+  shortEntry.fileNumber = 5;
+  shortEntry.symbol = shortEntry.name = "SHORT";
+  p.Add(shortEntry);
+  p.WriteDat(5, 28, testing::DailyRows(DayFromYmd(99, 1, 4), 3), 10);
   p.WriteMaster();
   std::filesystem::remove(dir / "F4.DAT");
 
@@ -124,6 +130,10 @@ TEST(SplitSearch, WhatTheFrontEndIsToldInOrder) {
        SplitSearchEnd::Done,
        {fewer, "status:ONE", found, "status:XYZ", "status:Done search", "finished"}},
       {{"FLAT"}, 9, SplitSearchEnd::Done, {"status:FLAT", "status:Done search", "finished", none}},
+      {{"SHORT", "XYZ"},
+       9,
+       SplitSearchEnd::Done,
+       {"status:SHORT", found, "status:XYZ", "status:Done search", "finished"}},
       {{"XYZ", "GONE", "FLAT"}, 9, SplitSearchEnd::ReadError, {found, "status:XYZ", readError}},
       {{"XYZ", "FLAT"}, 1, SplitSearchEnd::Stopped, {found, "status:XYZ"}},
       {{"XYZ"}, 0, SplitSearchEnd::Stopped, {}},
@@ -160,25 +170,6 @@ TEST(SplitSearch, WhatTheFrontEndIsToldInOrder) {
       EXPECT_EQ(result.message, "The quote file of GONE cannot be opened");
     }
   }
-}
-
-TEST(SplitSearch, AFileShorterThanItsHeaderIsSearchedAsFarAsItGoes) {
-  TempDir dir;
-  PortfolioBuilder p(dir.root());
-  p.AddSeries(1, "AAA", "AAA", SeriesWithSplits(10, {{9, 0.5f}}));
-  MasterEntry e;
-  e.fileNumber = 2;
-  e.symbol = "SHORT";
-  e.name = "SHORT";
-  p.Add(e);
-  // The header claims 9 quotes; 3 are there. The pairs beyond them do not exist.
-  p.WriteDat(2, 28, testing::DailyRows(DayFromYmd(99, 1, 4), 3), 10);
-  p.WriteMaster();
-  Recorder recorder;
-  const SplitSearchResult result =
-      SplitSearch(dir.str(), std::vector<std::string>{"AAA", "SHORT"}, recorder);
-  ASSERT_EQ(result.findings.size(), 1u);
-  EXPECT_EQ(result.findings[0].query, "AAA");
 }
 
 // The saved lines end in CR LF; a failure at any step writes nothing under the

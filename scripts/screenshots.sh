@@ -18,4 +18,7 @@ JSON
 QT_QPA_PLATFORM="offscreen:configfile=$tmp/screen.json" XDG_RUNTIME_DIR="$tmp/runtime" \
   "$build/src/gui/quillet-screenshot" "$tmp/settings" docs/quillet-main-window.png \
   "$build/screenshots" 2>/dev/null
-echo "wrote docs/quillet-main-window.png and $build/screenshots/*.png"
+for shot in symbol-edit symbol-delete symbol-move split-search; do
+  cp "$build/screenshots/$shot.png" docs/
+done
+echo "wrote docs/quillet-main-window.png, docs/{symbol-*,split-search}.png and $build/screenshots/*.png"

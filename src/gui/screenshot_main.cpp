@@ -3,15 +3,23 @@
 // SETTINGS_DIR holds the settings file to use (made fresh by the caller). With
 // DIALOGS_DIR, the help window and the dialogs are rendered there as well.
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 
 #include "core/messages/portfolio.h"
+#include "core/splitsearch/split_search.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
+#include "gui/dialogs/delete_symbol_dlg.h"
 #include "gui/dialogs/dialogs.h"
+#include "gui/dialogs/edit_symbol_dlg.h"
+#include "gui/dialogs/move_symbol_dlg.h"
+#include "gui/dialogs/split_search_dlg.h"
 #include "gui/help/help_window.h"
+#include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
 
 namespace {
@@ -20,6 +28,37 @@ bool Save(QWidget& w, const QString& file) {
   w.show();
   w.adjustSize();
   return w.grab().save(file);
+}
+
+// The symbol dialogs and the split-search window with what the core finds in the
+// Portfolio shown.
+bool RenderSymbolWindows(quillet::CMainFrame* frame, const QDir& dir) {
+  using namespace quillet;
+  CQuilletView* view = frame->view();
+  CEditSymbolDlg edit(frame, "IBM", "INTL BUSINESS");
+  CDeleteSymbolDlg del(frame, "IBM");
+  CMoveSymbolDlg move(frame, TransferMode::Move, "/data/ms/stocks", "IBM", "INTL BUSINESS",
+                      {"/data/ms/funds", "/data/ms/bonds", "/data/ms/indexes"});
+  CSplitSearchDlg* search = new CSplitSearchDlg(*view, frame);
+  struct Lines : SplitSearchObserver {
+    CSplitSearchDlg* dlg;
+    void Found(const SplitFinding& f) override {
+      dlg->m_lstResults->addItem(QString::fromStdString(f.line));
+    }
+    void Message(const std::string&) override {}
+    void Status(const std::string& text) override {
+      dlg->m_ctlStatus->setText(QString::fromStdString(text));
+    }
+  } lines;
+  lines.dlg = search;
+  SymbolList list;
+  list.rows = view->m_symbolModel->rows();
+  SplitSearch(view->m_szLibDir, SplitSearchSymbols(list), lines);
+  search->m_btnSaveAs->setEnabled(search->m_lstResults->count() > 0);
+  return Save(edit, dir.filePath("symbol-edit.png")) &&
+         Save(del, dir.filePath("symbol-delete.png")) &&
+         Save(move, dir.filePath("symbol-move.png")) &&
+         Save(*search, dir.filePath("split-search.png"));
 }
 
 bool RenderDialogs(quillet::CMainFrame* frame, const QDir& dir) {
@@ -32,6 +71,7 @@ bool RenderDialogs(quillet::CMainFrame* frame, const QDir& dir) {
   bool ok = Save(fix, dir.filePath("fix-master.png")) &&
             Save(filter, dir.filePath("search-filter.png")) &&
             Save(progress, dir.filePath("searching.png"));
+  ok = ok && RenderSymbolWindows(frame, dir);
   quillet::CHelpWindow* help = quillet::CHelpWindow::Show(frame, "fix_master");
   return ok && help->grab().save(dir.filePath("help.png"));
 }

@@ -252,6 +252,13 @@ TEST_P(CrashPoints, GoldenChangesAndEveryStepLeavesEachFileBeforeOrAfter) {
   EXPECT_EQ(report.runs, static_cast<int>(2 * report.steps.size()));
 }
 
+// A link or FIFO at a working name is removed, never followed or waited on.
+TEST_P(CrashPoints, WorkingNamesTakenByLinksOrFifosAreNeverFollowed) {
+  std::string all;
+  for (const std::string& f : RunWithWorkingNamesTaken(GetParam())) all += "  " + f + "\n";
+  EXPECT_TRUE(all.empty()) << all;
+}
+
 INSTANTIATE_TEST_SUITE_P(Writes, CrashPoints, ::testing::ValuesIn(Rows()),
                          [](const auto& info) { return info.param.name; });
 

@@ -1,5 +1,7 @@
 #include "support/crash_points.h"
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -197,7 +199,8 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     CheckSyncOrder(steps, report.failures);
     std::vector<std::string> expected = c.changes;
     std::sort(expected.begin(), expected.end());
-    if (const auto changes = TreeChanges(before, after); !c.changes.empty() && changes != expected) {
+    if (const auto changes = TreeChanges(before, after);
+        !c.changes.empty() && changes != expected) {
       std::string got;
       for (const std::string& name : changes) got += " " + name;
       report.failures.push_back("clean run changes" + got);
@@ -254,6 +257,51 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
     }
   }
   return report;
+}
+
+std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
+  std::vector<std::string> failures;
+  std::vector<std::string> working;
+  TreeSnapshot after;
+  {
+    Fresh clean(c);
+    TestSteps steps;
+    if (c.operation(clean.root, steps) != LIB_OK) return {"the operation fails without any fault"};
+    after = SnapshotTree(clean.root);
+    for (const auto& s : steps.recorded())
+      if (s.step == fs::FsStep::Create) working.push_back(Relative(s.file, clean.root));
+  }
+  const std::vector<uint8_t> outsideBytes = {'k', 'e', 'e', 'p'};
+  for (const std::string& name : working) {
+    for (const char* kind : {"symbolic link", "hard link", "FIFO"}) {
+      Fresh run(c);
+      const path outside = run.dir.root() / "outside";
+      WriteBytes(outside, outsideBytes);
+      const path at = run.root / name;
+      if (kind[0] == 's') std::filesystem::create_symlink(outside, at);
+      if (kind[0] == 'h') std::filesystem::create_hard_link(outside, at);
+      if (kind[0] == 'F') ::mkfifo(at.c_str(), 0644);
+      const std::string where = std::string(kind) + " at " + name;
+      const pid_t child = ::fork();
+      if (child == 0) ::_exit(c.operation(run.root, fs::EveryStep()) == LIB_OK ? 0 : 1);
+      int status = 0;
+      for (int waited = 0; ::waitpid(child, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 300) {  // three seconds
+          ::kill(child, SIGKILL);
+          ::waitpid(child, &status, 0);
+          failures.push_back(where + ": the operation hangs");
+          break;
+        }
+        ::usleep(10000);
+      }
+      if (WIFEXITED(status) && WEXITSTATUS(status) != 0) failures.push_back(where + ": it fails");
+      if (ReadBytes(outside) != outsideBytes)
+        failures.push_back(where + ": the outside file changed");
+      if (SnapshotTree(run.root) != after)
+        failures.push_back(where + ": not as the clean run left it");
+    }
+  }
+  return failures;
 }
 
 }  // namespace quillet::testing

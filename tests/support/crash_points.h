@@ -92,6 +92,13 @@ inline void PrintTo(const CrashPointCase& c, std::ostream* os) {
   *os << c.name;
 }
 
+// Runs the operation once to learn the working files it creates, then again with
+// each of those names taken beforehand by a symbolic link and by a hard link to a
+// file outside root, and by a FIFO. Each run must give the clean run's result
+// (what stood at a working name is never data) within seconds, with the outside
+// file untouched. Returns what went wrong.
+std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c);
+
 // The files after holds that before did not (+name), no longer holds (-name) or
 // holds with other bytes (name), sorted.
 std::vector<std::string> TreeChanges(const TreeSnapshot& before, const TreeSnapshot& after);

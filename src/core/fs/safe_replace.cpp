@@ -59,7 +59,11 @@ LibResult AtomicFile::Open(const path& target, const path& working) {
   mode_t mode = 0644;
   struct stat st {};
   if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  fd_ = ::open(working.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  // Whatever stands at the working name is left over from an interrupted write, or
+  // was put there: it is removed without being followed, and the working file is
+  // made fresh. A link is never written through, a FIFO never waited on.
+  if (::unlink(working.c_str()) != 0 && errno != ENOENT) return LIB_FILE_OPEN;
+  fd_ = ::open(working.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd_ < 0) return LIB_FILE_OPEN;
   buffer_.reserve(kBufferSize);
   return LIB_OK;

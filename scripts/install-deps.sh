@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  qt6-base-dev qt6-svg-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core
   util-linux python3 ccache
   g++-aarch64-linux-gnu
   dpkg-dev help2man desktop-file-utils

@@ -223,6 +223,22 @@ std::function<path(const path&)> DatHeaderCount(int16_t n) {
   };
 }
 
+// The standard Portfolio in root/folder with the mode of one of its entries (or
+// of the folder itself) set.
+std::function<path(const path&)> WithMode(std::string folder, std::string entry, mode_t mode) {
+  return [=](const path& r) {
+    const path dir = folder.empty() ? r : r / folder;
+    Standard(dir);
+    ::chmod((entry.empty() ? dir : dir / entry).c_str(), mode);
+    return dir;
+  };
+}
+
+// An edit of IBM on date with open as the first value.
+CliRun EditRefused(const std::string& date, const std::string& open) {
+  return {{"edit", "{DIR}", "IBM", date, open, "2", "0.5", "1.5", "100", "10"}, 2, kInvalidData};
+}
+
 std::vector<BadInputRow> Rows() {
   const auto sizeDamage = std::vector<CliRun>{{{"check", "{DIR}"}, 1, "", kSizeDamage},
                                               {{"symbols", "{DIR}"}, 1, kSizeDamage}};
@@ -432,30 +448,15 @@ std::vector<BadInputRow> Rows() {
         {{"facts", "{DIR}"}, 2, "wrong number of arguments"}}},
       // Permissions, as an unprivileged user
       {.name = "FolderListableButNotSearchable",
-       .build =
-           [](const path& r) {
-             Standard(r / "P");
-             ::chmod((r / "P").c_str(), 0444);
-             return r / "P";
-           },
+       .build = WithMode("P", "", 0444),
        .runs = BothFail(kNoMaster),
        .asNobody = true},
       {.name = "MasterWithoutReadPermission",
-       .build =
-           [](const path& r) {
-             Standard(r);
-             ::chmod((r / "MASTER").c_str(), 0);
-             return r;
-           },
+       .build = WithMode("", "MASTER", 0),
        .runs = BothFail(kNoMaster),
        .asNobody = true},
       {.name = "DatWithoutReadPermission",
-       .build =
-           [](const path& r) {
-             Standard(r);
-             ::chmod((r / "F1.DAT").c_str(), 0);
-             return r;
-           },
+       .build = WithMode("", "F1.DAT", 0),
        .runs = BothFail(kCannotOpen),
        .asNobody = true},
       {.name = "SubfolderWithoutReadPermission",
@@ -475,21 +476,11 @@ std::vector<BadInputRow> Rows() {
 
       {"WriteArgumentsRefused",
        GappedAt,
-       {{{"edit", "{DIR}", "IBM", "13/45/70", "1", "2", "0.5", "1.5", "100", "10"},
-         2,
-         kInvalidData},
-        {{"edit", "{DIR}", "IBM", "01/06/70", "1", "2", "0.5", "1.5", "100", "10"},
-         2,
-         kInvalidData},
-        {{"edit", "{DIR}", "IBM", "01/05/70", "x", "2", "0.5", "1.5", "100", "10"},
-         2,
-         kInvalidData},
-        {{"edit", "{DIR}", "IBM", "01/05/70", "nan", "2", "0.5", "1.5", "100", "10"},
-         2,
-         kInvalidData},
-        {{"edit", "{DIR}", "IBM", "01/05/70", "1e39", "2", "0.5", "1.5", "100", "10"},
-         2,
-         kInvalidData},
+       {EditRefused("13/45/70", "1"),
+        EditRefused("01/06/70", "1"),
+        EditRefused("01/05/70", "x"),
+        EditRefused("01/05/70", "nan"),
+        EditRefused("01/05/70", "1e39"),
         {{"split", "{DIR}", "IBM", "01/08/70", "0", "1"}, 2, kInvalidData},
         {{"split", "{DIR}", "IBM", "01/07/99", "2", "1"}, 2, kInvalidData},
         {{"adjust", "{DIR}", "IBM", "01/05/70", "01/09/70", "0", "1", "1"}, 2, kInvalidData},

@@ -36,6 +36,7 @@ constexpr CommandText kCommands[] = {
     {ID_APP_EXIT, "E&xit", "Quit the application", "Quit"},
     {ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar", ""},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar", ""},
+    {ID_VIEW_CHART, "&Chart", "Show or hide the price chart", ""},
     {ID_PORTFOLIO_SPLITSEARCH, "&Split Search...", "Search this portfolio for possible splits",
      "Split search"},
     {ID_PORTFOLIO_SEARCHFILTER, "Search &Filter...", "Filter", "Filter"},
@@ -63,7 +64,7 @@ struct MenuSpec {
 };
 const MenuSpec kMenus[] = {
     {"&File", {ID_APP_EXIT}},
-    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_CHART}},
     {"&Portfolio", {ID_PORTFOLIO_SPLITSEARCH, ID_PORTFOLIO_SEARCHFILTER, ID_PORTFOLIO_RESCAN}},
     {"&Symbol",
      {ID_SYMBOL_DELETE, ID_SYMBOL_MOVE, ID_SYMBOL_COPY, 0, ID_SYMBOL_EDIT, ID_SYMBOL_ABOUT}},

@@ -17,6 +17,9 @@ inline constexpr int kMasterFixDefault = 0;
 // working directory).
 inline constexpr const char* kSettings = "Settings";
 inline constexpr const char* kDrive = "Drive";
+// The price chart under the quote grid: 1 shown, 0 hidden; default 1.
+inline constexpr const char* kChart = "Chart";
+inline constexpr int kChartDefault = 1;
 
 // The frame's rectangle in screen pixels, default 0 each (then the computed placement).
 inline constexpr const char* kScreen = "Screen";

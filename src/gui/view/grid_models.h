@@ -45,6 +45,8 @@ class QuoteGridModel : public QAbstractTableModel {
   };
   Load LoadSeries(const std::string& libDir, const std::string& symbol);
   const std::vector<Quote>& quotes() const { return m_series.quotes; }
+  // The fields the loaded file holds.
+  const FieldLayout& layout() const { return m_series.info.layout; }
   // The quote shown in row.
   const Quote& QuoteAt(int row) const {
     return m_series.quotes[m_series.quotes.size() - 1 - static_cast<size_t>(row)];

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSplitter>
 #include <QStorageInfo>
 #include <QTableView>
 #include <QTimer>
@@ -33,6 +34,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
+#include "gui/chart/quote_chart.h"
 #include "gui/dialogs/dialogs.h"
 #include "gui/dialogs/quote_command_handlers.h"
 #include "gui/dialogs/symbol_command_handlers.h"
@@ -115,7 +117,15 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   m_quoteModel = new QuoteGridModel(this);
   m_lstQuotes = MakeGrid(m_quoteModel, "Quotes");
   auto* quoteLayout = new QVBoxLayout(m_ctlQuotesBox);
-  quoteLayout->addWidget(m_lstQuotes);
+  // The price chart shares the box with the grid; the user moves the border between them.
+  auto* quoteSplit = new QSplitter(Qt::Vertical);
+  m_chart = new CQuoteChart;
+  quoteSplit->addWidget(m_lstQuotes);
+  quoteSplit->addWidget(m_chart);
+  quoteSplit->setChildrenCollapsible(false);
+  quoteSplit->setStretchFactor(0, 3);
+  quoteSplit->setStretchFactor(1, 2);
+  quoteLayout->addWidget(quoteSplit);
 
   const int cw = fontMetrics().averageCharWidth();
   const int lh = fontMetrics().height();
@@ -159,6 +169,8 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
     if (ConnectSymbolCommand(this, frame->action(id), id)) continue;
     connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
   }
+
+  m_chart->Attach(m_lstQuotes, m_quoteModel, frame->action(ID_VIEW_CHART), m_app.m_profile);
 
   const CRegistryProfile& p = m_app.m_profile;
   m_bLimitSearch = p.GetInt(settings::kSearch, settings::kLimit, settings::kLimitDefault);

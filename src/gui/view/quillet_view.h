@@ -14,6 +14,7 @@ class QTableView;
 namespace quillet {
 
 class CMainFrame;
+class CQuoteChart;
 class CQuilletApp;
 class CSearchProgressDlg;
 class QuoteGridModel;
@@ -66,6 +67,7 @@ class CQuilletView : public QWidget {
   QGroupBox* m_ctlQuotesBox;
   SymbolGridModel* m_symbolModel;
   QuoteGridModel* m_quoteModel;
+  CQuoteChart* m_chart;
 
   // Settings of the "Search" section, read at construction.
   int m_bMasterFix = 0;

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QChartView>
+#include <span>
+#include <vector>
+
+#include "core/lib/chart_bars.h"
+
+class QAction;
+class QCandlestickSeries;
+class QDateTimeAxis;
+class QLineSeries;
+class QTableView;
+class QValueAxis;
+
+namespace quillet {
+
+class CRegistryProfile;
+class QuoteGridModel;
+
+// The price chart under the quote grid: candles (or a close line when the file has
+// no open, high and low), volume bars in the lower part on their own axis, a date
+// axis. It shows the grid's series and follows the grid's selection both ways.
+// Wide ranges are reduced to one bar per pixel column; the wheel zooms, a drag
+// pans, Home shows the whole series.
+class CQuoteChart : public QChartView {
+  Q_OBJECT
+ public:
+  explicit CQuoteChart(QWidget* parent = nullptr);
+  ~CQuoteChart() override;
+
+  // Draws the series of model and follows grid: a selected row marks its day, a
+  // click on the chart selects the row of the nearest day. toggle (checkable) shows
+  // and hides the chart; its state is kept in profile.
+  void Attach(QTableView* grid, QuoteGridModel* model, QAction* toggle,
+              const CRegistryProfile& profile);
+
+  // Redraws from the model's series, showing all of it.
+  void Reload();
+  // The visible quotes [first, last) of the series, in file order.
+  void ShowRange(int32_t first, int32_t last);
+  void ShowAll();
+  // Zooms by factor (below 1 zooms in) keeping the quote under fraction (0..1 of the
+  // plot width) in place.
+  void ZoomAt(double factor, double fraction);
+
+  int32_t visibleFirst() const { return m_first; }
+  int32_t visibleLast() const { return m_last; }
+  // Index (file order) of the marked quote, -1 when none.
+  int32_t markedQuote() const { return m_marked; }
+  const std::vector<ChartBar>& bars() const { return m_bars; }
+  const ChartFields& fields() const { return m_fields; }
+  // The quote nearest to a point of the widget, -1 when there is none.
+  int32_t QuoteAt(QPoint pos) const;
+  // Where the close of quote index is drawn, in widget pixels (its day's column).
+  QPoint PointOf(int32_t index) const;
+
+ signals:
+  // The user clicked the chart at the day of quote index (file order).
+  void quoteClicked(int index);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Redraw();
+  void DrawMarker();
+  void MarkRow(int row);
+  int Columns() const;
+
+  std::span<const Quote> m_quotes;
+  ChartFields m_fields;
+  std::vector<ChartBar> m_bars;
+  int32_t m_first = 0;
+  int32_t m_last = 0;
+  int32_t m_marked = -1;
+
+  QTableView* m_grid = nullptr;
+  QuoteGridModel* m_model = nullptr;
+
+  QCandlestickSeries* m_candles;
+  QLineSeries* m_closeLine;
+  QLineSeries* m_volume;
+  QLineSeries* m_marker;
+  QDateTimeAxis* m_dateAxis;
+  QValueAxis* m_priceAxis;
+  QValueAxis* m_volumeAxis;
+  double m_priceLow = 0, m_priceHigh = 1;
+
+  // A press that moves further than a few pixels pans; otherwise it is a click.
+  QPoint m_pressAt;
+  int32_t m_pressFirst = 0;
+  bool m_pressed = false;
+  bool m_dragged = false;
+};
+
+}  // namespace quillet

@@ -21,4 +21,7 @@ QT_QPA_PLATFORM="offscreen:configfile=$tmp/screen.json" XDG_RUNTIME_DIR="$tmp/ru
 for shot in symbol-edit symbol-delete symbol-move split-search; do
   cp "$build/screenshots/$shot.png" docs/
 done
-echo "wrote docs/quillet-main-window.png, docs/{symbol-*,split-search}.png and $build/screenshots/*.png"
+echo "wrote docs/quillet-main-window.png, docs/quillet-chart.png, docs/{symbol-*,split-search}.png and $build/screenshots/*.png"
+QT_QPA_PLATFORM="offscreen:configfile=$tmp/screen.json" XDG_RUNTIME_DIR="$tmp/runtime" \
+  "$build/src/gui/quillet-dialog-screenshots" samples docs 2>/dev/null
+echo "wrote docs/dialog-*.png"

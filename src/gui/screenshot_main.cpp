@@ -3,9 +3,11 @@
 // SETTINGS_DIR holds the settings file to use (made fresh by the caller). With
 // DIALOGS_DIR, the help window and the dialogs are rendered there as well.
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include "core/messages/portfolio.h"
@@ -97,6 +99,12 @@ int main(int argc, char** argv) {
     quillet::CQuilletView* view = frame->view();
     if (view->m_lstPortfolios->count() > 1) view->m_lstPortfolios->setCurrentRow(1);
     result = frame->grab().save(args[2]) ? 0 : 1;
+    // The window again, taller, with a day selected: the price chart under the grid.
+    frame->resize(frame->width(), 820);
+    view->m_lstQuotes->selectRow(120);
+    QApplication::processEvents();
+    const QString chartShot = QFileInfo(args[2]).dir().filePath("quillet-chart.png");
+    if (result == 0) result = frame->grab().save(chartShot) ? 0 : 1;
     if (result == 0 && args.size() == 4) result = RenderDialogs(frame, QDir(args[3])) ? 0 : 1;
     frame->close();
     app.quit();

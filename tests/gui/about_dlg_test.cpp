@@ -47,152 +47,134 @@ class AboutDlgTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void visitedFlagOutlivesTheBox_data();
-  void visitedFlagOutlivesTheBox();
-  void mailPrefixStandsOnce();
-  void failedOpenBeepsAndStaysBlue();
-  void hoverIgnoredDuringClickPause();
-  void everyControlIsNamed();
-  void desktopRefusesMissingFile();
-};
+  void visitedFlagOutlivesTheBox_data() {
+    QTest::addColumn<bool>("bClickWeb");
+    QTest::addColumn<QString>("strOpened");
+    QTest::newRow("web") << true << QString::fromUtf8(kAuthorWeb.data(), kAuthorWeb.size());
+    QTest::newRow("mail") << false
+                          << "mailto:" + QString::fromUtf8(kAuthorMail.data(), kAuthorMail.size());
+  }
 
-void AboutDlgTest::visitedFlagOutlivesTheBox_data() {
-  QTest::addColumn<bool>("bClickWeb");
-  QTest::addColumn<QString>("strOpened");
-  QTest::newRow("web") << true << QString::fromUtf8(kAuthorWeb.data(), kAuthorWeb.size());
-  QTest::newRow("mail") << false
-                        << "mailto:" + QString::fromUtf8(kAuthorMail.data(), kAuthorMail.size());
-}
+  // The application object owns the flags: a second About box shows the followed link purple
+  // and the other one blue, in the rendered pixels as well as in the chosen colour.
+  void visitedFlagOutlivesTheBox() {
+    QFETCH(bool, bClickWeb);
+    QFETCH(QString, strOpened);
+    FakeShell shell;
+    int nMail = 0;
+    int nWeb = 0;
+    {
+      CAboutDlg dlg(nMail, nWeb);
+      dlg.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+      QCOMPARE(dlg.m_linkMail.TextColor(), kBlue);
+      QCOMPARE(dlg.m_linkWeb.TextColor(), kBlue);
+      QVERIFY(dlg.m_linkWeb.font().underline());
+      CStaticLink& link = bClickWeb ? dlg.m_linkWeb : dlg.m_linkMail;
+      QTest::mouseClick(&link, Qt::LeftButton, {}, link.rect().center());
+      link.Follow();  // the mail prefix stands once
+      QCOMPARE(shell.m_lstOpened, QStringList(2, strOpened));
+    }
+    QCOMPARE(nWeb, bClickWeb ? 1 : 0);
+    QCOMPARE(nMail, bClickWeb ? 0 : 1);
 
-// The application object owns the flags: a second About box shows the followed link purple
-// and the other one blue, in the rendered pixels as well as in the chosen colour.
-void AboutDlgTest::visitedFlagOutlivesTheBox() {
-  QFETCH(bool, bClickWeb);
-  QFETCH(QString, strOpened);
-  FakeShell shell;
-  int nMail = 0;
-  int nWeb = 0;
-  {
+    CAboutDlg again(nMail, nWeb);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    CStaticLink& visited = bClickWeb ? again.m_linkWeb : again.m_linkMail;
+    CStaticLink& fresh = bClickWeb ? again.m_linkMail : again.m_linkWeb;
+    const QImage image = again.grab().toImage();
+    QVERIFY(PixelsOf(image, visited, kPurple) > 20);
+    QCOMPARE(PixelsOf(image, visited, kBlue), 0);
+    QVERIFY(PixelsOf(image, fresh, kBlue) > 20);
+    QCOMPARE(PixelsOf(image, fresh, kPurple), 0);
+
+    // The screenshot for the documentation, when asked for.
+    const QString strShotDir = qEnvironmentVariable("QUILLET_SHOT_DIR");
+    if (!strShotDir.isEmpty() && bClickWeb) QVERIFY(image.save(strShotDir + "/about.png"));
+  }
+
+  // A target the desktop cannot open beeps and leaves the link unvisited; a later success
+  // still marks it.
+  void failedOpenBeepsAndStaysBlue() {
+    FakeShell shell;
+    shell.m_bSucceed = false;
+    int nVisited = 0;
+    CStaticLink link(QStringLiteral("/no/such/file.txt"));
+    link.SetVisitedFlag(&nVisited);
+    link.Follow();
+    QCOMPARE(shell.m_nBeeps, 1);
+    QCOMPARE(nVisited, 0);
+    QCOMPARE(link.TextColor(), kBlue);
+    shell.m_bSucceed = true;
+    link.Follow();
+    QCOMPARE(shell.m_nBeeps, 1);
+    QCOMPARE(nVisited, 1);
+    QCOMPARE(link.TextColor(), kPurple);
+    QCOMPARE(shell.m_lstOpened, QStringList(2, QStringLiteral("/no/such/file.txt")));
+
+    link.setPixmap(QuilletIconPixmap(16));  // an image keeps its default colouring
+    QCOMPARE(link.TextColor(), link.palette().color(QPalette::WindowText));
+  }
+
+  void hoverIgnoredDuringClickPause() {
+    FakeShell shell;
+    int nVisited = 0;
+    QWidget window;
+    auto* pLink = new CStaticLink(QStringLiteral("https://example.org/"), &window);
+    pLink->SetVisitedFlag(&nVisited);
+    pLink->setGeometry(10, 10, 150, 20);
+    window.resize(200, 60);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QPoint inside = pLink->rect().center();
+    QTest::mouseMove(pLink, inside);
+    QVERIFY(pLink->IsCaptured());
+    QCOMPARE(pLink->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(&window, QPoint(190, 50));
+    QTRY_VERIFY(!pLink->IsCaptured());
+    QCOMPARE(pLink->cursor().shape(), Qt::ArrowCursor);
+
+    QTest::mouseClick(pLink, Qt::LeftButton, {}, inside);
+    QCOMPARE(nVisited, 1);
+    QVERIFY(pLink->IsClickPending());
+    QTest::mouseMove(pLink, inside + QPoint(3, 0));
+    QVERIFY(!pLink->IsCaptured());
+    QCOMPARE(pLink->cursor().shape(), Qt::ArrowCursor);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!pLink->IsClickPending(), 3000);
+    QTest::mouseMove(pLink, inside);
+    QVERIFY(pLink->IsCaptured());
+  }
+
+  void everyControlIsNamed() {
+    int nMail = 0;
+    int nWeb = 0;
     CAboutDlg dlg(nMail, nWeb);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QCOMPARE(dlg.m_linkMail.TextColor(), kBlue);
-    QCOMPARE(dlg.m_linkWeb.TextColor(), kBlue);
-    QVERIFY(dlg.m_linkWeb.font().underline());
-    CStaticLink& link = bClickWeb ? dlg.m_linkWeb : dlg.m_linkMail;
-    QTest::mouseClick(&link, Qt::LeftButton, {}, link.rect().center());
-    QCOMPARE(shell.m_lstOpened, QStringList{strOpened});
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("About Quillet"));
+    QStringList lstTexts;
+    for (QWidget* pWidget : dlg.findChildren<QWidget*>()) {
+      QVERIFY2(!pWidget->accessibleName().isEmpty(),
+               qPrintable(pWidget->metaObject()->className()));
+      if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) lstTexts << pLabel->text();
+      if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget)) lstTexts << pGroup->title();
+    }
+    for (const char* szText : {"Quillet Version 4.1", "A 32 bit application", "What Quillet Does",
+                               "Legal Stuff", "Edits data in MetaStock or CompuTrac format"})
+      QVERIFY2(lstTexts.contains(QString::fromLatin1(szText)), szText);
+    QVERIFY(lstTexts.filter("EQUIS International Inc.   CompuTrac is a\n").size() == 1);
+    auto* pOk = dlg.findChild<QPushButton*>();
+    QVERIFY(pOk->isDefault());
+    QTest::mouseClick(pOk, Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
   }
-  QCOMPARE(nWeb, bClickWeb ? 1 : 0);
-  QCOMPARE(nMail, bClickWeb ? 0 : 1);
 
-  CAboutDlg again(nMail, nWeb);
-  again.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&again));
-  CStaticLink& visited = bClickWeb ? again.m_linkWeb : again.m_linkMail;
-  CStaticLink& fresh = bClickWeb ? again.m_linkMail : again.m_linkWeb;
-  const QImage image = again.grab().toImage();
-  QVERIFY(PixelsOf(image, visited, kPurple) > 20);
-  QCOMPARE(PixelsOf(image, visited, kBlue), 0);
-  QVERIFY(PixelsOf(image, fresh, kBlue) > 20);
-  QCOMPARE(PixelsOf(image, fresh, kPurple), 0);
-
-  // The screenshot for the documentation, when asked for.
-  const QString strShotDir = qEnvironmentVariable("QUILLET_SHOT_DIR");
-  if (!strShotDir.isEmpty() && bClickWeb) QVERIFY(image.save(strShotDir + "/about.png"));
-}
-
-void AboutDlgTest::mailPrefixStandsOnce() {
-  FakeShell shell;
-  int nMail = 0;
-  int nWeb = 0;
-  CAboutDlg dlg(nMail, nWeb);
-  dlg.m_linkMail.Follow();
-  dlg.m_linkMail.Follow();
-  const QString strMail = "mailto:" + QString::fromUtf8(kAuthorMail.data(), kAuthorMail.size());
-  QCOMPARE(shell.m_lstOpened, (QStringList{strMail, strMail}));
-  QCOMPARE(dlg.m_linkMail.Target(), strMail);
-}
-
-// A target the desktop cannot open beeps and leaves the link unvisited; a later success
-// still marks it.
-void AboutDlgTest::failedOpenBeepsAndStaysBlue() {
-  FakeShell shell;
-  shell.m_bSucceed = false;
-  int nVisited = 0;
-  CStaticLink link(QStringLiteral("/no/such/file.txt"));
-  link.SetVisitedFlag(&nVisited);
-  link.Follow();
-  QCOMPARE(shell.m_nBeeps, 1);
-  QCOMPARE(nVisited, 0);
-  QCOMPARE(link.TextColor(), kBlue);
-  shell.m_bSucceed = true;
-  link.Follow();
-  QCOMPARE(shell.m_nBeeps, 1);
-  QCOMPARE(nVisited, 1);
-  QCOMPARE(link.TextColor(), kPurple);
-  QCOMPARE(shell.m_lstOpened, QStringList(2, QStringLiteral("/no/such/file.txt")));
-
-  link.setPixmap(QuilletIconPixmap(16));  // an image keeps its default colouring
-  QCOMPARE(link.TextColor(), link.palette().color(QPalette::WindowText));
-}
-
-void AboutDlgTest::hoverIgnoredDuringClickPause() {
-  FakeShell shell;
-  int nVisited = 0;
-  QWidget window;
-  auto* pLink = new CStaticLink(QStringLiteral("https://example.org/"), &window);
-  pLink->SetVisitedFlag(&nVisited);
-  pLink->setGeometry(10, 10, 150, 20);
-  window.resize(200, 60);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-  const QPoint inside = pLink->rect().center();
-  QTest::mouseMove(pLink, inside);
-  QVERIFY(pLink->IsCaptured());
-  QCOMPARE(pLink->cursor().shape(), Qt::PointingHandCursor);
-  QTest::mouseMove(&window, QPoint(190, 50));
-  QTRY_VERIFY(!pLink->IsCaptured());
-  QCOMPARE(pLink->cursor().shape(), Qt::ArrowCursor);
-
-  QTest::mouseClick(pLink, Qt::LeftButton, {}, inside);
-  QCOMPARE(nVisited, 1);
-  QVERIFY(pLink->IsClickPending());
-  QTest::mouseMove(pLink, inside + QPoint(3, 0));
-  QVERIFY(!pLink->IsCaptured());
-  QCOMPARE(pLink->cursor().shape(), Qt::ArrowCursor);
-
-  QTRY_VERIFY_WITH_TIMEOUT(!pLink->IsClickPending(), 3000);
-  QTest::mouseMove(pLink, inside);
-  QVERIFY(pLink->IsCaptured());
-}
-
-void AboutDlgTest::everyControlIsNamed() {
-  int nMail = 0;
-  int nWeb = 0;
-  CAboutDlg dlg(nMail, nWeb);
-  QCOMPARE(dlg.windowTitle(), QStringLiteral("About Quillet"));
-  QStringList lstTexts;
-  for (QWidget* pWidget : dlg.findChildren<QWidget*>()) {
-    QVERIFY2(!pWidget->accessibleName().isEmpty(), qPrintable(pWidget->metaObject()->className()));
-    if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) lstTexts << pLabel->text();
-    if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget)) lstTexts << pGroup->title();
+  // The real desktop opener must not report a missing file as opened.
+  void desktopRefusesMissingFile() {
+    QVERIFY(!LinkShell::Current().Open(QStringLiteral("/nonexistent-quillet-dir/readme.txt")));
   }
-  for (const char* szText : {"Quillet Version 4.1", "A 32 bit application", "What Quillet Does",
-                             "Legal Stuff", "Edits data in MetaStock or CompuTrac format"})
-    QVERIFY2(lstTexts.contains(QString::fromLatin1(szText)), szText);
-  QVERIFY(lstTexts.filter("EQUIS International Inc.   CompuTrac is a\n").size() == 1);
-  auto* pOk = dlg.findChild<QPushButton*>();
-  QVERIFY(pOk->isDefault());
-  QTest::mouseClick(pOk, Qt::LeftButton);
-  QCOMPARE(dlg.result(), int(QDialog::Accepted));
-}
-
-// The real desktop opener must not report a missing file as opened.
-void AboutDlgTest::desktopRefusesMissingFile() {
-  QVERIFY(!LinkShell::Current().Open(QStringLiteral("/nonexistent-quillet-dir/readme.txt")));
-}
+};
 
 }  // namespace quillet
 

@@ -13,6 +13,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/quillet_app.h"
 #include "gui/chart/quote_chart.h"
+#include "gui/dialogs/split_search_dlg.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
 #include "support/portfolio_builder.h"
@@ -26,14 +27,20 @@ using quillet::testing::TempDir;
 class ChartTest : public QObject {
   Q_OBJECT
 
-  // IBM: 28-byte quotes with candles; ZCL: 12-byte DATE, CLOSE, VOL quotes.
+  // IBM: 28-byte quotes with candles; SPL: a 2 for 1 split never applied before
+  // quote 50; ZCL: 12-byte DATE, CLOSE, VOL quotes.
   void WriteTree(float bump = 0.0f) {
     std::vector<DatRow> rows = DailyRows(10000, 1200);
     rows[600][2] += bump;  // a high the chart must show
     std::vector<DatRow> closes;
     for (const DatRow& r : DailyRows(10000, 30)) closes.push_back({r[0], r[4], r[5]});
+    std::vector<DatRow> split = DailyRows(10000, 80);
+    for (size_t i = 50; i < split.size(); ++i) {
+      for (size_t f = 1; f <= 4; ++f) split[i][f] *= 0.5f;
+    }
     PortfolioBuilder(m_tree.root() / "P")
         .AddSeries(1, "IBM", "INTL BUSINESS", rows)
+        .AddSeries(3, "SPL", "SPLIT", split)
         .AddSeries(2, "ZCL", "CLOSE ONLY", closes, 12, 3)
         .WriteMaster();
   }
@@ -129,13 +136,39 @@ class ChartTest : public QObject {
     WriteTree();
 
     // The close-only series: a line, its volume, no candles, no zero prices.
-    view->m_lstSymbols->selectRow(1);
+    view->m_lstSymbols->selectRow(2);
     view->FillQuotesGrid(0);
     QCOMPARE(view->m_szSymbol, std::string("ZCL"));
     QVERIFY(!chart->fields().candles);
     QVERIFY(chart->fields().close && chart->fields().volume);
     QCOMPARE(chart->bars().size(), 30u);
     for (const ChartBar& b : chart->bars()) QVERIFY(b.low >= 10.0f && b.open == b.close);
+  }
+
+  // The findings of the open split-search window for the shown symbol are marked
+  // at their days with the ratio, and go with the window.
+  void marksTheSplitSearchFindings() {
+    CQuilletView* view = Start();
+    QVERIFY(view);
+    CQuoteChart* chart = view->m_chart;
+    view->m_lstSymbols->selectRow(1);
+    view->FillQuotesGrid(0);
+    QCOMPARE(view->m_szSymbol, std::string("SPL"));
+    OnSplitSearch(*view);
+    auto* search = CQuilletApp::instance()->frame()->findChild<CSplitSearchDlg*>();
+    QVERIFY(search);
+    search->OnSearch();
+    QCOMPARE(chart->marks().size(), 1u);
+    QCOMPARE(chart->marks()[0].index, 50);
+    QCOMPARE(chart->marks()[0].label, QString("2 for 1"));
+    view->m_lstSymbols->selectRow(2);
+    view->FillQuotesGrid(0);  // another symbol: its own findings only (none)
+    QVERIFY(chart->marks().empty());
+    view->m_lstSymbols->selectRow(1);
+    view->FillQuotesGrid(0);
+    QCOMPARE(chart->marks().size(), 1u);
+    search->reject();
+    QVERIFY(chart->marks().empty());
   }
 
   void theViewMenuSwitchIsKept() {

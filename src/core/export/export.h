@@ -35,6 +35,9 @@ struct ExportOptions {
   ExportOrder order = ExportOrder::OldestFirst;
 };
 
+// The longest output path the dialog takes.
+inline constexpr size_t kExportPathLimit = 200;
+
 // The delimiter character of the dialog's choice.
 char DelimiterChar(ExportDelimiter delimiter);
 

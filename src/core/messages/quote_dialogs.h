@@ -47,4 +47,7 @@ inline constexpr const char* kFactsFootnote1 =
 inline constexpr const char* kFactsFootnote2 =
     "Because of limitations in the MetaStock format, the year after 99 is 100 (not 2000)";
 
+// "Export": the name of the output file's box (it has no label of its own).
+inline constexpr const char* kExportPathName = "Output file";
+
 }  // namespace quillet::messages

@@ -5,8 +5,10 @@
 #include <QCandlestickSet>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsSimpleTextItem>
 #include <QItemSelectionModel>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QTableView>
 #include <QTimer>
 #include <QValueAxis>
@@ -71,6 +73,12 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   m_marker = new QLineSeries;
   m_marker->setPen(QPen(QColor(0xe0, 0x80, 0x00), 1, Qt::DashLine));
 
+  m_findingDots = new QScatterSeries;
+  m_findingDots->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+  m_findingDots->setMarkerSize(7);
+  m_findingDots->setColor(QColor(0x80, 0x20, 0xa0));
+  m_findingDots->setBorderColor(QColor(0x80, 0x20, 0xa0));
+
   m_dateAxis = new QDateTimeAxis;
   m_dateAxis->setFormat("MM/dd/yy");
   m_dateAxis->setTickCount(6);
@@ -87,19 +95,30 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   m_volume->attachAxis(m_dateAxis);
   m_volume->attachAxis(m_volumeAxis);
   for (QAbstractSeries* s :
-       std::initializer_list<QAbstractSeries*>{m_candles, m_closeLine, m_marker}) {
+       std::initializer_list<QAbstractSeries*>{m_candles, m_closeLine, m_marker, m_findingDots}) {
     c->addSeries(s);
     s->attachAxis(m_dateAxis);
     s->attachAxis(m_priceAxis);
   }
+  connect(c, &QChart::plotAreaChanged, this, &CQuoteChart::PlaceLabels);
 }
 
 CQuoteChart::~CQuoteChart() = default;
 
 void CQuoteChart::Attach(QTableView* grid, QuoteGridModel* model, QAction* toggle,
-                         const CRegistryProfile& profile) {
+                         const CRegistryProfile& profile, const std::string* libDir,
+                         const std::string* symbol) {
+  m_libDir = libDir;
+  m_symbol = symbol;
   m_grid = grid;
   m_model = model;
+  // The chart reads the model's quotes in place: never while the model replaces them.
+  connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    m_quotes = {};
+    m_first = m_last = 0;
+    m_marked = -1;
+    m_marks.clear();
+  });
   connect(model, &QAbstractItemModel::modelReset, this, &CQuoteChart::Reload);
   connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
@@ -129,7 +148,50 @@ void CQuoteChart::Reload() {
   m_quotes = m_model ? std::span<const Quote>(m_model->quotes()) : std::span<const Quote>();
   m_fields = m_model && !m_quotes.empty() ? ChartFieldsOf(m_model->layout()) : ChartFields{};
   m_marked = -1;
+  FindMarks();
   ShowAll();
+}
+
+void CQuoteChart::StartFindings(const std::string& libDir) {
+  m_findingsDir = libDir;
+}
+
+void CQuoteChart::AddFinding(const SplitFinding& finding) {
+  m_findings.push_back({m_findingsDir, finding});
+  const size_t before = m_marks.size();
+  FindMarks();
+  if (m_marks.size() != before) Redraw();
+}
+
+void CQuoteChart::ClearFindings() {
+  m_findings.clear();
+  FindMarks();
+  Redraw();
+}
+
+void CQuoteChart::FindMarks() {
+  m_marks.clear();
+  if (!m_libDir || !m_symbol || m_quotes.empty()) return;
+  for (const Finding& f : m_findings) {
+    if (f.libDir != *m_libDir || f.finding.query != *m_symbol) continue;
+    const int32_t index = NearestQuote(m_quotes, f.finding.day);
+    if (m_quotes[static_cast<size_t>(index)].date != f.finding.day) continue;
+    m_marks.push_back(
+        {index, QString("%1 for %2").arg(f.finding.candidate.p).arg(f.finding.candidate.q)});
+  }
+}
+
+void CQuoteChart::PlaceLabels() {
+  for (QGraphicsSimpleTextItem* label : m_labels) delete label;
+  m_labels.clear();
+  const QList<QPointF> dots = m_findingDots->points();
+  for (qsizetype i = 0; i < dots.size() && i < m_dotLabels.size(); ++i) {
+    const QPointF at = dots[i];
+    auto* label = new QGraphicsSimpleTextItem(m_dotLabels[i], chart());
+    m_labels.push_back(label);
+    label->setBrush(m_findingDots->color());
+    label->setPos(chart()->mapToPosition(at, m_findingDots) + QPointF(5, -2));
+  }
 }
 
 void CQuoteChart::ShowAll() {
@@ -180,8 +242,22 @@ void CQuoteChart::Redraw() {
       volumeHigh = std::max<double>(volumeHigh, bar.volume);
     }
   }
-  m_candles->clear();
-  m_candles->append(sets);
+  // Sets already drawn are given the new values: making their items anew costs
+  // most of a redraw.
+  const QList<QCandlestickSet*> old = m_candles->sets();
+  if (old.size() == sets.size()) {
+    for (qsizetype i = 0; i < sets.size(); ++i) {
+      old[i]->setTimestamp(sets[i]->timestamp());
+      old[i]->setOpen(sets[i]->open());
+      old[i]->setHigh(sets[i]->high());
+      old[i]->setLow(sets[i]->low());
+      old[i]->setClose(sets[i]->close());
+    }
+    qDeleteAll(sets);
+  } else {
+    m_candles->clear();
+    m_candles->append(sets);
+  }
   m_candles->setVisible(m_fields.candles);
   m_closeLine->replace(closes);
   m_closeLine->setVisible(!m_fields.candles);
@@ -204,6 +280,18 @@ void CQuoteChart::Redraw() {
                          QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
   }
   DrawMarker();
+  // Findings sit along the top of the plot, over their days.
+  QList<QPointF> dots;
+  m_dotLabels.clear();
+  for (const Mark& m : m_marks) {
+    if (m.index < m_first || m.index >= m_last) continue;
+    if (const std::optional<qint64> x = DayToX(m_quotes[static_cast<size_t>(m.index)].date)) {
+      dots << QPointF(static_cast<double>(*x), m_priceHigh - (m_priceHigh - m_priceLow) * 0.03);
+      m_dotLabels << m.label;
+    }
+  }
+  m_findingDots->replace(dots);
+  PlaceLabels();
 }
 
 void CQuoteChart::DrawMarker() {

@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "core/lib/chart_bars.h"
+#include "core/splitsearch/split_search.h"
 
 class QAction;
 class QCandlestickSeries;
+class QGraphicsSimpleTextItem;
+class QScatterSeries;
 class QDateTimeAxis;
 class QLineSeries;
 class QTableView;
@@ -32,8 +35,22 @@ class CQuoteChart : public QChartView {
   // Draws the series of model and follows grid: a selected row marks its day, a
   // click on the chart selects the row of the nearest day. toggle (checkable) shows
   // and hides the chart; its state is kept in profile.
+  // libDir and symbol name the series shown (the view's own members).
   void Attach(QTableView* grid, QuoteGridModel* model, QAction* toggle,
-              const CRegistryProfile& profile);
+              const CRegistryProfile& profile, const std::string* libDir,
+              const std::string* symbol);
+
+  // The split search's findings: those of the shown symbol in the Portfolio searched
+  // are marked at their days with the ratio. StartFindings names the Portfolio of the
+  // findings that follow; ClearFindings drops them all (the search window closed).
+  void StartFindings(const std::string& libDir);
+  void AddFinding(const SplitFinding& finding);
+  void ClearFindings();
+  struct Mark {
+    int32_t index;  // quote (file order)
+    QString label;  // "2 for 1"
+  };
+  const std::vector<Mark>& marks() const { return m_marks; }
 
   // Redraws from the model's series, showing all of it.
   void Reload();
@@ -69,6 +86,8 @@ class CQuoteChart : public QChartView {
 
  private:
   void Redraw();
+  void FindMarks();
+  void PlaceLabels();
   void DrawMarker();
   void MarkRow(int row);
   int Columns() const;
@@ -80,6 +99,18 @@ class CQuoteChart : public QChartView {
   int32_t m_last = 0;
   int32_t m_marked = -1;
 
+  struct Finding {
+    std::string libDir;
+    SplitFinding finding;
+  };
+  std::vector<Finding> m_findings;
+  std::string m_findingsDir;
+  std::vector<Mark> m_marks;
+  std::vector<QGraphicsSimpleTextItem*> m_labels;
+  QStringList m_dotLabels;  // the label of each drawn finding, in order
+  const std::string* m_libDir = nullptr;
+  const std::string* m_symbol = nullptr;
+
   QTableView* m_grid = nullptr;
   QuoteGridModel* m_model = nullptr;
 
@@ -87,6 +118,7 @@ class CQuoteChart : public QChartView {
   QLineSeries* m_closeLine;
   QLineSeries* m_volume;
   QLineSeries* m_marker;
+  QScatterSeries* m_findingDots;
   QDateTimeAxis* m_dateAxis;
   QValueAxis* m_priceAxis;
   QValueAxis* m_volumeAxis;

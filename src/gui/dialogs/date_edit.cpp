@@ -14,6 +14,9 @@ CDateEdit::CDateEdit(QWidget* parent) : QLineEdit(parent), m_buffer(kDateTextLen
   setAcceptDrops(false);
   setDragEnabled(false);
   setText(QString::fromLatin1(m_buffer));
+  // Room for the whole date and the box's frame and margins.
+  setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/00")) +
+                fontMetrics().averageCharWidth() * 3);
 }
 
 void CDateEdit::SetDate(const QString& date) {

@@ -7,11 +7,20 @@
 #include <algorithm>
 
 #include "core/edit/quote_commands.h"
+#include "core/export/export.h"
+#include "core/lib/series_facts.h"
+#include "core/messages/export.h"
+#include "core/messages/read.h"
 #include "gui/app/command_ids.h"
 #include "gui/app/quillet_app.h"
 #include "gui/app/settings_keys.h"
+#include "gui/dialogs/adjust_dlg.h"
+#include "gui/dialogs/delete_quote_dlg.h"
 #include "gui/dialogs/dialog_units.h"
 #include "gui/dialogs/edit_quote_dlg.h"
+#include "gui/dialogs/export_dlg.h"
+#include "gui/dialogs/quote_facts_dlg.h"
+#include "gui/dialogs/split_dlg.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
 
@@ -24,6 +33,8 @@ using dlg::Q;
 // The keys of the records of the last successful command of each kind.
 constexpr const char* kEditKeys[] = {"Open", "Hi", "Lo", "Close", "Vol", "OI"};
 constexpr const char* kDateKey = "Date";
+constexpr const char* kSplitKeys[] = {"Date", "New", "Old"};
+constexpr const char* kAdjustKeys[] = {"Date1", "Date2", "PriceMult", "VolMult", "OIMult"};
 
 // The wait cursor while a rewrite runs.
 struct WaitCursor {
@@ -71,6 +82,22 @@ bool Apply(CQuilletView& view, const QuoteTarget& target, const QuoteChange& cha
   return false;
 }
 
+// The Date text of quote row row.
+QString RowDate(CQuilletView& view, int row) {
+  return view.m_quoteModel->index(row, 0).data().toString();
+}
+
+// The selected quote row, within the grid (the grid is not empty).
+int SelectedQuote(CQuilletView& view) {
+  return view.m_nQuoteSel = std::clamp(view.m_nQuoteSel, 0, view.m_nQuotes - 1);
+}
+
+// Reads the series again and applies a checked change to it.
+bool ReadAndApply(CQuilletView& view, const QuoteChange& change, QuoteCommand command) {
+  QuoteTarget target;
+  return ReadTarget(view, command, target) && Apply(view, target, change, command);
+}
+
 }  // namespace
 
 void OnQuotesEdit(CQuilletView& view) {
@@ -93,17 +120,109 @@ void OnQuotesEdit(CQuilletView& view) {
   view.FillQuotesGrid(0);
 }
 
-bool ConnectQuoteCommand(CQuilletView* view, QAction* action, int id) {
-  void (*handler)(CQuilletView&) = nullptr;
-  switch (id) {
-    case ID_QUOTES_EDIT:
-      handler = OnQuotesEdit;
-      break;
-    default:
-      return false;
+void OnQuotesSplit(CQuilletView& view) {
+  if (view.m_nQuotes <= 0) return;
+  CSplitDlg dlg(Parent(view), RowDate(view, SelectedQuote(view)), view.m_strFirstDate,
+                view.m_strLastDate);
+  if (dlg.exec() != QDialog::Accepted) return;
+  if (!ReadAndApply(view, dlg.change(), QuoteCommand::Split)) return;
+  const SplitTexts t = dlg.texts();
+  const std::string texts[] = {t.date, t.newShares, t.oldShares};
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    Profile().WriteString(settings::kSplit, kSplitKeys[i], Q(texts[i]));
   }
-  QObject::connect(action, &QAction::triggered, view, [view, handler] { handler(*view); });
-  return true;
+  view.FillQuotesGrid(0);
+}
+
+void OnQuotesAdjust(CQuilletView& view) {
+  if (view.m_nQuotes <= 0) return;
+  CAdjustDlg dlg(Parent(view), view.m_strFirstDate, view.m_strLastDate);
+  if (dlg.exec() != QDialog::Accepted) return;
+  if (!ReadAndApply(view, dlg.change(), QuoteCommand::Adjust)) return;
+  const AdjustTexts t = dlg.texts();
+  const std::string texts[] = {t.from, t.to, t.price, t.volume, t.openInterest};
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    Profile().WriteString(settings::kAdjust, kAdjustKeys[i], Q(texts[i]));
+  }
+  view.FillQuotesGrid(0);
+}
+
+void OnQuotesDelete(CQuilletView& view) {
+  if (view.m_nQuotes <= 0) return;
+  const QString date = RowDate(view, SelectedQuote(view));
+  CDeleteQuoteDlg dlg(Parent(view), date);
+  if (dlg.exec() != QDialog::Accepted) return;
+  if (!ReadAndApply(view, dlg.change(), QuoteCommand::Delete)) return;
+  Profile().WriteString(settings::kDelete, kDateKey, date);
+  view.FillQuotesGrid(0);
+}
+
+void OnQuotesAdd(CQuilletView& view) {
+  if (view.m_nQuotes <= 0) return;
+  const int r = SelectedQuote(view);
+  AddPlan plan;
+  const Outcome planned =
+      PlanAddQuote(view.m_quoteModel->quotes(), RowDate(view, r).toStdString(), plan);
+  if (!planned.ok()) {
+    dlg::ShowMessage(Parent(view), planned.message);
+    return;
+  }
+  CAddQuoteDlg dlg(Parent(view), Q(plan.newDate));
+  if (dlg.exec() != QDialog::Accepted) return;
+  if (!ReadAndApply(view, plan.change, QuoteCommand::Add)) {
+    view.FillQuotesGrid(0);
+    return;
+  }
+  Profile().WriteString(settings::kAdd, kDateKey, Q(plan.newDate));
+  // The new quote is one row older than the one that was selected.
+  view.FillQuotesGrid(r + 1);
+  OnQuotesEdit(view);
+}
+
+void OnSymbolAbout(CQuilletView& view) {
+  const auto& rows = view.m_symbolModel->rows();
+  if (view.m_nSymbolSel < 0 || static_cast<size_t>(view.m_nSymbolSel) >= rows.size()) return;
+  // The highlighted symbol, which may not be the series in the quote grid.
+  const std::string symbol = rows[static_cast<size_t>(view.m_nSymbolSel)].symbol;
+  SeriesFacts facts;
+  const bool read = ReadSeriesFacts(view.m_szLibDir, symbol, facts) == LIB_OK;
+  CQuoteFactsDlg dlg(Parent(view), Q(view.m_szLibDir), read ? &facts : nullptr);
+  dlg.exec();
+}
+
+void OnQuotesExport(CQuilletView& view) {
+  if (view.m_nQuotes <= 0) return;
+  const CRegistryProfile& p = Profile();
+  CExportDlg dlg(Parent(view), ReadExportSettings(p));
+  if (dlg.exec() != QDialog::Accepted) return;
+  const ExportOptions options = dlg.options();
+  if (ExportTargetExists(options.path)) {
+    QMessageBox question(QMessageBox::Question, messages::kAppTitle,
+                         Q(messages::ReplaceExistingFile(options.path)),
+                         QMessageBox::Yes | QMessageBox::No, Parent(view));
+    if (question.exec() != QMessageBox::Yes) return;
+  }
+  // Stored before the file is made: a path that cannot be written is offered again.
+  StoreExportSettings(p, options);
+  ExportResult result;
+  {
+    WaitCursor wait;
+    result = ExportQuotes(view.m_szLibDir, view.m_szSymbol, options, true);
+  }
+  if (result.status == ExportStatus::Done) {
+    QApplication::beep();
+    return;
+  }
+  dlg::ShowMessage(Parent(view), result.message);
+}
+
+std::span<const CommandHandler> QuoteCommandHandlers() {
+  static constexpr CommandHandler kHandlers[] = {
+      {ID_QUOTES_EDIT, OnQuotesEdit},     {ID_QUOTES_SPLIT, OnQuotesSplit},
+      {ID_QUOTES_ADJUST, OnQuotesAdjust}, {ID_QUOTES_DELETE, OnQuotesDelete},
+      {ID_QUOTES_ADD, OnQuotesAdd},       {ID_QUOTES_EXPORT, OnQuotesExport},
+      {ID_SYMBOL_ABOUT, OnSymbolAbout}};
+  return kHandlers;
 }
 
 }  // namespace quillet

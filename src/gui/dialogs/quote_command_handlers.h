@@ -1,19 +1,27 @@
 #pragma once
 
-class QAction;
+#include <span>
+
+#include "gui/view/command_rules.h"
 
 namespace quillet {
-
-class CQuilletView;
 
 // The view's quote commands (Quotes > Edit, Split, Adjust, Add, Delete, Export)
 // and Symbol > About: each runs its dialog on the view's selection, lets the core
 // check and carry out the change, records the entered texts in the settings and
 // reloads the grid from disk.
 
-// Connects action to the handler of command id; false when id is not one of them.
-bool ConnectQuoteCommand(CQuilletView* view, QAction* action, int id);
+// The handlers of those commands.
+std::span<const CommandHandler> QuoteCommandHandlers();
 
 void OnQuotesEdit(CQuilletView& view);
+void OnQuotesSplit(CQuilletView& view);
+void OnQuotesAdjust(CQuilletView& view);
+void OnQuotesDelete(CQuilletView& view);
+// Adds a copy of the selected quote on the weekday before it, then opens the
+// edit on the new quote.
+void OnQuotesAdd(CQuilletView& view);
+void OnQuotesExport(CQuilletView& view);
+void OnSymbolAbout(CQuilletView& view);
 
 }  // namespace quillet

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/messages/splitsearch.h"
+#include "gui/chart/quote_chart.h"
 #include "gui/dialogs/dialog_units.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
@@ -100,6 +101,7 @@ void CSplitSearchDlg::OnSearch() {
   list.rows = m_view->m_symbolModel->rows();
   const std::vector<std::string> symbols = SplitSearchSymbols(list);
   const std::string directory = m_view->m_szLibDir;
+  m_view->m_chart->StartFindings(directory);
   m_bSearching = true;
   m_bStopRequested = false;
   m_btnSearch->setText(messages::kSplitSearchStop);
@@ -117,6 +119,7 @@ void CSplitSearchDlg::Pump() {
 
 void CSplitSearchDlg::Found(const SplitFinding& finding) {
   m_lstResults->addItem(QString::fromLatin1(finding.line));
+  if (m_view) m_view->m_chart->AddFinding(finding);
   m_btnSaveAs->setEnabled(true);
 }
 
@@ -172,6 +175,7 @@ void CSplitSearchDlg::reject() {
   if (m_view) {
     m_view->m_bSplitSearchOpen = 0;
     m_view->updateCommands();
+    m_view->m_chart->ClearFindings();  // the chart marks the findings of an open window only
   }
   QDialog::reject();
 }

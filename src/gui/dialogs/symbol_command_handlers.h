@@ -1,13 +1,12 @@
 #pragma once
 
-class QAction;
+#include <span>
+
+#include "gui/view/command_rules.h"
 
 namespace quillet {
 
-class CQuilletView;
-
-// Connects action to the handler of Symbol > Edit, Delete, Move or Copy, or of
-// Portfolio > Split Search; false when id is none of them.
-bool ConnectSymbolCommand(CQuilletView* view, QAction* action, int id);
+// The handlers of Symbol > Edit, Delete, Move and Copy, and of Portfolio > Split Search.
+std::span<const CommandHandler> SymbolCommandHandlers();
 
 }  // namespace quillet

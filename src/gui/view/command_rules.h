@@ -16,6 +16,14 @@ struct CommandState {
 // Whether command id is enabled in state s; commands without a rule are always enabled.
 bool CommandEnabled(int id, const CommandState& s);
 
+class CQuilletView;
+
+// A command of the view and the function that carries it out.
+struct CommandHandler {
+  int id;
+  void (*run)(CQuilletView& view);
+};
+
 // The commands that carry a rule, in menu order.
 extern const int kRuledCommands[14];
 

@@ -163,14 +163,14 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   connect(frame->action(ID_PORTFOLIO_SEARCHFILTER), &QAction::triggered, this,
           &CQuilletView::OnSearchFilter);
   connect(frame->action(ID_PORTFOLIO_RESCAN), &QAction::triggered, this, &CQuilletView::OnReScan);
-  for (int id : kRuledCommands) {
-    if (id == ID_PORTFOLIO_SEARCHFILTER || id == ID_PORTFOLIO_RESCAN) continue;
-    if (ConnectQuoteCommand(this, frame->action(id), id)) continue;
-    if (ConnectSymbolCommand(this, frame->action(id), id)) continue;
-    connect(frame->action(id), &QAction::triggered, this, [this, id] { OnCommandNotInWindow(id); });
+  for (const auto handlers : {QuoteCommandHandlers(), SymbolCommandHandlers()}) {
+    for (const CommandHandler& h : handlers) {
+      connect(frame->action(h.id), &QAction::triggered, this, [this, run = h.run] { run(*this); });
+    }
   }
 
-  m_chart->Attach(m_lstQuotes, m_quoteModel, frame->action(ID_VIEW_CHART), m_app.m_profile);
+  m_chart->Attach(m_lstQuotes, m_quoteModel, frame->action(ID_VIEW_CHART), m_app.m_profile,
+                  &m_szLibDir, &m_szSymbol);
 
   const CRegistryProfile& p = m_app.m_profile;
   m_bLimitSearch = p.GetInt(settings::kSearch, settings::kLimit, settings::kLimitDefault);
@@ -557,33 +557,6 @@ void CQuilletView::OnSearchFilter() {
 
 void CQuilletView::OnReScan() {
   ScanDrive();
-}
-
-void CQuilletView::OnCommandNotInWindow(int id) {
-  struct Cli {
-    int id;
-    const char* command;
-  };
-  static constexpr Cli kCli[] = {{ID_PORTFOLIO_SPLITSEARCH, "split-search"},
-                                 {ID_SYMBOL_DELETE, "symbol-delete"},
-                                 {ID_SYMBOL_MOVE, "symbol-move"},
-                                 {ID_SYMBOL_COPY, "symbol-copy"},
-                                 {ID_SYMBOL_EDIT, "symbol-edit"},
-                                 {ID_SYMBOL_ABOUT, "facts"},
-                                 {ID_QUOTES_EDIT, "edit"},
-                                 {ID_QUOTES_SPLIT, "split"},
-                                 {ID_QUOTES_ADJUST, "adjust"},
-                                 {ID_QUOTES_ADD, "add"},
-                                 {ID_QUOTES_DELETE, "delete"},
-                                 {ID_QUOTES_EXPORT, "export"}};
-  for (const Cli& c : kCli) {
-    if (c.id != id) continue;
-    QMessageBox::information(
-        m_frame, messages::kAppTitle,
-        QString("This command is not in the window yet.\n\nquillet-cli %1 does it "
-                "(quillet-cli %1 --help).")
-            .arg(c.command));
-  }
 }
 
 }  // namespace quillet

@@ -102,7 +102,6 @@ class CQuilletView : public QWidget {
  private:
   void OnSymbolSelectionChanged();
   void OnQuoteSelectionChanged();
-  void OnCommandNotInWindow(int id);
   void SetTitle(const std::string& title);
   void SetBusy(bool busy);
 

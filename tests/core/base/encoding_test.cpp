@@ -12,31 +12,18 @@
 namespace quillet {
 namespace {
 
-MbfFloat Bytes(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-  return {a, b, c, d};
-}
-
-TEST(Mbf, KnownValuesBothWays) {
-  struct Case {
-    float value;
-    MbfFloat mbf;
-  };
-  const Case cases[] = {
-      {1.0f, Bytes(0, 0, 0, 0x81)},        {-1.0f, Bytes(0, 0, 0x80, 0x81)},
-      {0.5f, Bytes(0, 0, 0, 0x80)},        {10.5f, Bytes(0, 0, 0x28, 0x84)},
-      {1000103.0f, IeeeToMbf(1000103.0f)},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(IeeeToMbf(c.value), c.mbf) << c.value;
-    EXPECT_EQ(MbfToIeee(c.mbf), c.value) << c.value;
+// Known values both ways; zero whatever bytes 0 to 2 hold; the exponent is not
+// range-checked (MBF exponent 1 wraps to 255: an infinity or NaN, not a crash).
+TEST(Mbf, KnownValuesZeroAndTheUncheckedExponent) {
+  const std::pair<float, MbfFloat> cases[] = {{1.0f, {0, 0, 0, 0x81}}, {-1.0f, {0, 0, 0x80, 0x81}},
+                                              {0.5f, {0, 0, 0, 0x80}}, {10.5f, {0, 0, 0x28, 0x84}},
+                                              {0.0f, {0, 0, 0, 0}},    {-0.0f, {0, 0, 0, 0}}};
+  for (const auto& [value, mbf] : cases) {
+    EXPECT_EQ(IeeeToMbf(value), mbf) << value;
+    EXPECT_EQ(MbfToIeee(mbf), value) << value;
   }
-}
-
-TEST(Mbf, ZeroAndZeroExponent) {
-  EXPECT_EQ(IeeeToMbf(0.0f), Bytes(0, 0, 0, 0));
-  EXPECT_EQ(IeeeToMbf(-0.0f), Bytes(0, 0, 0, 0));
-  const float z = MbfToIeee(Bytes(0x12, 0x34, 0xFF, 0x00));
-  EXPECT_EQ(std::bit_cast<uint32_t>(z), 0u);  // +0.0 whatever bytes 0 to 2 hold
+  EXPECT_EQ(std::bit_cast<uint32_t>(MbfToIeee({0x12, 0x34, 0xFF, 0x00})), 0u);
+  EXPECT_FALSE(std::isfinite(MbfToIeee({0, 0, 0, 1})));
 }
 
 TEST(Mbf, RoundTripIsBitExactOverTheNormalRange) {
@@ -50,12 +37,6 @@ TEST(Mbf, RoundTripIsBitExactOverTheNormalRange) {
       }
     }
   }
-}
-
-TEST(Mbf, ExponentWrapsWithoutRangeCheck) {
-  // MBF exponent 1 wraps to 255 on the way to IEEE: an infinity or NaN pattern, not a crash.
-  const float v = MbfToIeee(Bytes(0, 0, 0, 1));
-  EXPECT_FALSE(std::isfinite(v));
 }
 
 TEST(QuoteDate, DayFromYmd) {
@@ -127,13 +108,14 @@ TEST(QuoteDate, Times) {
   EXPECT_EQ(TimeFromTimeField(143000.0f), TimeFromHms(14, 30, 0));
 }
 
-TEST(QuoteDate, FormatEveryForm) {
+TEST(QuoteDate, EveryFormWritesAndReadsBack) {
   const QuoteDay d = DayFromYmd(2000, 1, 3);
   const char* expected[] = {"00/01/03", "2000/01/03", "01/03/00", "01/03/2000",
                             "03/01/00", "03/01/2000", "000103",   "20000103",
                             "010300",   "01032000",   "030100",   "03012000"};
   for (int form = 1; form <= 12; ++form) {
     EXPECT_EQ(FormatQuoteDay(d, form, '/'), expected[form - 1]) << form;
+    EXPECT_EQ(ParseQuoteDay(expected[form - 1], form), d) << form;
   }
   EXPECT_EQ(FormatQuoteDay(0, 3, '/'), "00/00/00");
   EXPECT_EQ(FormatQuoteDay(0, 4, '/'), "00/00/0000");
@@ -163,13 +145,6 @@ TEST(QuoteDate, ParseTable) {
       {"2000/1/3", 2, DayFromYmd(2000, 1, 3)},
       {"00-01-03", 1, DayFromYmd(2000, 1, 3)},
       {"03.01.00", 5, DayFromYmd(2000, 1, 3)},
-      {"03.01.2000", 6, DayFromYmd(2000, 1, 3)},
-      {"000103", 7, DayFromYmd(2000, 1, 3)},
-      {"20000103", 8, DayFromYmd(2000, 1, 3)},
-      {"010300", 9, DayFromYmd(2000, 1, 3)},
-      {"01032000", 10, DayFromYmd(2000, 1, 3)},
-      {"030100", 11, DayFromYmd(2000, 1, 3)},
-      {"03012000", 12, DayFromYmd(2000, 1, 3)},
       {"610101", 7, 1},
       {"00/00/00", 3, 0},
       {"13/01/99", 3, 0},  // no month 13

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <random>
 
 #include "core/export/export.h"
@@ -38,22 +38,9 @@ TEST(ExportValue, SameTextAsPrintf) {
   std::mt19937 random(20240611);
   std::uniform_int_distribution<uint32_t> bits(0, 0xFFFFFFFF);  // every float, NaN and signs too
   std::uniform_real_distribution<double> price(0.0, 100000.0);
-  std::vector<float> values = {0.0f,
-                               0.00005f,
-                               0.125f,
-                               0.375f,
-                               2.5f,
-                               0.005f,
-                               1.005f,
-                               1e-8f,
-                               16777216.0f,
-                               3.4e38f,
-                               -0.00001f,
-                               std::numeric_limits<float>::max(),
-                               std::numeric_limits<float>::denorm_min(),
-                               std::numeric_limits<float>::infinity(),
-                               -std::numeric_limits<float>::infinity(),
-                               std::numeric_limits<float>::quiet_NaN()};
+  std::vector<float> values = {0.0f,         0.00005f, 0.125f,      0.375f,  2.5f,      0.005f,
+                               1.005f,       1e-8f,    16777216.0f, 3.4e38f, -0.00001f, FLT_MAX,
+                               FLT_TRUE_MIN, INFINITY, -INFINITY,   NAN};
   for (int i = 0; i < 200000; ++i) {
     const uint32_t b = bits(random);
     float v;
@@ -121,50 +108,38 @@ class ExportFile : public ::testing::Test {
 TEST_F(ExportFile, ExactBytesForEachChoice) {
   struct Case {
     const char* name;
-    void (*set)(ExportOptions&);
+    const char* columns;   // the letters of OHLCVI kept; null: a first export's choices
+    int delimiter, order;  // as stored: values out of range included
+    bool title;
     std::string text;
   };
   const std::string r1 = "01/03/00,12.5000,12.7500,12.2500,12.6250,10500.00,0.00\r\n";
   const std::string r2 = "01/04/00,12.6250,13.0000,12.5000,12.8750,N/A,17.00\r\n";
   const std::string r3 = "01/05/00,0.0000,1.3333,0.5000,99999.9922,1234567.00,3.01\r\n";
   const Case cases[] = {
-      {"first export: every column, commas, oldest first", [](ExportOptions&) {}, r1 + r2 + r3},
-      {"title row", [](ExportOptions& o) { o.title = true; },
-       "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI\r\n" + r1 + r2 + r3},
-      {"newest first", [](ExportOptions& o) { o.order = ExportOrder::NewestFirst; }, r3 + r2 + r1},
-      {"a stored order of 2 is newest first",
-       [](ExportOptions& o) { o.order = static_cast<ExportOrder>(2); }, r3 + r2 + r1},
-      {"tab and only close",
-       [](ExportOptions& o) {
-         o.useOpen = o.useHigh = o.useLow = o.useVolume = o.useOpenInterest = false;
-         o.delimiter = ExportDelimiter::Tab;
-         o.title = true;
-       },
+      {"first export: every column, commas, oldest first", nullptr, 0, 0, false, r1 + r2 + r3},
+      {"title row", "OHLCVI", 0, 0, true, "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI\r\n" + r1 + r2 + r3},
+      {"newest first", "OHLCVI", 0, 1, false, r3 + r2 + r1},
+      {"a stored order of 2 is newest first", "OHLCVI", 0, 2, false, r3 + r2 + r1},
+      {"tab and only close", "C", 1, 0, true,
        "DATE\tCLOSE\r\n01/03/00\t12.6250\r\n01/04/00\t12.8750\r\n01/05/00\t99999.9922\r\n"},
-      {"space, high and volume",
-       [](ExportOptions& o) {
-         o.useOpen = o.useLow = o.useClose = o.useOpenInterest = false;
-         o.delimiter = ExportDelimiter::Space;
-       },
+      {"space, high and volume", "HV", 2, 0, false,
        "01/03/00 12.7500 10500.00\r\n01/04/00 13.0000 N/A\r\n01/05/00 1.3333 1234567.00\r\n"},
-      {"no column: the date only",
-       [](ExportOptions& o) {
-         o.useOpen = o.useHigh = o.useLow = o.useClose = o.useVolume = o.useOpenInterest = false;
-         o.title = true;
-       },
-       "DATE\r\n01/03/00\r\n01/04/00\r\n01/05/00\r\n"},
-      {"another stored delimiter gives the comma",
-       [](ExportOptions& o) {
-         o.useOpen = o.useHigh = o.useLow = o.useVolume = false;
-         o.delimiter = static_cast<ExportDelimiter>(-1);
-         o.title = true;
-       },
+      {"no column: the date only", "", 0, 0, true, "DATE\r\n01/03/00\r\n01/04/00\r\n01/05/00\r\n"},
+      {"another stored delimiter gives the comma", "CI", -1, 0, true,
        "DATE,CLOSE,OI\r\n01/03/00,12.6250,0.00\r\n01/04/00,12.8750,17.00\r\n"
        "01/05/00,99999.9922,3.01\r\n"},
   };
   for (const Case& c : cases) {
     ExportOptions o = Options();
-    c.set(o);
+    if (c.columns) {
+      bool* use[] = {&o.useOpen,  &o.useHigh,   &o.useLow,
+                     &o.useClose, &o.useVolume, &o.useOpenInterest};
+      for (int k = 0; k < 6; ++k) *use[k] = std::strchr(c.columns, "OHLCVI"[k]) != nullptr;
+      o.delimiter = static_cast<ExportDelimiter>(c.delimiter);
+      o.order = static_cast<ExportOrder>(c.order);
+      o.title = c.title;
+    }
     const ExportResult r = ExportQuotes(dir.str(), "XYZ", o, true);
     EXPECT_TRUE(r.ok() && r.message.empty() && r.rows == 3) << c.name;
     EXPECT_EQ(Text(o.path), c.text) << c.name;

@@ -166,7 +166,7 @@ TEST_F(SeriesTest, FindQuoteByDate) {
   }
 }
 
-TEST_F(SeriesTest, AbsentFieldsAndIntradayLayouts) {
+TEST_F(SeriesTest, AbsentFieldsIntradayLayoutsAndShortRecords) {
   PortfolioBuilder b(tmp_.root());
   // DATE, TIME, OPEN, HIGH, LOW, CLOSE, VOL: no OI, as intraday files are laid out.
   b.AddSeries(
@@ -183,6 +183,18 @@ TEST_F(SeriesTest, AbsentFieldsAndIntradayLayouts) {
   EXPECT_EQ(all.quotes[1].Value(FIELD_VOL), 200.0f);
   EXPECT_EQ(all.quotes[1].Value(FIELD_OI), kAbsentValue);
   EXPECT_EQ(FindQuoteByDate(tmp_.str(), "INTRA", DayFromYmd(2000, 1, 3), TimeFromHms(9, 35, 0)), 1);
+
+  // A DOP naming more fields than the 20-byte record holds: those read as absent.
+  b.AddSeries(4, "FEW", "FEW", DailyRows(kStart, 2, 5), 20, 5);
+  b.WriteDop(4,
+             "\"DATE\",0,0\n\"OPEN\",0,0\n\"HIGH\",0,0\n\"LOW\",0,0\n\"CLOSE\",0,0\n\"VOL\",0,"
+             "0\n\"OI\",0,0\n");
+  b.WriteMaster();
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "FEW", all), LIB_OK);
+  ASSERT_EQ(all.quotes.size(), 2u);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_CLOSE), DailyRows(kStart, 1)[0][4]);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_VOL), kAbsentValue);
+  EXPECT_EQ(all.quotes[0].Value(FIELD_OI), kAbsentValue);
 }
 
 TEST_F(SeriesTest, RecordLengthsTheReaderCannotHold) {
@@ -201,21 +213,6 @@ TEST_F(SeriesTest, RecordLengthsTheReaderCannotHold) {
     CreateQuoteSeries(s, 10);
     EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "ODD", 0, 10), LIB_UNKNOWN_LAYOUT) << length;
   }
-}
-
-TEST_F(SeriesTest, PositionsBeyondTheRecordReadAsAbsent) {
-  PortfolioBuilder b(tmp_.root());
-  b.AddSeries(4, "FEW", "FEW", DailyRows(kStart, 2, 5), 20, 5);
-  b.WriteDop(4,
-             "\"DATE\",0,0\n\"OPEN\",0,0\n\"HIGH\",0,0\n\"LOW\",0,0\n\"CLOSE\",0,0\n\"VOL\",0,"
-             "0\n\"OI\",0,0\n");
-  b.WriteMaster();
-  SeriesData all;
-  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "FEW", all), LIB_OK);
-  ASSERT_EQ(all.quotes.size(), 2u);
-  EXPECT_EQ(all.quotes[0].Value(FIELD_CLOSE), DailyRows(kStart, 1)[0][4]);
-  EXPECT_EQ(all.quotes[0].Value(FIELD_VOL), kAbsentValue);
-  EXPECT_EQ(all.quotes[0].Value(FIELD_OI), kAbsentValue);
 }
 
 TEST_F(SeriesTest, Facts) {
@@ -261,12 +258,11 @@ TEST_F(SeriesTest, Facts) {
 TEST(RealData, EveryMasterSecurityOfEquisAReads) {
   const auto dir = testing::RealDataDir();
   if (dir.empty()) GTEST_SKIP() << "no real data in this checkout";
-  int read = 0;
+  // Symbols are looked up by the names the MASTER file gives.
+  const std::vector<uint8_t> master = testing::ReadBytes(dir / "equis_a" / "MASTER");
+  ASSERT_EQ(master.size(), 256u * kMasterRecordSize);
   for (int n = 1; n <= 255; ++n) {
     MasterRecord r;
-    std::string found;
-    // Symbols are looked up by the names the MASTER file gives.
-    std::vector<uint8_t> master = testing::ReadBytes(dir / "equis_a" / "MASTER");
     std::memcpy(r.bytes.data(), master.data() + n * kMasterRecordSize, kMasterRecordSize);
     std::string symbol = r.SymbolField();
     TrimTrailingBlanks(symbol);
@@ -274,9 +270,7 @@ TEST(RealData, EveryMasterSecurityOfEquisAReads) {
     ASSERT_EQ(ReadWholeSeries((dir / "equis_a").string(), symbol, all), LIB_OK) << symbol;
     ASSERT_FALSE(all.quotes.empty());
     EXPECT_EQ(DateValueFromDay(all.quotes.front().date), all.info.record.FirstDate()) << symbol;
-    ++read;
   }
-  EXPECT_EQ(read, 255);
 }
 
 }  // namespace

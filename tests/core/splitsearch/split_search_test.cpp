@@ -18,14 +18,23 @@ using testing::PortfolioBuilder;
 using testing::ReadBytes;
 using testing::TempDir;
 
-// Records what the search tells a front end, in order.
+// Records what the search tells a front end, in order; asks it to stop before
+// symbol stopAt.
 class Recorder : public SplitSearchObserver {
  public:
+  explicit Recorder(size_t stopAt = SIZE_MAX) : stopAt_(stopAt) {}
   void Found(const SplitFinding& f) override { events.push_back("found:" + f.line); }
   void Message(const std::string& text) override { events.push_back("message:" + text); }
   void Status(const std::string& text) override { events.push_back("status:" + text); }
   void Finished() override { events.push_back("finished"); }
+  bool Progress(size_t searched, size_t total) override {
+    EXPECT_GT(total, searched);
+    return searched < stopAt_;
+  }
   std::vector<std::string> events;
+
+ private:
+  size_t stopAt_;
 };
 
 // n daily quotes with narrow bars and small moves, whose price level changes by
@@ -139,24 +148,7 @@ TEST(SplitSearch, WhatTheFrontEndIsToldInOrder) {
       {{"XYZ"}, 0, SplitSearchEnd::Stopped, {}},
   };
   for (const Case& c : cases) {
-    class Recorder : public SplitSearchObserver {
-     public:
-      explicit Recorder(size_t stopAt) : stopAt_(stopAt) {}
-      void Found(const SplitFinding& f) override { events.push_back("found:" + f.line); }
-      void Message(const std::string& text) override { events.push_back("message:" + text); }
-      void Status(const std::string& text) override { events.push_back("status:" + text); }
-      void Finished() override { events.push_back("finished"); }
-      bool Progress(size_t searched, size_t total) override {
-        progress.push_back(searched);
-        EXPECT_GT(total, searched);
-        return searched < stopAt_;
-      }
-      std::vector<std::string> events;
-      std::vector<size_t> progress;
-
-     private:
-      size_t stopAt_;
-    } recorder(c.stopAt);
+    Recorder recorder(c.stopAt);
     const SplitSearchResult result = SplitSearch(dir.str(), c.symbols, recorder);
     EXPECT_EQ(result.end, c.end) << c.symbols[0];
     EXPECT_EQ(recorder.events, c.events) << c.symbols[0];

@@ -93,14 +93,37 @@ char* AppendFixed(char* p, float value) {
       .ptr;
 }
 
-__extension__ typedef __int128 Int128;
+template <uint64_t Unit, int Decimals>
+char* WriteFraction(char* p, uint64_t scaled) {
+  p = std::to_chars(p, p + 24, scaled / Unit).ptr;
+  *p++ = '.';
+  uint64_t fraction = scaled % Unit;
+  for (int i = Decimals - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  return p + Decimals;
+}
 
-// Digits of scaled / 10^decimals.
+// Digits of scaled / 10^decimals (constant divisors for the usual few decimals).
 char* WriteScaled(char* p, uint64_t scaled, int decimals) {
+  switch (decimals) {
+    case 0:
+      return std::to_chars(p, p + 24, scaled).ptr;
+    case 1:
+      return WriteFraction<10, 1>(p, scaled);
+    case 2:
+      return WriteFraction<100, 2>(p, scaled);
+    case 3:
+      return WriteFraction<1000, 3>(p, scaled);
+    case 4:
+      return WriteFraction<10000, 4>(p, scaled);
+    default:
+      break;
+  }
   uint64_t unit = 1;
   for (int i = 0; i < decimals; ++i) unit *= 10;
   p = std::to_chars(p, p + 24, scaled / unit).ptr;
-  if (decimals == 0) return p;
   *p++ = '.';
   uint64_t fraction = scaled % unit;
   for (int i = decimals - 1; i >= 0; --i) {
@@ -131,23 +154,33 @@ char* AppendShortest(char* p, float value) {
   const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
   const int shift = 150 - static_cast<int>(biased);  // a = mantissa / 2^shift, shift >= 0
   const bool lowerGapHalved = (bits & 0x7FFFFFu) == 0;
-  uint64_t unit = 1;
-  for (int decimals = 0; decimals <= 12; ++decimals, unit *= 10) {
+  const uint64_t mask = shift == 0 ? 0 : (uint64_t{1} << shift) - 1;
+  const uint64_t half = shift == 0 ? 0 : uint64_t{1} << (shift - 1);
+  // Below 1024 a step of the value is under 10^-4, so a decimal of fewer than
+  // five places reads back only when it is the nearest four-place one with its
+  // trailing zeros dropped: one try finds the usual prices.
+  const bool small = biased < 137;
+  uint64_t unit = small ? 10000 : 1;
+  for (int decimals = small ? 4 : 0; decimals <= 12; ++decimals, unit *= 10) {
     const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
-    uint64_t scaled = shift == 0 ? product : product >> shift;
-    if (shift > 0) {
-      const uint64_t rest = product & ((uint64_t{1} << shift) - 1);
-      const uint64_t half = uint64_t{1} << (shift - 1);
-      if (rest > half || (rest == half && (scaled & 1))) ++scaled;
+    const uint64_t rest = product & mask;
+    uint64_t scaled = product >> shift;
+    const bool up = rest > half || (rest == half && shift > 0 && (scaled & 1));
+    if (up) ++scaled;
+    // The decimal's distance from the value, in units of 2^-shift / 10^decimals:
+    // it reads back when within half a step of the value on its side.
+    const uint64_t distance = up ? (mask + 1) - rest : rest;
+    const bool below = !up && rest != 0;
+    const bool back = below && lowerGapHalved
+                          ? 4 * distance <= unit
+                          : 2 * distance < unit || (2 * distance == unit && (mantissa & 1) == 0);
+    if (back) {
+      while (decimals > 0 && scaled % 10 == 0) {
+        scaled /= 10;
+        --decimals;
+      }
+      return WriteScaled(p, scaled, decimals);
     }
-    // Reads back when the decimal lies within half a step of the value on its side.
-    const Int128 diff = (static_cast<Int128>(scaled) << shift) - static_cast<Int128>(product);
-    const Int128 twice = 2 * (diff < 0 ? -diff : diff);
-    const Int128 limit = static_cast<Int128>(unit);
-    const bool back = diff < 0 && lowerGapHalved
-                          ? 2 * twice <= limit
-                          : twice < limit || (twice == limit && (mantissa & 1) == 0);
-    if (back) return WriteScaled(p, scaled, decimals);
   }
   return std::to_chars(p, p + kExportValueRoom, a, std::chars_format::fixed).ptr;
 }
@@ -297,8 +330,9 @@ char* AppendTime(char* p, QuoteTime time) {
 }
 
 char* AppendText(char* p, std::string_view text) {
-  std::memcpy(p, text.data(), text.size());
-  return p + text.size();
+  // Most texts are a delimiter or a short key: a loop beats a call.
+  for (char c : text) *p++ = c;
+  return p;
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ void BM_ExportFormatting(benchmark::State& state) {
   SeriesData series;
   ReadWholeSeries(Series().Portfolio(), "LONG", series);
   ExportFormatter formatter{ExportOptions{}};
-  std::vector<char> text(series.quotes.size() * kExportRowRoom);
+  std::vector<char> text(series.quotes.size() * formatter.RowRoom());
   for (auto _ : state) {
     char* p = text.data();
     for (const Quote& q : series.quotes) p = formatter.WriteRow(p, q);

@@ -11,6 +11,7 @@ packages=(
   util-linux python3 ccache
   g++-aarch64-linux-gnu
   dpkg-dev help2man desktop-file-utils
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()

@@ -1,52 +1,62 @@
 #include "cli/cli.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
+#include <cstring>
 #include <stdexcept>
 
-namespace quillet::cli {
+#include "core/base/strings.h"
 
-Args::Args(std::vector<std::string> argv, std::set<std::string> flags,
-           std::set<std::string> valueOptions) {
-  bool onlyPositional = false;
-  for (size_t i = 0; i < argv.size(); ++i) {
-    const std::string& a = argv[i];
-    if (onlyPositional || a.size() < 2 || a[0] != '-' || (a[1] >= '0' && a[1] <= '9') ||
-        a[1] == '.') {
-      positional_.push_back(a);  // negative numbers are values, not options
-    } else if (a == "--") {
-      onlyPositional = true;
-    } else if (flags.count(a)) {
-      flagsSet_.insert(a);
-    } else if (valueOptions.count(a)) {
-      if (i + 1 >= argv.size()) {
-        error_ = "option " + a + " needs a value";
-        return;
-      }
-      values_[a] = argv[++i];
-    } else {
-      error_ = "unknown option " + a;
-      return;
-    }
+namespace quillet::cli {
+namespace {
+
+int outputErrno = 0;  // the first failed write on stdout
+
+// Length of the UTF-8 sequence at text[i], or 0 when none starts there.
+size_t Utf8Sequence(std::string_view text, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char c = byte(i);
+  size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+  if (n == 0 || i + n > text.size() || (n == 2 && c < 0xC2)) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  if (n == 3 && ((c == 0xE0 && byte(i + 1) < 0xA0) || (c == 0xED && byte(i + 1) >= 0xA0))) return 0;
+  if (n == 4 &&
+      ((c == 0xF0 && byte(i + 1) < 0x90) || c > 0xF4 || (c == 0xF4 && byte(i + 1) >= 0x90)))
+    return 0;
+  return n;
+}
+
+}  // namespace
+
+void Out(std::string_view text) {
+  if (text.empty()) return;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && outputErrno == 0) {
+    outputErrno = errno != 0 ? errno : EIO;
   }
 }
 
-std::string Args::Option(const std::string& name, const std::string& fallback) const {
-  const auto it = values_.find(name);
-  return it == values_.end() ? fallback : it->second;
+bool OutputFailed() {
+  return outputErrno != 0;
 }
 
-std::string JsonEscape(std::string_view text) {
+int FinishOutput(int exit) {
+  errno = 0;
+  if (std::fflush(stdout) != 0 && outputErrno == 0) outputErrno = errno != 0 ? errno : EIO;
+  if (outputErrno == 0) return exit;
+  Error(std::string("quillet-cli: the output could not be written: ") + std::strerror(outputErrno));
+  return kExitFailed;
+}
+
+std::string TsvField(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + 2);
+  out.reserve(text.size());
   for (unsigned char c : text) {
     switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
+      case '\t':
+        out += "\\t";
         break;
       case '\n':
         out += "\\n";
@@ -54,15 +64,15 @@ std::string JsonEscape(std::string_view text) {
       case '\r':
         out += "\\r";
         break;
-      case '\t':
-        out += "\\t";
+      case '\\':
+        out += "\\\\";
         break;
       default:
-        if (c < 0x20 || c >= 0x7F) {
-          // Bytes of the files are not always text: keep them visible and the JSON valid.
-          std::array<char, 8> buffer{};
-          std::snprintf(buffer.data(), buffer.size(), "\\u%04x", c);
-          out += buffer.data();
+        if (c < 0x20 || c == 0x7F) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          out += "\\x";
+          out += kHex[c >> 4];
+          out += kHex[c & 0xF];
         } else {
           out += static_cast<char>(c);
         }
@@ -71,38 +81,64 @@ std::string JsonEscape(std::string_view text) {
   return out;
 }
 
+std::string JsonText(std::string_view text, bool trim) {
+  if (trim) text = TrimBlanks(text);
+  std::string out;
+  out.reserve(text.size());
+  bool utf8 = true;
+  for (size_t i = 0; i < text.size() && utf8;) {
+    const size_t n = Utf8Sequence(text, i);
+    utf8 = n != 0;
+    i += n;
+  }
+  if (utf8) return std::string(text);
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+Json IsoDate(QuoteDay day) {
+  if (day == 0) return nullptr;
+  const Ymd d = YmdFromDay(day);
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%04d-%02d-%02d", d.year + 1900, d.month, d.day);
+  return std::string(text.data());
+}
+
+void PrintJson(const Json& value) {
+  Out(value.dump(-1, ' ', true) + "\n");
+}
+
 void Table::Print(bool json) const {
   std::string out;
   if (json) {
     out += "[";
-    for (size_t r = 0; r < rows_.size(); ++r) {
-      out += r ? ",\n {" : "\n {";
-      for (size_t c = 0; c < columns_.size() && c < rows_[r].size(); ++c) {
-        if (c) out += ", ";
-        out += "\"" + JsonEscape(columns_[c]) + "\": \"" + JsonEscape(rows_[r][c]) + "\"";
-      }
-      out += "}";
+    for (size_t r = 0; r < objects_.size(); ++r) {
+      out += r ? ",\n " : "\n ";
+      out += objects_[r].dump(-1, ' ', true);
     }
-    out += rows_.empty() ? "]\n" : "\n]\n";
+    out += objects_.empty() ? "]\n" : "\n]\n";
   } else {
-    for (const auto& row : rows_) {
+    for (const auto& row : texts_) {
       for (size_t c = 0; c < row.size(); ++c) {
         if (c) out += '\t';
-        out += row[c];
+        out += TsvField(row[c]);
       }
       out += '\n';
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  Out(out);
 }
 
 void Error(std::string_view message) {
   std::fwrite(message.data(), 1, message.size(), stderr);
   if (message.empty() || message.back() != '\n') std::fputc('\n', stderr);
-}
-
-void PrintCommandHelp(const Command& command) {
-  std::printf("usage: quillet-cli %s %s\n\n%s\n", command.name, command.usage, command.summary);
 }
 
 int UsageError(const Command& command, std::string_view reason) {
@@ -116,28 +152,6 @@ const Command& FindCommand(std::string_view name) {
     if (name == c.name) return c;
   }
   throw std::logic_error("no such command");
-}
-
-bool ParseArgs(const Context& context, const Command& command, size_t positionals,
-               std::set<std::string> flags, std::set<std::string> valueOptions, Args& args,
-               int& exit) {
-  for (const std::string& a : context.args) {
-    if (a == "--help" || a == "-h") {
-      PrintCommandHelp(command);
-      exit = kExitOk;
-      return false;
-    }
-  }
-  args = Args(context.args, std::move(flags), std::move(valueOptions));
-  if (!args.ok()) {
-    exit = UsageError(command, args.error());
-    return false;
-  }
-  if (args.positional().size() != positionals) {
-    exit = UsageError(command, "wrong number of arguments");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace quillet::cli

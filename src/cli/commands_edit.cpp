@@ -10,10 +10,8 @@ namespace {
 
 // Parses the arguments and reads the series; false with exit set when the
 // command should stop.
-bool Prepare(const Context& context, const char* name, size_t positionals, QuoteCommand which,
-             Args& args, QuoteTarget& target, int& exit) {
-  if (!ParseArgs(context, FindCommand(name), positionals, {}, {}, args, exit)) return false;
-  target = ReadQuoteTarget(args.positional()[0], args.positional()[1], which);
+bool Prepare(const Options& o, QuoteCommand which, QuoteTarget& target, int& exit) {
+  target = ReadQuoteTarget(o.arg[0], o.arg[1], which);
   if (target.ok()) return true;
   Error(target.message);
   exit = kExitFailed;
@@ -34,14 +32,13 @@ int Apply(const QuoteTarget& target, const QuoteChange& change, QuoteCommand whi
 
 }  // namespace
 
-int RunEdit(const Context& context) {
-  Args args;
+int RunEdit(const Options& o) {
   QuoteTarget target;
   int exit = kExitOk;
-  if (!Prepare(context, "edit", 9, QuoteCommand::Edit, args, target, exit)) return exit;
+  if (!Prepare(o, QuoteCommand::Edit, target, exit)) return exit;
   EditQuoteTexts texts;
-  texts.date = args.positional()[2];
-  for (size_t k = 0; k < texts.values.size(); ++k) texts.values[k] = args.positional()[3 + k];
+  texts.date = o.arg[2];
+  for (size_t k = 0; k < texts.values.size(); ++k) texts.values[k] = o.arg[3 + k];
   size_t row = 0;
   if (Outcome c = SelectQuoteByDate(target.series.quotes, texts.date, row); !c.ok()) {
     return Refuse(c);
@@ -53,12 +50,11 @@ int RunEdit(const Context& context) {
   return Apply(target, change, QuoteCommand::Edit);
 }
 
-int RunSplit(const Context& context) {
-  Args args;
+int RunSplit(const Options& o) {
   QuoteTarget target;
   int exit = kExitOk;
-  if (!Prepare(context, "split", 5, QuoteCommand::Split, args, target, exit)) return exit;
-  const SplitTexts texts{args.positional()[2], args.positional()[3], args.positional()[4]};
+  if (!Prepare(o, QuoteCommand::Split, target, exit)) return exit;
+  const SplitTexts texts{o.arg[2], o.arg[3], o.arg[4]};
   QuoteChange change;
   if (Outcome c = MakeSplitChange(texts, target.FirstDate(), target.LastDate(), change); !c.ok()) {
     return Refuse(c);
@@ -66,12 +62,11 @@ int RunSplit(const Context& context) {
   return Apply(target, change, QuoteCommand::Split);
 }
 
-int RunAdjust(const Context& context) {
-  Args args;
+int RunAdjust(const Options& o) {
   QuoteTarget target;
   int exit = kExitOk;
-  if (!Prepare(context, "adjust", 7, QuoteCommand::Adjust, args, target, exit)) return exit;
-  const auto& p = args.positional();
+  if (!Prepare(o, QuoteCommand::Adjust, target, exit)) return exit;
+  const auto& p = o.arg;
   const AdjustTexts texts{p[2], p[3], p[4], p[5], p[6]};
   QuoteChange change;
   if (Outcome c = MakeAdjustChange(texts, target.FirstDate(), target.LastDate(), change); !c.ok()) {
@@ -80,28 +75,28 @@ int RunAdjust(const Context& context) {
   return Apply(target, change, QuoteCommand::Adjust);
 }
 
-int RunAdd(const Context& context) {
-  Args args;
+int RunAdd(const Options& o) {
   QuoteTarget target;
   int exit = kExitOk;
-  if (!Prepare(context, "add", 3, QuoteCommand::Add, args, target, exit)) return exit;
+  if (!Prepare(o, QuoteCommand::Add, target, exit)) return exit;
   AddPlan plan;
-  if (Outcome c = PlanAddQuote(target.series.quotes, args.positional()[2], plan); !c.ok()) {
+  if (Outcome c = PlanAddQuote(target.series.quotes, o.arg[2], plan); !c.ok()) {
     return Refuse(c);
   }
   if (int r = Apply(target, plan.change, QuoteCommand::Add); r != kExitOk) return r;
-  Table table({"date"});
-  table.AddRow({plan.newDate});
-  table.Print(context.json);
+  if (o.json) {
+    PrintJson({{"date", IsoDate(ParseDate(plan.newDate))}});
+  } else {
+    Out(plan.newDate + "\n");
+  }
   return kExitOk;
 }
 
-int RunDelete(const Context& context) {
-  Args args;
+int RunDelete(const Options& o) {
   QuoteTarget target;
   int exit = kExitOk;
-  if (!Prepare(context, "delete", 3, QuoteCommand::Delete, args, target, exit)) return exit;
-  const std::string& date = args.positional()[2];
+  if (!Prepare(o, QuoteCommand::Delete, target, exit)) return exit;
+  const std::string& date = o.arg[2];
   size_t row = 0;
   if (Outcome c = SelectQuoteByDate(target.series.quotes, date, row); !c.ok()) return Refuse(c);
   QuoteChange change;

@@ -36,135 +36,141 @@ bool OpenPortfolio(const Command& command, const std::string& dir, CurrentPortfo
   return false;
 }
 
-int TransferCommand(const Context& context, const char* name, TransferMode mode) {
+int TransferCommand(const Options& o, const char* name, TransferMode mode) {
   const Command& command = FindCommand(name);
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 3, {}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
-  const std::string& destination = args.positional()[2];
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
+  const std::string& destination = o.arg[2];
   if (!fs::IsDirectory(destination)) {
     return UsageError(command, messages::NotAFolder(destination));
   }
-  const TransferResult result =
-      TransferSymbol(current.libDir, args.positional()[1], destination, mode);
+  const TransferResult result = TransferSymbol(current.libDir, o.arg[1], destination, mode);
   if (!result.ok()) {
     Error(result.message);
     return kExitFailed;
   }
-  Table table({"file_number"});
-  table.AddRow({std::to_string(result.fileNumber)});
-  table.Print(context.json);
+  if (o.json) {
+    PrintJson({{"file_number", result.fileNumber}});
+  } else {
+    Out(std::to_string(result.fileNumber) + "\n");
+  }
   return kExitOk;
 }
 
 }  // namespace
 
-int RunScan(const Context& context) {
-  const Command& command = FindCommand("scan");
-  Args args;
-  int exit = kExitOk;
-  if (!ParseArgs(context, command, 1, {}, {"--filter"}, args, exit)) return exit;
-  const std::string& root = args.positional()[0];
-  if (!fs::IsDirectory(root)) return UsageError(command, messages::NotAFolder(root));
+int RunScan(const Options& o) {
+  const std::string& root = o.arg[0];
   SearchFilter filter;
-  filter.limit = args.HasOption("--filter");
-  filter.filterUpper = ToUpperAscii(args.Option("--filter"));
+  filter.limit = o.filter.has_value();
+  filter.filterUpper = ToUpperAscii(o.filter.value_or(""));
   const ScanResult result = ScanPortfolios(root, filter);
   if (result.folders.empty()) Error(messages::NoMasterFilesFound(root));
-  Table table({"folder"});
-  for (const std::string& folder : result.folders) table.AddRow({folder});
-  table.Print(context.json);
+  Table table;
+  for (const std::string& folder : result.folders) {
+    table.AddRow({folder}, {{"folder", JsonText(folder)}});
+  }
+  table.Print(o.json);
   return kExitOk;
 }
 
-int RunSymbols(const Context& context) {
+int RunSymbols(const Options& o) {
   const Command& command = FindCommand("symbols");
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 1, {"--repair"}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
   StderrPrompt prompt;
-  const PortfolioLoad load =
-      LoadPortfolio(current.masterPath,
-                    args.Flag("--repair") ? DamagedMaster::Repair : DamagedMaster::Refuse, &prompt);
+  const PortfolioLoad load = LoadPortfolio(
+      current.masterPath, o.repair ? DamagedMaster::Repair : DamagedMaster::Refuse, &prompt);
   if (!load.ok()) {
     if (!load.detail.empty()) Error(load.detail);
     Error(load.message);
     return kExitFailed;
   }
   if (!load.list.notice.empty()) Error(load.list.notice);
-  Table table({"symbol", "name", "file_number"});
+  Table table;
   for (const SymbolRow& row : load.list.rows) {
-    table.AddRow({row.symbol, row.name, std::to_string(row.fileNumber)});
+    table.AddRow({row.symbol, row.name, std::to_string(row.fileNumber)},
+                 {{"symbol", JsonText(row.symbol, true)},
+                  {"name", JsonText(row.name, true)},
+                  {"file_number", row.fileNumber},
+                  {"directory", row.isDirectory}});
   }
-  table.Print(context.json);
+  table.Print(o.json);
   return kExitOk;
 }
 
-int RunCheck(const Context& context) {
+int RunCheck(const Options& o) {
   const Command& command = FindCommand("check");
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 1, {}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
   const MasterCheck check = TestMasterFile(current.masterPath);
   if (check.result != LIB_OK) {
     Error(check.Describe(current.masterPath));
     return kExitFailed;
   }
-  Table table({"result"});
-  table.AddRow({check.Describe(current.masterPath)});
-  table.Print(context.json);
+  const std::string result = check.Describe(current.masterPath);
+  if (o.json) {
+    PrintJson({{"sound", check.Sound()}, {"result", JsonText(result)}});
+  } else {
+    Out(TsvField(result) + "\n");
+  }
   return check.Sound() ? kExitOk : kExitFailed;
 }
 
-int RunRepair(const Context& context) {
+int RunRepair(const Options& o) {
   const Command& command = FindCommand("repair");
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 1, {}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
   StderrPrompt prompt;
   const CheckResult result = CheckMasterFile(current.masterPath, true, prompt);
   if (result.check.result != LIB_OK) {
     Error(result.check.Describe(current.masterPath));
     return kExitFailed;
   }
-  Table table({"result"});
-  if (!result.repairTried) {
-    table.AddRow({messages::NothingToRepair()});
-  } else if (!result.sound) {
+  if (result.repairTried && !result.sound) {
     Error(result.repair.message);
     return kExitFailed;
-  } else {
-    table.AddRow({messages::Damaged(result.check.Describe(current.masterPath))});
-    table.AddRow({messages::RepairDone(result.repair.written, result.repair.dropped,
-                                       result.repair.backupMade, result.repair.backupPath)});
   }
-  table.Print(context.json);
+  std::vector<std::string> lines;
+  Json json = {{"repaired", result.repairTried}};
+  if (!result.repairTried) {
+    lines = {messages::NothingToRepair()};
+  } else {
+    const RepairResult& r = result.repair;
+    const std::string damage = result.check.Describe(current.masterPath);
+    lines = {messages::Damaged(damage),
+             messages::RepairDone(r.written, r.dropped, r.backupMade, r.backupPath)};
+    json["damage"] = JsonText(damage);
+    json["written"] = r.written;
+    json["dropped"] = r.dropped;
+    json["backup"] = r.backupMade ? Json(JsonText(r.backupPath)) : Json(nullptr);
+  }
+  json["result"] = JsonText(lines.back());
+  if (o.json) {
+    PrintJson(json);
+  } else {
+    for (const std::string& line : lines) Out(TsvField(line) + "\n");
+  }
   return kExitOk;
 }
 
-int RunSymbolEdit(const Context& context) {
+int RunSymbolEdit(const Options& o) {
   const Command& command = FindCommand("symbol-edit");
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 4, {}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
-  const std::string& newSymbol = args.positional()[2];
-  const std::string& newName = args.positional()[3];
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
+  const std::string& newSymbol = o.arg[2];
+  const std::string& newName = o.arg[3];
   if (const std::string invalid = ValidateSymbolEdit(newSymbol, newName); !invalid.empty()) {
     Error(invalid);
     return kExitUsage;
   }
   const Outcome result =
-      EditSymbol(current.libDir, current.masterPath, args.positional()[1], newSymbol, newName);
+      EditSymbol(current.libDir, current.masterPath, o.arg[1], newSymbol, newName);
   if (!result.ok()) {
     Error(result.message);
     return result.code == LIB_INVALID_PARM ? kExitUsage : kExitFailed;
@@ -172,14 +178,12 @@ int RunSymbolEdit(const Context& context) {
   return kExitOk;
 }
 
-int RunSymbolDelete(const Context& context) {
+int RunSymbolDelete(const Options& o) {
   const Command& command = FindCommand("symbol-delete");
-  Args args;
   int exit = kExitOk;
-  if (!ParseArgs(context, command, 2, {}, {}, args, exit)) return exit;
   CurrentPortfolio current;
-  if (!OpenPortfolio(command, args.positional()[0], current, exit)) return exit;
-  const std::string& symbol = args.positional()[1];
+  if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
+  const std::string& symbol = o.arg[1];
   // The symbol is found as the lookup finds it; the delete then works on the
   // MASTER that holds it, with the text its symbol list shows.
   const MasterLookup found = LookupMasterRecord(current.libDir, symbol);
@@ -195,12 +199,12 @@ int RunSymbolDelete(const Context& context) {
   return kExitOk;
 }
 
-int RunSymbolCopy(const Context& context) {
-  return TransferCommand(context, "symbol-copy", TransferMode::Copy);
+int RunSymbolCopy(const Options& o) {
+  return TransferCommand(o, "symbol-copy", TransferMode::Copy);
 }
 
-int RunSymbolMove(const Context& context) {
-  return TransferCommand(context, "symbol-move", TransferMode::Move);
+int RunSymbolMove(const Options& o) {
+  return TransferCommand(o, "symbol-move", TransferMode::Move);
 }
 
 }  // namespace quillet::cli

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "core/export/export.h"
+#include "core/fs/text_output.h"
 #include "core/messages/export.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/read.h"
@@ -22,8 +23,7 @@ class CliSplitSearchObserver : public SplitSearchObserver {
   explicit CliSplitSearchObserver(bool json) : json_(json) {}
   void Found(const SplitFinding& finding) override {
     if (json_) return;  // printed as a whole at the end
-    std::fwrite(finding.line.data(), 1, finding.line.size(), stdout);
-    std::fputc('\n', stdout);
+    Out(TsvField(finding.line) + "\n");
   }
   void Message(const std::string& text) override { Error(text); }
   void Status(const std::string&) override {}
@@ -34,12 +34,23 @@ class CliSplitSearchObserver : public SplitSearchObserver {
 
 }  // namespace
 
-int RunSplitSearch(const Context& context) {
-  const Command& command = FindCommand("split-search");
-  Args args;
-  int exit = kExitOk;
-  if (!ParseArgs(context, command, 1, {}, {"-o"}, args, exit)) return exit;
-  const std::string& dir = args.positional()[0];
+// An output file the command may write: not a Portfolio's own file, and an
+// existing one only with --force. Checked before the work starts; true when it may.
+bool OutputAllowed(const std::string& file, bool force) {
+  if (IsPortfolioFileName(file)) {
+    Error(messages::PortfolioFileRefused(file));
+    return false;
+  }
+  if (!force && ExportTargetExists(file)) {
+    Error(messages::ReplaceExistingFile(file));
+    return false;
+  }
+  return true;
+}
+
+int RunSplitSearch(const Options& o) {
+  const std::string& dir = o.arg[0];
+  if (o.output && !OutputAllowed(*o.output, o.force)) return kExitFailed;
 
   // The search goes through the symbol list, which a damaged MASTER does not fill.
   const PortfolioLoad load = LoadPortfolio(MasterPathOf(dir), DamagedMaster::Refuse);
@@ -49,15 +60,18 @@ int RunSplitSearch(const Context& context) {
     return kExitFailed;
   }
   const std::vector<std::string> symbols = SplitSearchSymbols(load.list);
-  CliSplitSearchObserver observer(context.json);
+  CliSplitSearchObserver observer(o.json);
   const SplitSearchResult result = SplitSearch(dir, symbols, observer);
   std::vector<std::string> lines;
   for (const SplitFinding& f : result.findings) lines.push_back(f.line);
-  if (context.json) {
-    Table table({"symbol", "new", "old", "date", "line"});
+  if (o.json) {
+    Table table;
     for (const SplitFinding& f : result.findings) {
-      table.AddRow({f.query, std::to_string(f.candidate.p), std::to_string(f.candidate.q),
-                    FormatDate(f.day), f.line});
+      table.AddRow({}, {{"symbol", JsonText(f.query, true)},
+                        {"new", f.candidate.p},
+                        {"old", f.candidate.q},
+                        {"date", IsoDate(f.day)},
+                        {"line", JsonText(f.line)}});
     }
     table.Print(true);
   }
@@ -65,9 +79,8 @@ int RunSplitSearch(const Context& context) {
   if (!result.ok()) Error(result.message);
   // What was found is saved even when the search ended early: the window keeps
   // those lines too.
-  if (args.HasOption("-o")) {
-    const std::string file = args.Option("-o");
-    if (const Outcome saved = SaveSplitSearchResults(file, lines); !saved.ok()) {
+  if (o.output) {
+    if (const Outcome saved = SaveSplitSearchResults(*o.output, lines); !saved.ok()) {
       Error(saved.message);
       return kExitFailed;
     }
@@ -106,39 +119,26 @@ bool ParseColumns(const std::string& text, ExportOptions& options, std::string& 
 
 }  // namespace
 
-int RunExport(const Context& context) {
+int RunExport(const Options& o) {
   const Command& command = FindCommand("export");
-  Args args;
-  int exit = kExitOk;
-  if (!ParseArgs(context, command, 3, {"--newest-first", "--title", "--force"},
-                 {"--columns", "--delimiter"}, args, exit)) {
-    return exit;
-  }
-  const std::string& dir = args.positional()[0];
-  const std::string& symbol = args.positional()[1];
+  const std::string& dir = o.arg[0];
+  const std::string& symbol = o.arg[1];
   ExportOptions options;
-  options.path = args.positional()[2];
-  if (args.HasOption("--columns")) {
+  options.path = o.arg[2];
+  if (o.columns) {
     std::string bad;
-    if (!ParseColumns(args.Option("--columns"), options, bad)) {
+    if (!ParseColumns(*o.columns, options, bad)) {
       return UsageError(command, "unknown column '" + bad + "' (open, high, low, close, vol, oi)");
     }
   }
-  const std::string delimiter = args.Option("--delimiter", "comma");
-  if (delimiter == "comma") {
-    options.delimiter = ExportDelimiter::Comma;
-  } else if (delimiter == "tab") {
-    options.delimiter = ExportDelimiter::Tab;
-  } else if (delimiter == "space") {
-    options.delimiter = ExportDelimiter::Space;
-  } else {
-    return UsageError(command, "unknown delimiter '" + delimiter + "' (comma, tab, space)");
-  }
-  options.order = args.Flag("--newest-first") ? ExportOrder::NewestFirst : ExportOrder::OldestFirst;
-  options.title = args.Flag("--title");
+  options.delimiter = o.delimiter == "tab"     ? ExportDelimiter::Tab
+                      : o.delimiter == "space" ? ExportDelimiter::Space
+                                               : ExportDelimiter::Comma;
+  options.order = o.newestFirst ? ExportOrder::NewestFirst : ExportOrder::OldestFirst;
+  options.title = o.title;
 
   // An existing file is the question unanswered: --force is the Yes.
-  const ExportResult result = ExportQuotes(dir, symbol, options, args.Flag("--force"));
+  const ExportResult result = ExportQuotes(dir, symbol, options, o.force);
   if (result.ok()) return kExitOk;
   Error(result.message);
   return kExitFailed;

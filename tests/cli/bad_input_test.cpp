@@ -116,6 +116,20 @@ std::vector<CliRun> MasterCommandsFail(const std::string& message) {
           {{"repair", "{DIR}"}, 1, message}};
 }
 
+// Every command given a DIR that is no folder.
+std::vector<CliRun> NotAFolder() {
+  constexpr const char* kNotAFolder = "{DIR} is not a folder";
+  return std::vector<CliRun>{{{"quotes", "{DIR}", "IBM"}, 2, kNotAFolder},
+                             {{"facts", "{DIR}", "IBM"}, 2, kNotAFolder},
+                             {{"check", "{DIR}"}, 2, kNotAFolder},
+                             {{"symbols", "{DIR}"}, 2, kNotAFolder},
+                             {{"repair", "{DIR}"}, 2, kNotAFolder},
+                             {{"split-search", "{DIR}"}, 2, kNotAFolder},
+                             {{"dump", "{DIR}"}, 2, kNotAFolder},
+                             {{"export", "{DIR}", "IBM", "{DIR}.csv"}, 2, kNotAFolder}} +
+         WritesFail(kNotAFolder, kNotAFolder, 2, 2);
+}
+
 // IBM (file 1, 28-byte records, 30 quotes from 2 January 1970) and AAPL (file 2).
 PortfolioBuilder Standard(const path& dir, int8_t recordLength = 28, int8_t fieldCount = 7) {
   PortfolioBuilder p(dir);
@@ -405,11 +419,14 @@ std::vector<BadInputRow> Rows() {
          return StandardAt(dir);
        },
        BothRead(kFirstQuote)},
-      {"MissingPortfolioFolder", [](const path& r) { return r / "nowhere"; },
-       BothFail(kNoMaster) + WritesFail(kNoMaster, "is not a folder", 2) +
-           std::vector<CliRun>{{{"check", "{DIR}"}, 2, "is not a folder"},
-                               {{"symbols", "{DIR}"}, 2, "is not a folder"},
-                               {{"repair", "{DIR}"}, 2, "is not a folder"}}},
+      // Every command refuses a DIR that is no folder alike: invalid input.
+      {"MissingPortfolioFolder", [](const path& r) { return r / "nowhere"; }, NotAFolder()},
+      {"PlainFileAsPortfolioFolder",
+       [](const path& r) {
+         WriteBytes(r / "file", {'x'});
+         return r / "file";
+       },
+       NotAFolder()},
       {"MasterIsAFolder",
        [](const path& r) {
          std::filesystem::create_directories(r / "MASTER");

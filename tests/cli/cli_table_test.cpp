@@ -4,10 +4,13 @@
 // these rows pin what the command line adds: arguments, texts, exit codes and
 // which files each command touches.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "support/cli_runner.h"
 #include "support/crash_points.h"
@@ -17,6 +20,10 @@ namespace quillet::testing {
 namespace {
 
 namespace stdfs = std::filesystem;
+
+// Where the command's output goes: captured, a full disk, or a pipe whose reader
+// has gone (stderr too, as "2>&1 | head" leaves it).
+enum class Stdout { Captured, DevFull, ClosedPipe };
 
 struct CliRow {
   // The arguments, split at blanks ('a b' is one argument, '' an empty one);
@@ -28,6 +35,7 @@ struct CliRow {
   void (*prepare)(const path& tree) = nullptr;
   bool asNobody = false;
   bool textPart = false;  // text is a part of what is printed
+  Stdout stdoutTo = Stdout::Captured;
 };
 
 void PrintTo(const CliRow& row, std::ostream* os) {
@@ -121,6 +129,19 @@ void DemoWithBareDir(const path& t) {
   WriteBytes(t / "demo" / "Stocks" / "MASTER", master);
 }
 
+// N: a name holding a comma, quotes, a tab, a line end, a backslash, ESC and DEL.
+void OddName(const path& t) {
+  PortfolioBuilder(t / "N")
+      .AddSeries(1, "ODD", "A,\"B\"\tC\nD\\\x1b\x7f", {Row28(14247, 1.5f, 2, 1, 1.25f, 100, 0)})
+      .WriteMaster();
+}
+
+std::string Refused(const std::string& file) {
+  return "2> " + file +
+         "\n2> is named as a file of a Portfolio (MASTER, EMASTER, XMASTER, F<n>.DAT, F<n>.DOP, "
+         "F<n>.MWD)\n2> Nothing is written over it; choose another name.\n";
+}
+
 std::vector<CliRow> Rows() {
   return {
       // scan
@@ -131,7 +152,6 @@ std::vector<CliRow> Rows() {
        "correct?)\n"},
       {"scan {T}/none", 2,
        "2> {T}/none is not a folder\n2> usage: quillet-cli scan ROOT [--filter PATH]\n"},
-      {"--json scan {T}/A", 0, "[\n {\"folder\": \"{T}/A/\"}\n]\n"},
       {"scan {T}", 0, "{T}/A/\n{T}/B/\n{T}/C/\n{T}/E/\n{T}/Q/\n{T}/S/\n", {}, Locked, true},
       // symbols, check, repair
       {"symbols {T}/A", 0, "IBM\tINTL BUSINESS   \t7\nMSFT\tMICROSOFT       \t2\n"},
@@ -172,17 +192,14 @@ std::vector<CliRow> Rows() {
        "A\t12.0000\t11.0000\t11.5000\t1000000000\t3\n"},
       {"quotes {T}/Q DC", 0,
        "01/04/00\tN/A\tN/A\tN/A\t6.0000\tN/A\tN/A\n01/03/00\tN/A\tN/A\tN/A\t5.0000\tN/A\tN/A\n"},
-      {"--json quotes {T}/Q DC", 0,
-       "[\n {\"date\": \"01/04/00\", \"open\": \"N/A\", \"high\": \"N/A\", \"low\": \"N/A\", "
-       "\"close\": \"6.0000\", \"volume\": \"N/A\", \"open_interest\": \"N/A\"},\n {\"date\": "
-       "\"01/03/00\", \"open\": \"N/A\", \"high\": \"N/A\", \"low\": \"N/A\", \"close\": "
-       "\"5.0000\", \"volume\": \"N/A\", \"open_interest\": \"N/A\"}\n]\n"},
-      {"quotes {T}/missing IBM", 1,
-       "2> Error in FillQuotesGrid: No MASTER file can be read in the Portfolio {T}/missing\n"},
+      {"quotes {T}/missing IBM", 2,
+       "2> {T}/missing is not a folder\n2> usage: quillet-cli quotes DIR SYMBOL "
+       "[--oldest-first]\n"},
       {"quotes {T}/Q NOPE", 1,
        "2> Error in FillQuotesGrid: Symbol NOPE was not found in the Portfolio {T}/Q\n"},
       {"quotes {T}/Q IBM --bogus", 2,
-       "2> unknown option --bogus\n2> usage: quillet-cli quotes DIR SYMBOL [--oldest-first]\n"},
+       "2> The following argument was not expected: --bogus\n2> usage: quillet-cli quotes DIR "
+       "SYMBOL [--oldest-first]\n"},
       {"facts {T}/Q IBM", 0,
        "Path:\t{T}/Q\nFile number\t1\nDAT file record length\t28\nDAT file number of "
        "fields\t7\nNumber of quotes\t3\nName of issue\tINTL BUS MACH   \nFirst date in "
@@ -192,15 +209,10 @@ std::vector<CliRow> Rows() {
        "Num.\nLow Input\tWhole Num.\nLow Display\tWhole Num.\nClose Input\tWhole Num.\nClose "
        "Display\tWhole Num.\nVol Input\tWhole Num.\nVol Display\tWhole Num.\nOI Input\tWhole "
        "Num.\nOI Display\tWhole Num.\n"},
-      {"--json facts {T}/Q DC",
-       0,
-       "{\"label\": \"Number of quotes\", \"value\": \"2\"},\n",
-       {},
-       nullptr,
-       false,
-       true},
       {"facts {T}/Q NOPE", 1, "2> Symbol NOPE was not found in the Portfolio {T}/Q\n"},
-      {"facts {T}/Q", 2, "2> wrong number of arguments\n2> usage: quillet-cli facts DIR SYMBOL\n"},
+      {"facts {T}/Q", 2,
+       "2> wrong number of arguments: SYMBOL is required\n2> usage: quillet-cli facts DIR "
+       "SYMBOL\n"},
       // edit, split, adjust, add, delete
       {"edit {T}/E AAA 01/10/00 1 2 3 4.5 500 7", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"edit {T}/E NOI 01/10/00 1 2 3 4 5 N/A", 0, "", {"+E/F2.BAK", "E/F2.DAT"}},
@@ -217,7 +229,8 @@ std::vector<CliRow> Rows() {
       {"split {T}/E AAA 01/11/00 2 1", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"split {T}/E AAA 01/13/00 2 1", 2, "2> Invalid Data Entered\n"},
       {"split {T}/E AAA 01/10/00 2", 2,
-       "2> wrong number of arguments\n2> usage: quillet-cli split DIR SYMBOL DATE NEW OLD\n"},
+       "2> wrong number of arguments: OLD is required\n2> usage: quillet-cli split DIR SYMBOL DATE "
+       "NEW OLD\n"},
       {"adjust {T}/E AAA 01/12/00 01/12/00 10 3 0.5", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"adjust {T}/E AAA 01/06/00 01/13/00 1 1 1", 2, "2> Invalid Data Entered\n"},
       {"add {T}/E AAA 01/10/00", 0, "01/07/00\n", {"+E/F1.BAK", "E/F1.DAT"}},
@@ -243,7 +256,17 @@ std::vector<CliRow> Rows() {
        {},
        XyzDatGone},
       {"split-search", 2,
-       "2> wrong number of arguments\n2> usage: quillet-cli split-search DIR [-o FILE]\n"},
+       "2> wrong number of arguments: DIR is required\n2> usage: quillet-cli split-search DIR [-o "
+       "FILE] "
+       "[--force]\n"},
+      {"split-search {T}/S -o {T}/out.csv",
+       1,
+       "2> {T}/out.csv\n2> This file already exists\n2> \n2> Replace existing file?\n",
+       {},
+       OldOutCsv},
+      {"split-search {T}/S -o {T}/s/Master --force", 1, Refused("{T}/s/Master")},
+      {"export {T}/S XYZ {T}/S/f1.dat --force", 1, Refused("{T}/S/f1.dat")},
+      {"dump {T}/S {T}/S/F2.DoP --force", 1, Refused("{T}/S/F2.DoP")},
       {"export {T}/S xyz {T}/out.csv --columns close --delimiter tab --title", 0, "", {"+out.csv"}},
       {"export {T}/S XYZ {T}/out.csv --newest-first",
        1,
@@ -256,7 +279,7 @@ std::vector<CliRow> Rows() {
        {"out.csv"},
        OldOutCsv},
       {"export {T}/S XYZ {T}/out.csv --delimiter semicolon", 2,
-       "2> unknown delimiter 'semicolon' (comma, tab, space)\n2> usage: quillet-cli export DIR "
+       "2> --delimiter: semicolon not in {comma,tab,space}\n2> usage: quillet-cli export DIR "
        "SYMBOL FILE [--columns open,high,low,close,vol,oi] [--delimiter comma|tab|space] "
        "[--newest-first] [--title] [--force]\n"},
       {"export {T}/S XYZ {T}/out.csv --columns open,price", 2,
@@ -265,6 +288,63 @@ std::vector<CliRow> Rows() {
        "[--newest-first] [--title] [--force]\n"},
       {"export {T}/S NOPE {T}/out.csv", 1, "2> Symbol NOPE was not found in the Portfolio {T}/S\n"},
       {"export {T}/S XYZ {T}/no/out.csv", 1, "2> file export error\n"},
+      // dump: absent fields empty, negative values kept, ISO dates; an unreadable series
+      // is named and the rest dumped; names quoted as RFC 4180 asks
+      {"dump {T}/Q", 0,
+       "symbol,name,date,time,open,high,low,close,volume,open_interest\r\n"
+       "DC,DATE CLOSE,2000-01-03,,,,,5,,\r\nDC,DATE CLOSE,2000-01-04,,,,,6,,\r\n"
+       "IBM,INTL BUS MACH,2000-01-03,,10.5,11,10.25,10.75,15300,12\r\n"
+       "IBM,INTL BUS MACH,2000-01-04,,10.75,11.5,10.5,11.25,20000,0\r\n"
+       "IBM,INTL BUS MACH,2000-01-05,,-2,12,11,11.5,1000000000,3\r\n"},
+      {"dump {T}/Q - --format jsonl", 0,
+       "{\"symbol\":\"DC\",\"name\":\"DATE "
+       "CLOSE\",\"date\":\"2000-01-03\",\"time\":null,\"open\":null,"
+       "\"high\":null,\"low\":null,\"close\":5,\"volume\":null,\"open_interest\":null}\n"
+       "{\"symbol\":\"DC\",\"name\":\"DATE "
+       "CLOSE\",\"date\":\"2000-01-04\",\"time\":null,\"open\":null,"
+       "\"high\":null,\"low\":null,\"close\":6,\"volume\":null,\"open_interest\":null}\n"
+       "{\"symbol\":\"IBM\",\"name\":\"INTL BUS "
+       "MACH\",\"date\":\"2000-01-03\",\"time\":null,\"open\":10.5,"
+       "\"high\":11,\"low\":10.25,\"close\":10.75,\"volume\":15300,\"open_interest\":12}\n"
+       "{\"symbol\":\"IBM\",\"name\":\"INTL BUS "
+       "MACH\",\"date\":\"2000-01-04\",\"time\":null,\"open\":10.75,"
+       "\"high\":11.5,\"low\":10.5,\"close\":11.25,\"volume\":20000,\"open_interest\":0}\n"
+       "{\"symbol\":\"IBM\",\"name\":\"INTL BUS "
+       "MACH\",\"date\":\"2000-01-05\",\"time\":null,\"open\":-2,"
+       "\"high\":12,\"low\":11,\"close\":11.5,\"volume\":1000000000,\"open_interest\":3}\n"},
+      {"dump {T}/S {T}/all.csv",
+       1,
+       "2> The quote file of XYZ cannot be opened\n",
+       {"+all.csv"},
+       XyzDatGone},
+      {"dump {T}/N",
+       0,
+       "symbol,name,date,time,open,high,low,close,volume,open_interest\r\n"
+       "ODD,\"A,\"\"B\"\"\tC\nD\\\x1b\x7f\",2000-01-03,,1.5,2,1,1.25,100,0\r\n",
+       {},
+       OddName},
+      {"dump {T}/N --format jsonl",
+       0,
+       "{\"symbol\":\"ODD\",\"name\":\"A,\\\"B\\\"\\tC\\nD\\\\\\u001b\\u007f\",\"date\":\"2000-01-"
+       "03\","
+       "\"time\":null,\"open\":1.5,\"high\":2,\"low\":1,\"close\":1.25,\"volume\":100,\"open_"
+       "interest\":0}\n",
+       {},
+       OddName},
+      // TSV: the name's control bytes escaped, one line per record
+      {"symbols {T}/N", 0, "ODD\tA,\"B\"\\tC\\nD\\\\\\x1b\\x7f    \t1\n", {}, OddName},
+      // Output that cannot be written fails; an operation whose reader went away
+      // still ends whole (no working file left)
+      {.line = "quotes {T}/Q IBM",
+       .status = 1,
+       .text = "2> quillet-cli: the output could not be written: No space left on device\n",
+       .stdoutTo = Stdout::DevFull},
+      {.line = "repair {T}/A",
+       .status = 1,
+       .text = "",
+       .changes = {"+A/MASTER.bak", "A/MASTER"},
+       .prepare = IbmTwice,
+       .stdoutTo = Stdout::ClosedPipe},
       // symbol-edit, symbol-delete, symbol-copy, symbol-move
       {"symbol-edit {T}/A ibm ibm 'big blue'", 0, "", {"+A/MASTER.BAK", "A/MASTER"}},
       {"symbol-edit {T}/A IBM '' NAME", 2, "2> You must enter a symbol\n"},
@@ -280,12 +360,13 @@ std::vector<CliRow> Rows() {
        "2> The Symbol addition failed.\n2> \n2> Reason: Symbol IBM already exists in\n2> {T}/B\n",
        {},
        IbmCopiedToB},
-      {"--json symbol-move {T}/A msft {T}/B",
+      {"symbol-move {T}/A msft {T}/B",
        0,
-       "[\n {\"file_number\": \"2\"}\n]\n",
+       "2\n",
        {"+B/F2.DAT", "-A/F2.DAT", "A/MASTER", "B/MASTER"}},
       {"symbol-move {T}/A IBM", 2,
-       "2> wrong number of arguments\n2> usage: quillet-cli symbol-move DIR SYMBOL DEST\n"},
+       "2> wrong number of arguments: DEST is required\n2> usage: quillet-cli symbol-move DIR "
+       "SYMBOL DEST\n"},
       // The demo tree is found and sound; its <DIR> entry, left without a symbol as other tools
       // leave it, is refused, then repaired.
       {"scan {T}/demo",
@@ -308,27 +389,15 @@ std::vector<CliRow> Rows() {
        DemoWithBareDir},
       // usage
       {"frobnicate", 2, "2> quillet-cli: unknown command 'frobnicate' (see quillet-cli --help)\n"},
-      {"", 2, "usage: quillet-cli [--json] COMMAND ARGS...\n", {}, nullptr, false, true},
-      {"--help", 0,
-       "usage: quillet-cli [--json] COMMAND ARGS...\n\nFinds, checks, repairs and edits MetaStock "
-       "/ CompuTrac quote databases.\nDIR is a Portfolio folder (holding MASTER); SYMBOL a symbol "
-       "or issue name;\nDATE is MM/DD/YY. Exit status: 0 done, 1 failed or damage found, 2 invalid "
-       "input.\n\ncommands:\n  scan           Walk ROOT for Portfolios (folders holding a MASTER "
-       "file).\n  symbols        Check the MASTER file, then list symbol, name and file number.\n  "
-       "check          Run the MASTER damage tests only.\n  repair         Repair the MASTER file "
-       "if it is damaged.\n  quotes         Show the quotes of a series, newest first.\n  facts    "
-       "      Show the facts of a series.\n  edit           Replace the values of that day.\n  "
-       "split          Apply a NEW for OLD split to the quotes before DATE.\n  adjust         "
-       "Scale prices, volume and open interest from FROM to TO.\n  add            Add a copy of "
-       "the quote of DATE on the weekday before.\n  delete         Delete the quote of DATE.\n  "
-       "split-search   Search every symbol for splits not applied to the history.\n  export        "
-       " Write a series as delimited text.\n  symbol-edit    Change a symbol and its name.\n  "
-       "symbol-delete  Delete a symbol and its files.\n  symbol-copy    Copy a symbol and its "
-       "files into the Portfolio DEST.\n  symbol-move    Move a symbol and its files into the "
-       "Portfolio DEST.\n\n'quillet-cli COMMAND --help' shows a command's arguments.\n"},
-      {"quotes --help", 0,
-       "usage: quillet-cli quotes DIR SYMBOL [--oldest-first]\n\nShow the quotes of a series, "
-       "newest first.\n"},
+      {"", 2, "Usage: quillet-cli [OPTIONS] [SUBCOMMAND]\n", {}, nullptr, false, true},
+      {"--help", 0, "other control bytes and DEL \\xNN.\n", {}, nullptr, false, true},
+      {"quotes --help",
+       0,
+       "Usage: quillet-cli quotes [OPTIONS] DIR SYMBOL\n",
+       {},
+       nullptr,
+       false,
+       true},
       {"--version", 0, "quillet-cli ", {}, nullptr, false, true},
   };
 }
@@ -366,7 +435,17 @@ TEST_P(CliTable, StatusTextAndFilesChanged) {
   if (row.prepare) row.prepare(tree);
   const TreeSnapshot before = SnapshotTree(tree);
   const std::vector<std::string> args = Arguments(row.line, tree);
-  const CliResult r = row.asNobody ? RunCliAsNobody(args) : RunCli(args);
+  int output = -1;
+  if (row.stdoutTo == Stdout::DevFull) output = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (row.stdoutTo == Stdout::ClosedPipe) {
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    ::close(ends[0]);
+    output = ends[1];
+  }
+  const CliResult r = row.asNobody ? RunCliAsNobody(args)
+                                   : RunCli(args, 60, output, row.stdoutTo == Stdout::ClosedPipe);
+  if (output >= 0) ::close(output);
   std::string text = r.out;
   for (size_t at = 0; at < r.err.size();) {
     const size_t end = std::min(r.err.find('\n', at), r.err.size() - 1) + 1;
@@ -385,6 +464,78 @@ TEST_P(CliTable, StatusTextAndFilesChanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliTable, ::testing::ValuesIn(Rows()));
+
+// --json of every command that prints, parsed back: the values and their types
+// (an integer is no float, a number no string), as a script reads them.
+struct JsonRow {
+  std::string line;
+  int status;
+  std::string json;  // {T} stands for the tree's folder
+};
+
+void PrintTo(const JsonRow& row, std::ostream* os) {
+  *os << row.line;
+}
+
+std::vector<JsonRow> JsonRows() {
+  const std::string noOi =
+      R"("open":6,"high":7,"low":5,"close":6,"volume":1006,"open_interest":null})";
+  return {
+      {"--json scan {T} --filter {T}/b", 0, R"([{"folder":"{T}/B/"}])"},
+      {"--json symbols {T}/A", 0,
+       R"([{"symbol":"IBM","name":"INTL BUSINESS","file_number":7,"directory":false},)"
+       R"({"symbol":"MSFT","name":"MICROSOFT","file_number":2,"directory":false}])"},
+      {"--json check {T}/C", 1, R"({"sound":false,"result":"symbols: record 2 has no symbol"})"},
+      {"repair {T}/C --json", 0,
+       R"({"repaired":true,"damage":"symbols: record 2 has no symbol","written":2,"dropped":0,)"
+       R"("backup":"{T}/C/MASTER.bak","result":"repaired: 2 records written, 0 dropped; backup )"
+       R"(made: {T}/C/MASTER.bak"})"},
+      {"--json repair {T}/A", 0, R"({"repaired":false,"result":"sound: nothing to repair"})"},
+      {"--json quotes {T}/Q IBM", 0,
+       R"([{"date":"2000-01-05","open":-2,"high":12,"low":11,"close":11.5,"volume":1000000000,)"
+       R"("open_interest":3},{"date":"2000-01-04","open":10.75,"high":11.5,"low":10.5,"close":11.25,)"
+       R"("volume":20000,"open_interest":0},{"date":"2000-01-03","open":10.5,"high":11,"low":10.25,)"
+       R"("close":10.75,"volume":15300,"open_interest":12}])"},
+      {"--json quotes {T}/Q DC --oldest-first", 0,
+       R"([{"date":"2000-01-03","open":null,"high":null,"low":null,"close":5,"volume":null,)"
+       R"("open_interest":null},{"date":"2000-01-04","open":null,"high":null,"low":null,)"
+       R"("close":6,"volume":null,"open_interest":null}])"},
+      {"--json quotes {T}/E NOI --oldest-first", 0,
+       R"([{"date":"2000-01-06",)" + noOi +
+           R"(,{"date":"2000-01-10","open":10,"high":11,"low":9,)"
+           R"("close":10,"volume":1010,"open_interest":null},{"date":"2000-01-11","open":11,"high":12,)"
+           R"("low":10,"close":11,"volume":1011,"open_interest":null},{"date":"2000-01-12","open":12,)"
+           R"("high":13,"low":11,"close":12,"volume":1012,"open_interest":null}])"},
+      {"--json facts {T}/Q DC", 0,
+       R"({"path":"{T}/Q","file_number":2,"record_length":18,"field_count":2,"quotes":2,)"
+       R"("name":"DATE CLOSE","first_date":"2000-01-03","last_date":"2000-01-04",)"
+       R"("periodicity":"D Daily","symbol":"DC","fields":{"date":{"input":"Whole Num.",)"
+       R"("display":"Whole Num."},"time":null,"open":null,"high":null,"low":null,)"
+       R"("close":{"input":"Whole Num.","display":"Whole Num."},"volume":null,)"
+       R"("open_interest":null}})"},
+      {"--json add {T}/E AAA 01/10/00", 0, R"({"date":"2000-01-07"})"},
+      {"--json split-search {T}/S", 0,
+       R"([{"symbol":"XYZ","new":2,"old":1,"date":"1999-05-27",)"
+       R"("line":"XYZ possible 2 for 1 split on 05/27/99"}])"},
+      {"--json symbol-copy {T}/A IBM {T}/B", 0, R"({"file_number":2})"},
+  };
+}
+
+class JsonTable : public ::testing::TestWithParam<JsonRow> {};
+
+TEST_P(JsonTable, ParsesBackWithItsTypes) {
+  const JsonRow& row = GetParam();
+  TempDir temp;
+  const path tree = temp / "t";
+  Tree(tree);
+  const CliResult r = RunCli(Arguments(row.line, tree));
+  EXPECT_EQ(r.status, row.status) << r.err;
+  const auto parsed = nlohmann::ordered_json::parse(r.out, nullptr, false);
+  ASSERT_FALSE(parsed.is_discarded()) << r.out;
+  EXPECT_EQ(parsed.dump(), nlohmann::ordered_json::parse(Fill(row.json, tree)).dump());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, JsonTable, ::testing::ValuesIn(JsonRows()));
 
 }  // namespace
 }  // namespace quillet::testing

@@ -1,6 +1,4 @@
-#include <QGroupBox>
 #include <QImage>
-#include <QLabel>
 #include <QPushButton>
 #include <QStringList>
 #include <QtTest>
@@ -152,18 +150,10 @@ class AboutDlgTest : public QObject {
     int nMail = 0;
     int nWeb = 0;
     CAboutDlg dlg(nMail, nWeb);
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("About Quillet"));
-    QStringList lstTexts;
     for (QWidget* pWidget : dlg.findChildren<QWidget*>()) {
       QVERIFY2(!pWidget->accessibleName().isEmpty(),
                qPrintable(pWidget->metaObject()->className()));
-      if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) lstTexts << pLabel->text();
-      if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget)) lstTexts << pGroup->title();
     }
-    for (const char* szText : {"Quillet Version 4.1", "A 32 bit application", "What Quillet Does",
-                               "Legal Stuff", "Edits data in MetaStock or CompuTrac format"})
-      QVERIFY2(lstTexts.contains(QString::fromLatin1(szText)), szText);
-    QVERIFY(lstTexts.filter("EQUIS International Inc.   CompuTrac is a\n").size() == 1);
     auto* pOk = dlg.findChild<QPushButton*>();
     QVERIFY(pOk->isDefault());
     QTest::mouseClick(pOk, Qt::LeftButton);

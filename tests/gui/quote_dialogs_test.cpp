@@ -2,7 +2,6 @@
 // edit dialog's stepping, the refusals that keep a dialog open, and each command
 // carried out on a test Portfolio through the window, down to the bytes of its files.
 #include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
@@ -13,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "core/edit/weekday.h"
@@ -31,59 +29,19 @@
 #include "gui/dialogs/split_dlg.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
+#include "gui_harness.h"
 #include "support/portfolio_builder.h"
 
 using namespace quillet;
 using quillet::testing::DailyRows;
 using quillet::testing::DatRow;
+using quillet::testing::ModalAnswers;
 using quillet::testing::PortfolioBuilder;
+using quillet::testing::Q;
 using quillet::testing::ReadBytes;
 using quillet::testing::TempDir;
 
 namespace {
-
-// Answers the modal dialogs as they appear, in order: each answer works the
-// dialog's controls and closes it (or leaves it open for the next answer). Message
-// boxes are answered with their default button unless an answer is queued for them.
-class ModalAnswers {
- public:
-  using Answer = std::function<void(QWidget*)>;
-  explicit ModalAnswers(std::vector<Answer> answers) : m_answers(std::move(answers)) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w || m_seen.contains(w)) return;
-      m_seen.append(w);
-      if (auto* box = qobject_cast<QMessageBox*>(w)) messages << box->text();
-      Answer answer = [](QWidget* d) { qobject_cast<QDialog*>(d)->accept(); };
-      if (!m_answers.empty()) {
-        answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-      }
-      QTimer::singleShot(0, w, [this, w, answer] {
-        QPointer<QWidget> dialog(w);
-        answer(w);
-        // A dialog its answer did not close was refused where it should not be.
-        if (dialog && dialog->isVisible()) {
-          messages << "(left open)";
-          qobject_cast<QDialog*>(w)->reject();
-        }
-      });
-    });
-    m_timer.start(10);
-  }
-  bool done() const { return m_answers.empty(); }
-  QStringList messages;
-
- private:
-  std::vector<Answer> m_answers;
-  QTimer m_timer;
-  QList<QPointer<QWidget>> m_seen;
-};
-
-// A message box answered with button.
-ModalAnswers::Answer Press(QMessageBox::StandardButton button) {
-  return [button](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(button)->click(); };
-}
 
 // Types text into a box whose whole text is selected first.
 void Retype(QLineEdit* box, const QString& text) {
@@ -105,10 +63,6 @@ std::vector<Quote> Quotes(int n) {
   for (int i = 0; i < n; ++i)
     quotes.push_back({static_cast<QuoteDay>(10000 + i), 0, {1, 2, 3, 4, 5, 6}});
   return quotes;
-}
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
 }
 
 using Answers = std::vector<ModalAnswers::Answer>;
@@ -159,14 +113,9 @@ class QuoteDialogsTest : public QObject {
     m_rows.erase(m_rows.begin() + 4);
     PortfolioBuilder(m_tree->root()).AddSeries(1, "IBM", "INTL BUSINESS", m_rows).WriteMaster();
     m_settingsDir = std::make_unique<QTemporaryDir>();
-    QFile ini(m_settingsDir->filePath("Quillet.INI"));
-    if (!ini.open(QIODevice::WriteOnly)) return nullptr;
-    ini.write("[Search]\nLimit=1\nName=" + QByteArray::fromStdString(m_tree->str()) + "\n");
-    ini.close();
-    auto* app = CQuilletApp::instance();
-    app->InitInstance(m_settingsDir->filePath("settings.ini"));
-    CQuilletView* view = app->frame()->view();
-    if (!QTest::qWaitFor([view] { return view->m_bSetupDone; }, 10000)) return nullptr;
+    CQuilletView* view =
+        testing::StartWindow(testing::FreshSettings(*m_settingsDir, m_tree->root()));
+    if (!view) return nullptr;
     return view->m_nQuotes == 5 ? view : nullptr;
   }
   std::vector<uint8_t> Dat() const { return ReadBytes(m_tree->root() / "F1.DAT"); }
@@ -373,7 +322,7 @@ class QuoteDialogsTest : public QObject {
                      auto* d = qobject_cast<CSplitDlg*>(w);
                      Retype(d->m_edtOld, "0");
                    }),
-                   Press(QMessageBox::Ok)}
+                   ModalAnswers::Press(QMessageBox::Ok)}
         << none << QStringList{"Invalid Data Entered"} << QStringList{"Split/Date=(none)"};
     QTest::newRow("split: date typed past the newest refused")
         << int(ID_QUOTES_SPLIT) << 0 << Answers{RefusedThenCancel([](QDialog* w) {
@@ -410,7 +359,7 @@ class QuoteDialogsTest : public QObject {
                      QVERIFY(d->isVisible());
                      QTest::mouseClick(Ok(d), Qt::LeftButton);
                    },
-                   Press(QMessageBox::No), Press(QMessageBox::Yes)}
+                   ModalAnswers::Press(QMessageBox::No), ModalAnswers::Press(QMessageBox::Yes)}
         << RowsChange([](auto& rows) { rows.pop_back(); })
         << QStringList{"You are about to delete the data for date\n" + day5 + "\nAre you sure?",
                        "You are about to delete the data for date\n" + day5 + "\nAre you sure?"}
@@ -444,7 +393,7 @@ class QuoteDialogsTest : public QObject {
     ModalAnswers modal(answers);
     CQuilletApp::instance()->frame()->action(command)->trigger();
     QVERIFY(modal.done());
-    QTEST(modal.messages, "messages");
+    QTEST(modal.texts, "messages");
     change(m_rows);
     QCOMPARE(Dat(), PortfolioBuilder::DatBytes(28, m_rows));
     PortfolioBuilder expected(m_tree->root());
@@ -489,11 +438,11 @@ class QuoteDialogsTest : public QObject {
 
     ModalAnswers modal(
         {Fill<CExportDlg>([](CExportDlg* d) { QTest::mouseClick(d->m_title, Qt::LeftButton); }),
-         Press(QMessageBox::No)});
+         ModalAnswers::Press(QMessageBox::No)});
     CQuilletApp::instance()->frame()->action(ID_QUOTES_EXPORT)->trigger();
     QVERIFY(modal.done());
-    QCOMPARE(modal.messages.size(), 1);
-    QVERIFY(modal.messages[0].endsWith("This file already exists\n\nReplace existing file?"));
+    QCOMPARE(modal.texts.size(), 1);
+    QVERIFY(modal.texts[0].endsWith("This file already exists\n\nReplace existing file?"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), text);
     QCOMPARE(Setting("XportSel", "Title"), QString("1"));

@@ -57,7 +57,6 @@ class SettingsTest : public QObject {
     QTest::addColumn<bool>("whole");
     QTest::newRow("259") << 259 << true;
     QTest::newRow("260") << 260 << false;
-    QTest::newRow("1000") << 1000 << false;
   }
   void valuesOf260CharactersReadAsDefault() {
     QFETCH(int, length);

@@ -1,7 +1,6 @@
 // The symbol dialogs and the split-search window driven through the window on a
 // two-Portfolio tree, checked against the files on disk and the core's own search.
 #include <QAction>
-#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -10,7 +9,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "core/splitsearch/split_search.h"
@@ -23,6 +21,7 @@
 #include "gui/dialogs/split_search_dlg.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
+#include "gui_harness.h"
 #include "support/portfolio_builder.h"
 
 using namespace quillet;
@@ -30,46 +29,10 @@ using namespace quillet::testing;
 
 namespace {
 
-// Answers the modal windows in order as they appear (message boxes get OK unless
-// an answer is queued) and keeps the message texts.
-class ModalAnswers {
- public:
-  using Answer = std::function<void(QWidget*)>;
-  explicit ModalAnswers(std::vector<Answer> answers = {}) : m_answers(std::move(answers)) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w || w == m_last) return;
-      m_last = w;
-      auto* box = qobject_cast<QMessageBox*>(w);
-      if (box) texts << box->text();
-      Answer answer = [](QWidget* d) { qobject_cast<QDialog*>(d)->accept(); };
-      if (!m_answers.empty() && !(box && m_boxesAnsweredOk)) {
-        answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-      }
-      QTimer::singleShot(0, w, [w, answer] { answer(w); });
-    });
-    m_timer.start(10);
-  }
-  bool m_boxesAnsweredOk = false;
-  QStringList texts;
-
- private:
-  std::vector<Answer> m_answers;
-  QTimer m_timer;
-  QPointer<QWidget> m_last;
-};
-
 // Three quotes whose close halves from the first to the second with a real gap.
 std::vector<DatRow> SplitRows() {
   return {Row28(10000, 100, 101, 99, 100, 10, 0), Row28(10001, 50, 52, 49, 50, 20, 0),
           Row28(10004, 51, 52, 50, 51, 30, 0)};
-}
-
-QStringList Lines(const QListWidget* list) {
-  QStringList lines;
-  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-  return lines;
 }
 
 }  // namespace
@@ -96,13 +59,8 @@ class SymbolDialogsTest : public QObject {
         .WriteMaster();
     PortfolioBuilder(m_b).AddSeries(7, "ZZZ", "ZED", DailyRows(10000, 5)).WriteMaster();
     m_settings = std::make_unique<QTemporaryDir>();
-    QFile ini(m_settings->filePath("Quillet.INI"));
-    if (!ini.open(QIODevice::WriteOnly)) return nullptr;
-    ini.write("[Search]\nLimit=1\nName=" + QByteArray::fromStdString(m_tree->str()) + "\n");
-    ini.close();
-    CQuilletApp::instance()->InitInstance(m_settings->filePath("settings.ini"));
-    CQuilletView* view = CQuilletApp::instance()->frame()->view();
-    if (!QTest::qWaitFor([view] { return view->m_bSetupDone; }, 10000)) return nullptr;
+    CQuilletView* view = StartWindow(FreshSettings(*m_settings, m_tree->root()));
+    if (!view) return nullptr;
     return view->m_nSymbols == 4 ? view : nullptr;
   }
   CMainFrame* Frame() { return CQuilletApp::instance()->frame(); }
@@ -193,19 +151,17 @@ class SymbolDialogsTest : public QObject {
     QVERIFY(view);
     view->m_lstSymbols->selectRow(1);
     int maxLength = 0;
-    ModalAnswers answers({[](QWidget* w) {
-                            qobject_cast<CEditSymbolDlg*>(w)->m_edtSymbol->clear();
-                            qobject_cast<QDialog*>(w)->accept();
-                          },
-                          [&](QWidget* w) {
-                            auto* d = qobject_cast<CEditSymbolDlg*>(w);
-                            QTest::keyClicks(d->m_edtName, " 12345678901234567");
-                            maxLength = int(d->m_edtName->text().size());
-                            d->m_edtSymbol->setText("ibm");
-                            d->m_edtName->setText("NEW NAME  ");
-                            d->accept();
-                          }});
-    answers.m_boxesAnsweredOk = true;
+    ModalAnswers answers({[&](QWidget* w) {
+      auto* d = qobject_cast<CEditSymbolDlg*>(w);
+      d->m_edtSymbol->clear();
+      d->accept();
+      QVERIFY(d->isVisible());
+      QTest::keyClicks(d->m_edtName, " 12345678901234567");
+      maxLength = int(d->m_edtName->text().size());
+      d->m_edtSymbol->setText("ibm");
+      d->m_edtName->setText("NEW NAME  ");
+      d->accept();
+    }});
     Frame()->action(ID_SYMBOL_EDIT)->trigger();
     QCOMPARE(answers.texts, QStringList("You must enter a symbol"));
     QCOMPARE(maxLength, 16);
@@ -250,7 +206,7 @@ class SymbolDialogsTest : public QObject {
     {
       ModalAnswers answers;
       dlg->m_btnSearch->click();
-      QCOMPARE(Lines(dlg->m_lstResults), expected);
+      QCOMPARE(ListLines(dlg->m_lstResults), expected);
       QCOMPARE(dlg->m_strStatus, QString("Done search"));
       QVERIFY(dlg->m_btnSaveAs->isEnabled());
 
@@ -258,7 +214,7 @@ class SymbolDialogsTest : public QObject {
       QObject::connect(dlg->m_lstResults->model(), &QAbstractItemModel::rowsInserted, dlg,
                        [dlg] { dlg->m_btnSearch->click(); });
       dlg->m_btnSearch->click();
-      QCOMPARE(Lines(dlg->m_lstResults), expected + QStringList(expected[0]));
+      QCOMPARE(ListLines(dlg->m_lstResults), expected + QStringList(expected[0]));
       QCOMPARE(dlg->m_strStatus, QString("SPA"));
       QVERIFY(answers.texts.isEmpty());
     }
@@ -284,7 +240,7 @@ class SymbolDialogsTest : public QObject {
     QVERIFY(prompt.contains("already exists"));
     QFile saved(file);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), (Lines(dlg->m_lstResults).join("\r\n") + "\r\n").toLatin1());
+    QCOMPARE(saved.readAll(), (ListLines(dlg->m_lstResults).join("\r\n") + "\r\n").toLatin1());
 
     const QPointer<CSplitSearchDlg> gone = dlg;
     QTest::keyClick(dlg, Qt::Key_Escape);

@@ -1,19 +1,15 @@
 // The window driven through its real widgets on Portfolio trees written byte by byte.
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <functional>
 
 #include "core/lib/quote_series.h"
@@ -27,57 +23,17 @@
 #include "gui/view/command_rules.h"
 #include "gui/view/grid_models.h"
 #include "gui/view/quillet_view.h"
+#include "gui_harness.h"
 #include "support/portfolio_builder.h"
 
 using namespace quillet;
 using quillet::testing::DailyRows;
+using quillet::testing::ModalAnswers;
 using quillet::testing::PortfolioBuilder;
+using quillet::testing::Q;
 using quillet::testing::ReadBytes;
 using quillet::testing::SecurityEntry;
 using quillet::testing::TempDir;
-
-namespace {
-
-// Answers each modal dialog as it appears and keeps its text; an answer may
-// also work the dialog's controls before it is closed.
-class DialogAnswers {
- public:
-  using Answer = std::function<void(QDialog*)>;
-  static void Accept(QDialog* d) { d->accept(); }
-  static void Reject(QDialog* d) { d->reject(); }
-
-  explicit DialogAnswers(std::vector<Answer> answers = {}) : m_answers(std::move(answers)) {
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!dialog || dialog == m_last) return;
-      m_last = dialog;
-      if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-        texts << box->text();
-      } else if (auto* label = dialog->findChild<QLabel*>()) {
-        texts << dialog->windowTitle() + ": " + label->text();
-      }
-      Answer answer = Accept;
-      if (!m_answers.empty()) {
-        answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-      }
-      QTimer::singleShot(0, dialog, [dialog, answer] { answer(dialog); });
-    });
-    m_timer.start(10);
-  }
-  QStringList texts;
-
- private:
-  std::vector<Answer> m_answers;
-  QTimer m_timer;
-  QPointer<QDialog> m_last;
-};
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-}  // namespace
 
 Q_DECLARE_METATYPE(quillet::CommandState)
 
@@ -104,28 +60,7 @@ class WindowTest : public QObject {
   // Settings of a first start whose filter points at root.
   QString FreshSettings(const std::filesystem::path& root, const QByteArray& extra = {}) {
     m_settingsDir = std::make_unique<QTemporaryDir>();
-    const QString file = m_settingsDir->filePath("settings.ini");
-    QFile ini(m_settingsDir->filePath("Quillet.INI"));
-    if (!ini.open(QIODevice::WriteOnly)) return {};
-    ini.write("[Search]\nLimit=1\nName=" + QByteArray::fromStdString(root.string()) + "\n" + extra);
-    return file;
-  }
-
-  // Starts the window and waits for its deferred set-up (columns, volumes, first scan).
-  CQuilletView* Start(const QString& settingsFile) {
-    auto* app = CQuilletApp::instance();
-    app->InitInstance(settingsFile);
-    CQuilletView* view = app->frame()->view();
-    if (!QTest::qWaitFor([view] { return view->m_bSetupDone; }, 10000)) return nullptr;
-    return view;
-  }
-
-  QStringList PortfolioLines(CQuilletView* view) {
-    QStringList lines;
-    for (int i = 0; i < view->m_lstPortfolios->count(); ++i) {
-      lines << view->m_lstPortfolios->item(i)->text();
-    }
-    return lines;
+    return testing::FreshSettings(*m_settingsDir, root, extra);
   }
 
   QString Cell(QTableView* grid, int row, int column) {
@@ -146,8 +81,8 @@ class WindowTest : public QObject {
   // column widths stored on close and back at the next start.
   void firstStartPlacesScansAndLoads() {
     const QString settings = FreshSettings(m_tree->root());
-    DialogAnswers answers;
-    CQuilletView* view = Start(settings);
+    ModalAnswers answers({}, true);
+    CQuilletView* view = testing::StartWindow(settings);
     QVERIFY(view);
     CMainFrame* frame = CQuilletApp::instance()->frame();
     const CRegistryProfile& p = CQuilletApp::instance()->m_profile;
@@ -162,7 +97,7 @@ class WindowTest : public QObject {
     QCOMPARE(view->m_lstSymbols->horizontalHeader()->sectionSize(1), w * 9 / 20);
 
     const QString root = Q(m_tree->str());
-    QCOMPARE(PortfolioLines(view), QStringList({root + "/A", root + "/B"}));
+    QCOMPARE(testing::ListLines(view->m_lstPortfolios), QStringList({root + "/A", root + "/B"}));
     QCOMPARE(view->m_nSymbols, 2);
     QCOMPARE(Cell(view->m_lstSymbols, 0, 0), QString("AAA"));
     QCOMPARE(frame->windowTitle(), "Quillet - " + root + "/A - AAA");
@@ -181,7 +116,7 @@ class WindowTest : public QObject {
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Search]\nLimit=0\n");
     ini.close();
-    view = Start(settings);
+    view = testing::StartWindow(settings);
     QVERIFY(view);
     QCOMPARE(view->m_bLimitSearch, 1);
     QCOMPARE(view->m_lstQuotes->horizontalHeader()->sectionSize(0), 77);
@@ -191,8 +126,8 @@ class WindowTest : public QObject {
 
   void scanFindingNothingSaysSo() {
     const QString settings = FreshSettings(m_tree->root() / "nothing-here");
-    DialogAnswers answers;
-    CQuilletView* view = Start(settings);
+    ModalAnswers answers({}, true);
+    CQuilletView* view = testing::StartWindow(settings);
     QVERIFY(view);
     QCOMPARE(answers.texts.size(), 1);
     QVERIFY(answers.texts[0].startsWith("No master files found on drive /"));
@@ -204,9 +139,9 @@ class WindowTest : public QObject {
   // A stored volume that is no longer mounted: the last listed one is scanned and
   // stored, none is shown chosen; choosing the current volume again scans nothing.
   void storedVolumeGone() {
-    DialogAnswers answers;
+    ModalAnswers answers({}, true);
     CQuilletView* view =
-        Start(FreshSettings(m_tree->root(), "[Settings]\nDrive=/no/such/volume\n"));
+        testing::StartWindow(FreshSettings(m_tree->root(), "[Settings]\nDrive=/no/such/volume\n"));
     QVERIFY(view);
     const QString last = Q(CQuilletView::ListVolumes().back());
     QCOMPARE(view->m_strDrive, last);
@@ -221,8 +156,8 @@ class WindowTest : public QObject {
   // Portfolio and symbol selection, the grid's texts against the core's formatter,
   // quote selection in the pane and in the Add rule.
   void selectionsAndQuoteGrid() {
-    DialogAnswers answers;
-    CQuilletView* view = Start(FreshSettings(m_tree->root()));
+    ModalAnswers answers({}, true);
+    CQuilletView* view = testing::StartWindow(FreshSettings(m_tree->root()));
     QVERIFY(view);
     CMainFrame* frame = CQuilletApp::instance()->frame();
     QVERIFY(frame->action(ID_SYMBOL_MOVE)->isEnabled());
@@ -267,9 +202,6 @@ class WindowTest : public QObject {
       f(s);
       return s;
     };
-    const CommandState none{};
-    QTest::newRow("filter always") << int(ID_PORTFOLIO_SEARCHFILTER) << none << true;
-    QTest::newRow("rescan always") << int(ID_PORTFOLIO_RESCAN) << none << true;
     QTest::newRow("split search") << int(ID_PORTFOLIO_SPLITSEARCH) << loaded << true;
     QTest::newRow("split search while open")
         << int(ID_PORTFOLIO_SPLITSEARCH) << with([](auto& s) { s.splitSearchOpen = true; })
@@ -326,8 +258,8 @@ class WindowTest : public QObject {
     const auto before = ReadBytes(dir / "MASTER");
     const QString settings =
         FreshSettings(dir, "MasterFix=" + QByteArray::number(masterFix) + "\n");
-    DialogAnswers answers({accept ? DialogAnswers::Accept : DialogAnswers::Reject});
-    CQuilletView* view = Start(settings);
+    ModalAnswers answers({accept ? ModalAnswers::Accept : ModalAnswers::Reject}, true);
+    CQuilletView* view = testing::StartWindow(settings);
     QVERIFY(view);
     QCOMPARE(answers.texts.size(), dialogs);
     QCOMPARE(view->m_nSymbols, symbols);
@@ -360,7 +292,7 @@ class WindowTest : public QObject {
     QFETCH(bool, limit);
     QFETCH(QString, path);
     QFETCH(bool, accepted);
-    DialogAnswers answers;
+    ModalAnswers answers({}, true);
     CSearchFilterDlg dlg(nullptr, {"/", "/mnt/usb"}, true, "/x", false);
     dlg.findChild<QCheckBox*>()->setChecked(limit);
     dlg.findChild<QLineEdit*>()->setText(path);
@@ -387,22 +319,22 @@ class WindowTest : public QObject {
     QFETCH(QString, suffix);
     QFETCH(bool, masterFix);
     QFETCH(bool, rescan);
-    CQuilletView* view = Start(FreshSettings(m_tree->root()));
+    CQuilletView* view = testing::StartWindow(FreshSettings(m_tree->root()));
     QVERIFY(view);
     view->m_lstSymbols->selectRow(1);  // a new scan selects the first symbol again
     const QString path = (Q(m_tree->str()) + suffix);
     const QString typed = suffix.isEmpty() ? path.toLower() : path;
-    DialogAnswers answers({[&](QDialog* d) {
+    ModalAnswers answers({[&](QWidget* d) {
       d->findChild<QLineEdit*>()->setText(typed);
       d->findChildren<QCheckBox*>().at(1)->setChecked(masterFix);
-      d->accept();
+      ModalAnswers::Accept(d);
     }});
     view->OnSearchFilter();
     const CRegistryProfile& p = CQuilletApp::instance()->m_profile;
     QCOMPARE(p.GetString("Search", "Name", ""), typed);
     QCOMPARE(p.GetInt("Search", "MasterFix", -1), masterFix ? 1 : 0);
     QCOMPARE(view->m_nSymbolSel == 0, rescan);
-    if (rescan) QCOMPARE(PortfolioLines(view), QStringList({path}));
+    if (rescan) QCOMPARE(testing::ListLines(view->m_lstPortfolios), QStringList({path}));
   }
 
   // A stored rectangle that fits the work area is used as it is; one that does not
@@ -421,7 +353,7 @@ class WindowTest : public QObject {
     const QByteArray screen = QString::asprintf("[Screen]\nx=%d\ny=%d\ncx=%d\ncy=%d\n", stored.x(),
                                                 stored.y(), stored.width(), stored.height())
                                   .toUtf8();
-    CQuilletView* view = Start(FreshSettings(m_tree->root(), screen));
+    CQuilletView* view = testing::StartWindow(FreshSettings(m_tree->root(), screen));
     QVERIFY(view);
     const CRegistryProfile& p = CQuilletApp::instance()->m_profile;
     const QRect now(p.GetInt("Screen", "x", 0), p.GetInt("Screen", "y", 0),

@@ -39,7 +39,8 @@ class SharedCliCopy {
 };
 
 CliResult RunProgram(const std::string& program, const std::vector<std::string>& prefix,
-                     const std::vector<std::string>& args, int timeoutSeconds);
+                     const std::vector<std::string>& args, int timeoutSeconds, int outputFd = -1,
+                     bool errorsToo = false);
 
 }  // namespace
 
@@ -52,21 +53,23 @@ CliResult RunCliAsNobody(const std::vector<std::string>& args, int timeoutSecond
   return RunProgram(copy.binary().string(), prefix, args, timeoutSeconds);
 }
 
-CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds) {
-  return RunProgram(QUILLET_CLI_PATH, {}, args, timeoutSeconds);
+CliResult RunCli(const std::vector<std::string>& args, int timeoutSeconds, int outputFd,
+                 bool errorsToo) {
+  return RunProgram(QUILLET_CLI_PATH, {}, args, timeoutSeconds, outputFd, errorsToo);
 }
 
 namespace {
 
 CliResult RunProgram(const std::string& program, const std::vector<std::string>& prefix,
-                     const std::vector<std::string>& args, int timeoutSeconds) {
+                     const std::vector<std::string>& args, int timeoutSeconds, int outputFd,
+                     bool errorsToo) {
   CliResult result;
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return result;
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
+    ::dup2(outputFd >= 0 ? outputFd : out[1], 1);
+    ::dup2(outputFd >= 0 && errorsToo ? outputFd : err[1], 2);
     const int devnull = ::open("/dev/null", O_RDONLY);
     ::dup2(devnull, 0);
     std::vector<char*> argv;

@@ -77,11 +77,13 @@ char* AppendFixed(char* p, float value) {
     // The exact value in fixed point: the digits printf's "%.4f" / "%.2f" give.
     constexpr uint64_t unit = kPowersOfTen[Decimals];
     p = std::to_chars(p, p + 24, scaled / unit).ptr;
-    *p++ = '.';
-    uint64_t fraction = scaled % unit;
-    for (int i = Decimals - 1; i >= 0; --i) {
-      p[i] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
+    if constexpr (Decimals > 0) {
+      *p++ = '.';
+      uint64_t fraction = scaled % unit;
+      for (int i = Decimals - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+      }
     }
     return p + Decimals;
   }
@@ -91,7 +93,97 @@ char* AppendFixed(char* p, float value) {
       .ptr;
 }
 
+template <uint64_t Unit, int Decimals>
+char* WriteFraction(char* p, uint64_t scaled) {
+  p = std::to_chars(p, p + 24, scaled / Unit).ptr;
+  *p++ = '.';
+  uint64_t fraction = scaled % Unit;
+  for (int i = Decimals - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  return p + Decimals;
+}
+
+// Digits of scaled / 10^decimals (constant divisors for the usual few decimals).
+char* WriteScaled(char* p, uint64_t scaled, int decimals) {
+  switch (decimals) {
+    case 0:
+      return std::to_chars(p, p + 24, scaled).ptr;
+    case 1:
+      return WriteFraction<10, 1>(p, scaled);
+    case 2:
+      return WriteFraction<100, 2>(p, scaled);
+    case 3:
+      return WriteFraction<1000, 3>(p, scaled);
+    case 4:
+      return WriteFraction<10000, 4>(p, scaled);
+    default:
+      break;
+  }
+  uint64_t unit = 1;
+  for (int i = 0; i < decimals; ++i) unit *= 10;
+  p = std::to_chars(p, p + 24, scaled / unit).ptr;
+  *p++ = '.';
+  uint64_t fraction = scaled % unit;
+  for (int i = decimals - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  return p + decimals;
+}
+
 }  // namespace
+
+char* AppendShortest(char* p, float value) {
+  const uint32_t bits = std::bit_cast<uint32_t>(value);
+  const float a = std::fabs(value);
+  // Outside this range the library's shortest fixed text; inside it the fewest
+  // decimals whose nearest decimal reads back, which is the same text (below 2^24
+  // every integer digit counts, so fewer decimals means fewer digits).
+  if (!(a >= 0.001f && a < 16777216.0f)) {
+    if (a == 0.0f) {
+      if (bits >> 31) *p++ = '-';
+      *p++ = '0';
+      return p;
+    }
+    return std::to_chars(p, p + kExportValueRoom, value, std::chars_format::fixed).ptr;
+  }
+  if (bits >> 31) *p++ = '-';
+  const uint32_t biased = (bits >> 23) & 0xFFu;
+  const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+  const int shift = 150 - static_cast<int>(biased);  // a = mantissa / 2^shift, shift >= 0
+  const bool lowerGapHalved = (bits & 0x7FFFFFu) == 0;
+  const uint64_t mask = shift == 0 ? 0 : (uint64_t{1} << shift) - 1;
+  const uint64_t half = shift == 0 ? 0 : uint64_t{1} << (shift - 1);
+  // Below 1024 a step of the value is under 10^-4, so a decimal of fewer than
+  // five places reads back only when it is the nearest four-place one with its
+  // trailing zeros dropped: one try finds the usual prices.
+  const bool small = biased < 137;
+  uint64_t unit = small ? 10000 : 1;
+  for (int decimals = small ? 4 : 0; decimals <= 12; ++decimals, unit *= 10) {
+    const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
+    const uint64_t rest = product & mask;
+    uint64_t scaled = product >> shift;
+    const bool up = rest > half || (rest == half && shift > 0 && (scaled & 1));
+    if (up) ++scaled;
+    // The decimal's distance from the value, in units of 2^-shift / 10^decimals:
+    // it reads back when within half a step of the value on its side.
+    const uint64_t distance = up ? (mask + 1) - rest : rest;
+    const bool below = !up && rest != 0;
+    const bool back = below && lowerGapHalved
+                          ? 4 * distance <= unit
+                          : 2 * distance < unit || (2 * distance == unit && (mantissa & 1) == 0);
+    if (back) {
+      while (decimals > 0 && scaled % 10 == 0) {
+        scaled /= 10;
+        --decimals;
+      }
+      return WriteScaled(p, scaled, decimals);
+    }
+  }
+  return std::to_chars(p, p + kExportValueRoom, a, std::chars_format::fixed).ptr;
+}
 
 char* AppendExportValue(char* p, float value, int decimals) {
   if (decimals == 2) return AppendFixed<2>(p, value);
@@ -106,28 +198,87 @@ char* AppendExportValue(char* p, float value, int decimals) {
 }
 
 ExportFormatter::ExportFormatter(const ExportOptions& options)
-    : delimiter_(DelimiterChar(options.delimiter)),
+    : absent_(messages::kNotAvailable),
       title_(options.title),
-      newestFirst_(options.order != ExportOrder::OldestFirst) {
+      newestFirst_(options.order != ExportOrder::OldestFirst),
+      delimiter_(DelimiterChar(options.delimiter)) {
   const std::array<bool, 6> used = {options.useOpen,  options.useHigh,   options.useLow,
                                     options.useClose, options.useVolume, options.useOpenInterest};
+  columns_.push_back({"", Content::Date});
   for (int i = 0; i < 6; ++i) {
-    if (used[static_cast<size_t>(i)]) fields_[static_cast<size_t>(fieldCount_++)] = FIELD_OPEN + i;
+    if (!used[static_cast<size_t>(i)]) continue;
+    const int field = FIELD_OPEN + i;
+    columns_.push_back(
+        {std::string(1, delimiter_), Content::Value, field, field >= FIELD_VOL ? 2 : 4});
   }
+}
+
+ExportFormatter ExportFormatter::GridText() {
+  ExportFormatter f;
+  f.absent_ = messages::kNotAvailable;
+  f.gridNan_ = true;
+  f.lineEnd_ = "\n";
+  f.delimiter_ = '\t';
+  f.columns_.push_back({"", Content::Date});
+  for (int field = FIELD_OPEN; field <= FIELD_OI; ++field) {
+    f.columns_.push_back({"\t", Content::Value, field, field >= FIELD_VOL ? 0 : 4});
+  }
+  return f;
+}
+
+ExportFormatter ExportFormatter::Typed(TypedForm form, const std::array<bool, 6>& held,
+                                       bool intraday, bool timeKey) {
+  static constexpr std::array<std::string_view, 6> kKeys = {"open",  "high",   "low",
+                                                            "close", "volume", "open_interest"};
+  ExportFormatter f;
+  f.typed_ = true;
+  const bool json = form == TypedForm::Json;
+  f.quoteTexts_ = json;
+  f.absent_ = json ? "null" : "";
+  f.lineEnd_ = json ? "}" : "\r\n";
+  f.dateText_ = intraday && json && !timeKey ? DateText::IsoWithTime : DateText::Iso;
+  f.columns_.push_back({json ? "\"date\":" : "", Content::Date});
+  if (!json || timeKey)
+    f.columns_.push_back({json ? ",\"time\":" : ",", Content::Time, 0, 0, intraday});
+  for (int i = 0; i < 6; ++i) {
+    const std::string prefix =
+        json ? ",\"" + std::string(kKeys[static_cast<size_t>(i)]) + "\":" : ",";
+    f.columns_.push_back(
+        {prefix, Content::Value, FIELD_OPEN + i, -1, held[static_cast<size_t>(i)]});
+  }
+  return f;
+}
+
+ExportFormatter TypedFormatter(TypedForm form, const SeriesInfo& info, bool timeKey) {
+  const RecordDecoder decoder(info.layout, info.record.RecordLength(), info.record.FieldCount());
+  std::array<bool, 6> held{};
+  for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
+    held[static_cast<size_t>(f - FIELD_OPEN)] = decoder.Offset(f) >= 0;
+  }
+  return ExportFormatter::Typed(form, held, decoder.Offset(FIELD_TIME) >= 0, timeKey);
+}
+
+size_t ExportFormatter::RowRoom() const {
+  size_t room = rowStart_.size() + lineEnd_.size();
+  for (const Column& c : columns_) room += c.prefix.size() + 2 + 21;  // quotes, date and time
+  return room + columns_.size() * kExportValueRoom;
 }
 
 void ExportFormatter::AppendTitle(std::string& out) const {
   out += kExportDateTitle;
-  for (int i = 0; i < fieldCount_; ++i) {
+  for (size_t i = 1; i < columns_.size(); ++i) {
     out += delimiter_;
-    out += kExportTitles[static_cast<size_t>(fields_[static_cast<size_t>(i)] - FIELD_OPEN)];
+    out += kExportTitles[static_cast<size_t>(columns_[i].field - FIELD_OPEN)];
   }
   out += kTextLineEnd;
 }
 
 char* ExportFormatter::AppendDate(char* p, QuoteDay day) {
-  // Form 3 with "/": MM/DD/YY, as FormatDate writes it (00/00/00 for no date).
+  // MM/DD/YY as FormatDate writes it (00/00/00 for no date), or YYYY-MM-DD.
   // Rows of one month share the month's text; only the day changes.
+  const bool iso = dateText_ != DateText::Mdy;
+  const size_t size = iso ? 10 : 8;
+  const size_t dayAt = iso ? 8 : 3;
   if (day == 0) {
     std::memcpy(p, "00/00/00", 8);
     return p + 8;
@@ -146,32 +297,98 @@ char* ExportFormatter::AppendDate(char* p, QuoteDay day) {
       cachedFirstDay_ = d.day;
       cachedDays_ = 1;
     }
-    WriteTwo(cachedText_.data(), d.month);
-    cachedText_[2] = '/';
-    cachedText_[5] = '/';
-    WriteTwo(cachedText_.data() + 6, d.year % 100);
+    char* t = cachedText_.data();
+    if (iso) {
+      const int year = d.year + 1900;
+      WriteTwo(t, year / 100);
+      WriteTwo(t + 2, year % 100);
+      t[4] = '-';
+      WriteTwo(t + 5, d.month);
+      t[7] = '-';
+    } else {
+      WriteTwo(t, d.month);
+      t[2] = '/';
+      t[5] = '/';
+      WriteTwo(t + 6, d.year % 100);
+    }
   }
-  std::memcpy(p, cachedText_.data(), 8);
-  WriteTwo(p + 3, cachedFirstDay_ + (day - cachedFirst_));
+  std::memcpy(p, cachedText_.data(), size);
+  WriteTwo(p + dayAt, cachedFirstDay_ + (day - cachedFirst_));
+  return p + size;
+}
+
+namespace {
+
+char* AppendTime(char* p, QuoteTime time) {
+  const Hms t = HmsFromTime(time);
+  WriteTwo(p, t.hours);
+  p[2] = ':';
+  WriteTwo(p + 3, t.minutes);
+  p[5] = ':';
+  WriteTwo(p + 6, t.seconds);
   return p + 8;
 }
 
-char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
-  p = AppendDate(p, quote.date);
-  for (int i = 0; i < fieldCount_; ++i) {
-    const int field = fields_[static_cast<size_t>(i)];
-    *p++ = delimiter_;
-    p = field >= FIELD_VOL ? AppendFixed<2>(p, quote.Value(field))
-                           : AppendFixed<4>(p, quote.Value(field));
-  }
-  *p++ = '\r';
-  *p++ = '\n';
+char* AppendText(char* p, std::string_view text) {
+  // Most texts are a delimiter or a short key: a loop beats a call.
+  for (char c : text) *p++ = c;
   return p;
+}
+
+}  // namespace
+
+char* ExportFormatter::WriteColumn(char* p, const Column& c, const Quote& quote) {
+  switch (c.content) {
+    case Content::Date:
+      if (typed_ && quote.date == 0) return AppendText(p, absent_);
+      if (quoteTexts_) *p++ = '"';
+      p = AppendDate(p, quote.date);
+      if (dateText_ == DateText::IsoWithTime) {
+        *p++ = 'T';
+        p = AppendTime(p, quote.time);
+      }
+      if (quoteTexts_) *p++ = '"';
+      return p;
+    case Content::Time:
+      if (!c.held) return AppendText(p, absent_);
+      if (quoteTexts_) *p++ = '"';
+      p = AppendTime(p, quote.time);
+      if (quoteTexts_) *p++ = '"';
+      return p;
+    case Content::Value:
+      break;
+  }
+  const float v = quote.Value(c.field);
+  if (typed_) {
+    if (!c.held || !std::isfinite(v)) return AppendText(p, absent_);
+    return AppendShortest(p, v);
+  }
+  if (gridNan_ && std::isnan(v)) {
+    // The grid shows a stored not-a-number as printf does.
+    return AppendText(p, std::signbit(v) ? "-nan" : "nan");
+  }
+  switch (c.decimals) {
+    case 0:
+      return AppendFixed<0>(p, v);
+    case 2:
+      return AppendFixed<2>(p, v);
+    default:
+      return AppendFixed<4>(p, v);
+  }
+}
+
+char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
+  p = AppendText(p, rowStart_);
+  for (const Column& c : columns_) {
+    p = AppendText(p, c.prefix);
+    p = WriteColumn(p, c, quote);
+  }
+  return AppendText(p, lineEnd_);
 }
 
 void ExportFormatter::AppendRow(std::string& out, const Quote& quote) {
   const size_t start = out.size();
-  out.resize(start + kExportRowRoom);
+  out.resize(start + RowRoom());
   char* end = WriteRow(out.data() + start, quote);
   out.resize(static_cast<size_t>(end - out.data()));
 }
@@ -207,6 +424,10 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
                           const ExportOptions& options, bool replaceExisting,
                           const ExportProgress& progress, fs::FileSteps& steps) {
   const std::filesystem::path target(options.path);
+  if (IsPortfolioFileName(target)) {
+    return Failed(ExportStatus::FileError, LIB_INVALID_PARM,
+                  messages::PortfolioFileRefused(options.path));
+  }
   if (!replaceExisting && ExportTargetExists(target)) {
     return Failed(ExportStatus::AskReplace, LIB_FILE_EXISTS,
                   messages::ReplaceExistingFile(options.path));
@@ -222,11 +443,12 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
     return Failed(ExportStatus::FileError, r, messages::kFileExportError);
   }
   ExportFormatter formatter(options);
+  const size_t room = formatter.RowRoom();
   std::string title;
   if (formatter.HasTitle()) formatter.AppendTitle(title);
   bool ok = out.Write(title.data(), title.size());
   // Rows are formatted straight into one buffer that is written whenever it fills.
-  std::vector<char> chunk(kChunkSize + kExportRowRoom);
+  std::vector<char> chunk(kChunkSize + room);
   char* const begin = chunk.data();
   char* p = begin;
   const size_t n = series.quotes.size();

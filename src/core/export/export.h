@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/result.h"
 #include "core/fs/file_steps.h"
@@ -52,38 +53,81 @@ inline constexpr std::string_view kExportDateTitle = "DATE";
 inline constexpr size_t kExportValueRoom = 64;
 char* AppendExportValue(char* p, float value, int decimals);
 
-// The longest row: a date, six values, their delimiters and the line end.
-inline constexpr size_t kExportRowRoom = 8 + 6 * (1 + kExportValueRoom) + 2;
+// The stored float's shortest text that reads back to it, in fixed notation
+// (what std::to_chars gives with chars_format::fixed and no precision). The value
+// must be finite. Appends at p (room for kExportValueRoom characters).
+char* AppendShortest(char* p, float value);
+
+// The typed tables: CSV (RFC 4180, '.' as the decimal point whatever the locale,
+// empty fields for what the file does not hold) or JSON objects.
+enum class TypedForm { Csv, Json };
 
 // The lines of an export: the title row and one row per quote, fields joined by
-// the delimiter, each line ended by CR LF.
+// the delimiter, each line ended by CR LF. The same formatter writes the command
+// line's quote tables: the grid's texts and the typed forms.
 class ExportFormatter {
  public:
   explicit ExportFormatter(const ExportOptions& options);
+  // The quote grid's texts (QuoteGridTexts) joined by tabs, each row ended by LF.
+  static ExportFormatter GridText();
+  // Typed rows: ISO dates, the shortest text of each stored value, absent (empty
+  // or null) for a field the file does not hold and for a value that is no finite
+  // number. held: OPEN..OI as the file holds them. Csv: date, time (HH:MM:SS when
+  // the series has times), the six values, CR LF. Json: an object without its
+  // braces' line end; with timeKey a "time" key follows the date, without it an
+  // intraday date carries its time ("1999-11-17T09:35:00").
+  static ExportFormatter Typed(TypedForm form, const std::array<bool, 6>& held, bool intraday,
+                               bool timeKey);
   bool HasTitle() const { return title_; }
   bool NewestFirst() const { return newestFirst_; }
+  // Text written at the start of every row (the symbol and name of a dump).
+  void SetRowStart(std::string text) { rowStart_ = std::move(text); }
   void AppendTitle(std::string& out) const;
   void AppendRow(std::string& out, const Quote& quote);
-  // Writes one row at p (room for kExportRowRoom characters); returns the end.
+  // The longest row this formatter writes.
+  size_t RowRoom() const;
+  // Writes one row at p (room for RowRoom() characters); returns the end.
   char* WriteRow(char* p, const Quote& quote);
   // The whole file's text for a series: the title row if asked for, then the
   // rows in the chosen order.
   std::string Text(std::span<const Quote> quotes);
 
  private:
-  char delimiter_;
-  bool title_;
-  bool newestFirst_;
-  std::array<int, 6> fields_{};  // included quote fields, in column order
-  int fieldCount_ = 0;
+  enum class Content { Date, Time, Value };
+  enum class DateText { Mdy, Iso, IsoWithTime };
+  struct Column {
+    std::string prefix;  // written before the column's text
+    Content content = Content::Value;
+    int field = 0;      // FIELD_OPEN..FIELD_OI
+    int decimals = -1;  // fixed decimals; -1 the shortest text
+    bool held = true;
+  };
+  ExportFormatter() = default;
+  char* AppendDate(char* p, QuoteDay day);
+  char* WriteColumn(char* p, const Column& column, const Quote& quote);
+
+  std::vector<Column> columns_;
+  std::string rowStart_;
+  std::string lineEnd_ = "\r\n";
+  std::string absent_;       // the text of a value not shown
+  bool typed_ = false;       // absent by the layout and finiteness (not below zero)
+  bool quoteTexts_ = false;  // dates and times in JSON quotes
+  bool gridNan_ = false;     // not-a-number as printf writes it, not "N/A"
+  DateText dateText_ = DateText::Mdy;
+  bool title_ = false;
+  bool newestFirst_ = false;
+  char delimiter_ = ',';
   // The month of the last date written: its first day (and that day's number
   // within the month), its length and its text.
-  char* AppendDate(char* p, QuoteDay day);
   QuoteDay cachedFirst_ = 1;
   int cachedFirstDay_ = 1;
   int cachedDays_ = 0;
-  std::array<char, 8> cachedText_{};
+  std::array<char, 10> cachedText_{};
 };
+
+// The typed formatter of a series read: its fields and times as its layout
+// holds them (see ExportFormatter::Typed).
+ExportFormatter TypedFormatter(TypedForm form, const SeriesInfo& info, bool timeKey);
 
 enum class ExportStatus {
   Done,
@@ -94,7 +138,8 @@ enum class ExportStatus {
   // openable): nothing was written; message says why.
   ReadFailed,
   // The file cannot be created, or a write failed on the way: the target is as
-  // it was; message is "file export error".
+  // it was; message is "file export error". A Portfolio's file name is refused
+  // first (code LIB_INVALID_PARM, messages::PortfolioFileRefused).
   FileError,
 };
 

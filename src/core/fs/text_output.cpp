@@ -2,7 +2,25 @@
 
 #include <unistd.h>
 
+#include "core/base/strings.h"
+
 namespace quillet {
+
+bool ErrorStreamIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool IsPortfolioFileName(const std::filesystem::path& file) {
+  const std::string name = ToUpperAscii(file.filename().string());
+  if (name == "MASTER" || name == "EMASTER" || name == "XMASTER") return true;
+  if (name.size() < 6 || name[0] != 'F') return false;
+  const std::string_view ext = std::string_view(name).substr(name.size() - 4);
+  if (ext != ".DAT" && ext != ".DOP" && ext != ".MWD") return false;
+  for (size_t i = 1; i < name.size() - 4; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
 
 std::filesystem::path TextWorkingFile(const std::filesystem::path& target) {
   std::filesystem::path working = target;
@@ -18,7 +36,9 @@ LibResult OpenTextOutput(fs::AtomicFile& out, const std::filesystem::path& targe
       return LIB_FILE_OPEN;
     }
   }
-  if (target.empty() || !target.has_filename()) return LIB_FILE_OPEN;
+  if (target.empty() || !target.has_filename() || IsPortfolioFileName(target)) {
+    return LIB_FILE_OPEN;
+  }
   return out.Open(target, TextWorkingFile(target));
 }
 

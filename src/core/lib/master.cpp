@@ -109,11 +109,6 @@ const MasterRecord* MasterFile::FindDirectory(std::string_view name) const {
   return nullptr;
 }
 
-bool MasterFile::Uses(uint8_t fileNumber) const {
-  return std::any_of(records_.begin(), records_.end(),
-                     [&](const MasterRecord& r) { return r.FileNumber() == fileNumber; });
-}
-
 uint8_t MasterFile::LowestFreeFileNumber() const {
   std::array<bool, 256> used{};
   used[0] = true;

@@ -93,7 +93,6 @@ class MasterFile {
   void AddToCounts(int delta);
   // Bytes in the file as read: header, whole records, partial tail.
   uint64_t Size() const;
-  bool HasPartialRecord() const { return !tail_.empty(); }
   void DropPartialRecord() { tail_.clear(); }
 
   std::vector<MasterRecord>& Records() { return records_; }
@@ -105,14 +104,11 @@ class MasterFile {
   const MasterRecord* FindSecurity(std::string_view query) const;
   // The first <DIR> entry whose directory name is name, ignoring case.
   const MasterRecord* FindDirectory(std::string_view name) const;
-  // Whether any record (a <DIR> entry too) uses fileNumber.
-  bool Uses(uint8_t fileNumber) const;
   // The lowest file number from 1 to 255 that no record uses; 0 when all are taken.
   uint8_t LowestFreeFileNumber() const;
 
-  // Applies change to every security (never a <DIR> entry) of fileNumber;
-  // returns how many were changed.
-  int ChangeSecurities(uint8_t fileNumber, const std::function<void(MasterRecord&)>& change);
+  // These change every security (never a <DIR> entry) of fileNumber and return
+  // how many were changed.
   int SetDate(uint8_t fileNumber, MasterDate which, const MbfFloat& dateField);
   // Name and symbol blank-padded to 16, in every security of fileNumber.
   int Rename(uint8_t fileNumber, std::string_view name, std::string_view symbol);
@@ -126,6 +122,8 @@ class MasterFile {
                   fs::FileSteps& steps = fs::EveryStep()) const;
 
  private:
+  int ChangeSecurities(uint8_t fileNumber, const std::function<void(MasterRecord&)>& change);
+
   std::filesystem::path path_;
   std::array<uint8_t, kMasterRecordSize> header_{};
   std::vector<MasterRecord> records_;

@@ -345,12 +345,10 @@ struct LocatedSeries {
   bool masterUnreadable = false;
 };
 
-LibResult LocateSeries(std::string_view directory, std::string_view query, LocatedSeries& out) {
-  MasterLookup lookup = LookupMasterRecord(directory, query);
-  out.masterUnreadable = lookup.masterUnreadable;
-  if (!lookup.ok()) return lookup.code;
-  out.info.record = lookup.record;
-  out.directory = std::move(lookup.directory);
+// The files of a security whose record is known, in its MASTER's folder.
+LibResult LocateRecord(std::string directory, const MasterRecord& record, LocatedSeries& out) {
+  out.info.record = record;
+  out.directory = std::move(directory);
   const MasterRecord& rec = out.info.record;
   if (LibResult r =
           ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(), out.info.layout);
@@ -362,6 +360,13 @@ LibResult LocateSeries(std::string_view directory, std::string_view query, Locat
   if (!UsableRecordLength(rec.RecordLength())) return LIB_UNKNOWN_LAYOUT;
   out.dat = fs::PathNoCase(out.directory, fs::QuoteFileName(rec.FileNumber(), "DAT"));
   return LIB_OK;
+}
+
+LibResult LocateSeries(std::string_view directory, std::string_view query, LocatedSeries& out) {
+  MasterLookup lookup = LookupMasterRecord(directory, query);
+  out.masterUnreadable = lookup.masterUnreadable;
+  if (!lookup.ok()) return lookup.code;
+  return LocateRecord(std::move(lookup.directory), lookup.record, out);
 }
 
 // L, the number of the last record in use; a header too short to hold it reads as
@@ -440,13 +445,10 @@ LibResult ReadQuoteSeries(QuoteSeries& series, std::string_view directory, std::
   return SetQuoteSeriesCount(series, static_cast<int16_t>(records));
 }
 
-LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
-                           int32_t count, SeriesData& out, fs::FileSteps& steps) {
-  LocatedSeries located;
-  if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) {
-    out.masterUnreadable = located.masterUnreadable;
-    return r;
-  }
+namespace {
+
+LibResult ReadLocatedWindow(const LocatedSeries& located, int32_t start, int32_t count,
+                            SeriesData& out, fs::FileSteps& steps) {
   fs::InputFile file(located.dat, steps);
   if (!file.IsOpen()) return LIB_FILE_OPEN;
   const int recordLength = located.info.record.RecordLength();
@@ -497,6 +499,27 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
   out.quotes.resize(records);
   decoder.DecodeMany(block.get(), records, recordLength, out.quotes.data());
   return LIB_OK;
+}
+
+}  // namespace
+
+LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
+                           int32_t count, SeriesData& out, fs::FileSteps& steps) {
+  LocatedSeries located;
+  if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) {
+    out.masterUnreadable = located.masterUnreadable;
+    return r;
+  }
+  return ReadLocatedWindow(located, start, count, out, steps);
+}
+
+LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,
+                           fs::FileSteps& steps) {
+  LocatedSeries located;
+  std::string folder(directory);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  if (LibResult r = LocateRecord(std::move(folder), record, located); r != LIB_OK) return r;
+  return ReadLocatedWindow(located, 0, -1, out, steps);
 }
 
 int32_t FindQuoteByDate(std::string_view directory, std::string_view query, QuoteDay day,

@@ -95,6 +95,12 @@ inline LibResult ReadWholeSeries(std::string_view directory, std::string_view qu
   return ReadSeriesWindow(directory, query, 0, -1, out, steps);
 }
 
+// The whole series of a security of the MASTER in directory, found by its record
+// (no lookup: two records with one symbol are two series). Failures as above
+// without the lookup's.
+LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,
+                           fs::FileSteps& steps = fs::EveryStep());
+
 // Decodes DAT records by a layout: what every reader of quotes shares.
 class RecordDecoder {
  public:

@@ -33,4 +33,7 @@ inline constexpr const char* kFileExportError = "file export error";
 // "%s\nThis file already exists\n\nReplace existing file?" (Yes/No, question icon).
 std::string ReplaceExistingFile(std::string_view file);
 
+// An output (export, search results, dump) named as one of a Portfolio's own files.
+std::string PortfolioFileRefused(std::string_view file);
+
 }  // namespace quillet::messages

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/fs/text_output.h"
+#include "core/messages/export.h"
 #include "core/messages/read.h"
 #include "core/messages/splitsearch.h"
 
@@ -188,6 +189,8 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 
 Outcome SaveSplitSearchResults(const std::filesystem::path& file,
                                std::span<const std::string> lines, fs::FileSteps& steps) {
+  if (IsPortfolioFileName(file))
+    return {LIB_INVALID_PARM, messages::PortfolioFileRefused(file.string())};
   const LibResult r = WriteTextLines(file, lines, steps);
   if (r == LIB_OK) return {};
   return {r, messages::CannotSaveSearchResults(file.string())};

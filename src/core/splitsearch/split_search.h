@@ -100,7 +100,8 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
 
 // Saves result lines, each ended by CR LF, through a working file. On failure
 // nothing is written under that name; code is the file layer's and message
-// messages::CannotSaveSearchResults.
+// messages::CannotSaveSearchResults, or LIB_INVALID_PARM and
+// messages::PortfolioFileRefused for a Portfolio's file name.
 Outcome SaveSplitSearchResults(const std::filesystem::path& file,
                                std::span<const std::string> lines,
                                fs::FileSteps& steps = fs::EveryStep());

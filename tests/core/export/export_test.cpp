@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
 
 #include "core/export/export.h"
+#include "core/lib/quote_text.h"
 #include "core/messages/export.h"
 #include "support/crash_points.h"
 #include "support/portfolio_builder.h"
@@ -51,9 +53,28 @@ TEST(ExportValue, SameTextAsPrintf) {
                                  static_cast<float>((std::floor(p * 10000.0) + 0.5) / 10000.0),
                                  static_cast<float>((std::floor(p * 100.0) + 0.5) / 100.0)});
   }
+  std::array<char, kExportValueRoom> a{}, b{};
   for (float x : values) {
     ASSERT_EQ(Value(x, 4), Printf(x, 4)) << x;
     ASSERT_EQ(Value(x, 2), Printf(x, 2)) << x;
+    if (!std::isfinite(x)) continue;
+    // The typed tables' shortest text is the library's.
+    ASSERT_EQ(
+        std::string(a.data(), AppendShortest(a.data(), x)),
+        std::string(b.data(),
+                    std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed).ptr))
+        << x;
+  }
+  // The command line's quote table is the grid's text.
+  ExportFormatter grid = ExportFormatter::GridText();
+  for (size_t i = 0; i + 6 <= values.size(); i += 6) {
+    Quote q{static_cast<QuoteDay>(i), 0, {}};
+    std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(i), 6, q.values.begin());
+    std::string row;
+    grid.AppendRow(row, q);
+    std::string expected;
+    for (const std::string& t : QuoteGridTexts(q)) expected += (expected.empty() ? "" : "\t") + t;
+    ASSERT_EQ(row, expected + "\n");
   }
 }
 
@@ -206,6 +227,9 @@ TEST_F(ExportFile, WhatDoesNotGoAheadChangesNothing) {
        LIB_FILE_WRITE, messages::kFileExportError},
       {"rename fails", dir.str(), "XYZ", o.path, true, fs::FsStep::Rename, 1,
        ExportStatus::FileError, LIB_FILE_WRITE, messages::kFileExportError},
+      {"a Portfolio's own file, whatever its case", dir.str(), "XYZ", dir.str() + "/f7.Dat", true,
+       fs::FsStep::Create, 0, ExportStatus::FileError, LIB_INVALID_PARM,
+       messages::PortfolioFileRefused(dir.str() + "/f7.Dat")},
   };
   for (const Case& c : cases) {
     int count = 0;

@@ -38,12 +38,14 @@ Found Find(const std::string& dir, const std::string& query) {
   return {r, record.FileNumber(), found};
 }
 
+// A blank first character makes a <DIR> name a security's.
 TEST(FindMasterRecord, MatchesSymbolWordsAndWholeNames) {
   TempDir tmp;
   PortfolioBuilder(tmp.root())
       .Add(Security(1, "IBM", "INTL BUS MACH"))
       .Add(Security(2, "BRK A", "BERKSHIRE"))
       .Add(Security(3, "MSFT", "MICROSOFT"))
+      .Add(Security(9, "ODD", "           <DIR>"))
       .WriteMaster();
   struct Case {
     const char* query;
@@ -59,6 +61,7 @@ TEST(FindMasterRecord, MatchesSymbolWordsAndWholeNames) {
       {"brk a", LIB_OK, 2},
       {"BRK", LIB_OK, 2},
       {"MICROSOFT", LIB_OK, 3},
+      {"ODD", LIB_OK, 9},
       {"MICRO", LIB_FILE_NOT_FOUND, -1},
       {"IB", LIB_FILE_NOT_FOUND, -1},
       {"NONE", LIB_FILE_NOT_FOUND, -1},
@@ -135,14 +138,6 @@ TEST(FindMasterRecord, SubDirectoriesDepthFirstAfterTheSecurities) {
   EXPECT_EQ(deep.directory, tmp.str() + "/suba/DEEP/");
   EXPECT_EQ(Find(tmp.str(), "IN B").fileNumber, 4);
   EXPECT_EQ(Find(tmp.str(), "IN B").directory, tmp.str() + "/SUBB/");
-}
-
-TEST(FindMasterRecord, BlankFirstCharacterMakesADirEntryASecurity) {
-  TempDir tmp;
-  MasterEntry e = Security(9, "ODD", "");
-  e.name = "           <DIR>";
-  PortfolioBuilder(tmp.root()).Add(e).WriteMaster();
-  EXPECT_EQ(Find(tmp.str(), "ODD").fileNumber, 9);
 }
 
 TEST(FindMasterRecord, EveryTreeEnds) {

@@ -6,7 +6,6 @@
 #include "core/base/strings.h"
 #include "core/lib/quote_series.h"
 #include "core/lib/series_facts.h"
-#include "core/messages/read.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -20,13 +19,14 @@ constexpr QuoteDay kStart = 14247;  // 3 January 2000, a Monday
 
 class SeriesTest : public ::testing::Test {
  protected:
-  // quotes daily quotes of IBM; a header saying lastRecord when one is given.
-  void Make(int quotes, std::optional<int16_t> lastRecord = std::nullopt) {
-    rows_ = DailyRows(kStart, quotes);
+  // quotes daily quotes of IBM in records of length bytes; a header saying
+  // lastRecord when one is given.
+  void Make(int quotes, std::optional<int16_t> lastRecord = std::nullopt, int length = 28) {
+    rows_ = DailyRows(kStart, quotes, length / 4);
     PortfolioBuilder b(tmp_.root());
-    b.AddSeries(1, "IBM", "INTL BUS MACH", rows_);
+    b.AddSeries(1, "IBM", "INTL BUS MACH", rows_, length, length / 4);
     b.WriteMaster();
-    if (lastRecord) b.WriteDat(1, 28, rows_, lastRecord);
+    if (lastRecord) b.WriteDat(1, length, rows_, lastRecord);
   }
   QuoteDay DayOf(int quote) const { return DayFromDateField(rows_[static_cast<size_t>(quote)][0]); }
   // Quote i as written: no TIME field, OPEN to OI from fields 2 to 7.
@@ -45,23 +45,9 @@ class SeriesTest : public ::testing::Test {
   std::vector<testing::DatRow> rows_;
 };
 
-TEST_F(SeriesTest, ACountOnlyReadFillsTheTotalAndInfoAndKeepsTheRows) {
-  Make(25);
-  QuoteSeries s;
-  ASSERT_EQ(CreateQuoteSeries(s, 400), LIB_OK);
-  ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", 0, 0), LIB_OK);
-  EXPECT_EQ(s.total, 25);
-  EXPECT_EQ(s.sourceKind, SourceKind::Read);
-  EXPECT_EQ(s.directory, tmp_.str() + "/");
-  EXPECT_EQ(s.info.record.FileNumber(), 1);
-  EXPECT_EQ(s.count, 400);
-  EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "NOPE", 0, 10), LIB_FILE_NOT_FOUND);
-  FreeQuoteSeries(s);
-  EXPECT_EQ(s.capacity, 0);
-}
-
 // The paging reader against the quotes written: windows, the newest quotes, the
-// 16000 limit of a negative count, files shorter or longer than their header.
+// 16000 limit of a negative count, files shorter or longer than their header, a
+// count-only read (the total and the series' facts).
 TEST_F(SeriesTest, PagingReads) {
   struct Case {
     int quotes;
@@ -74,6 +60,7 @@ TEST_F(SeriesTest, PagingReads) {
     int first;
   };
   const Case cases[] = {
+      {25, {}, 0, 0, 0, LIB_OK, 0, 0},
       {25, {}, 400, -1, 10, LIB_OK, 10, 15},  // the newest ten
       {25, {}, 400, 24, 10, LIB_OK, 1, 24},   // the last quote only
       {25, {}, 400, 25, 10, LIB_RECORD_NOT_FOUND, 0, 0},
@@ -93,57 +80,55 @@ TEST_F(SeriesTest, PagingReads) {
     ASSERT_EQ(ReadQuoteSeries(s, tmp_.str(), "IBM", c.start, c.count), c.result);
     EXPECT_EQ(s.total, c.lastRecord ? *c.lastRecord - 1 : c.quotes);
     if (c.result != LIB_OK) continue;
+    EXPECT_EQ(s.directory, tmp_.str() + "/");
+    EXPECT_EQ(s.info.record.FileNumber(), 1);
     ASSERT_EQ(s.count, c.rows);
     EXPECT_EQ(std::vector<Quote>(s.rows.begin(), s.rows.begin() + s.count),
               WrittenQuotes(static_cast<size_t>(c.first), static_cast<size_t>(c.rows)));
   }
 }
 
-// The whole-series reader and its windows against the quotes written, across
-// the pieces it reads in; a header's count holds where the file is as long.
+// The whole-series reader and its windows against the one-record decoder on the
+// file's bytes (and the quotes written, for 28-byte records), across the pieces it
+// reads in and every record length the inference knows (18 bytes is not a whole
+// number of words); a header's count holds where the file is as long.
 TEST_F(SeriesTest, WholeSeriesAndWindows) {
   struct Case {
     int quotes;
     std::optional<int16_t> lastRecord;
     int read;
+    int length = 28;
   };
-  const Case cases[] = {{0, {}, 0},         {1, {}, 1},    {401, {}, 401},
-                        {20000, {}, 20000}, {10, 500, 10}, {10, 4, 3}};
+  const Case cases[] = {{0, {}, 0},       {1, {}, 1},       {401, {}, 401},   {20000, {}, 20000},
+                        {10, 500, 10},    {10, 4, 3},       {37, {}, 37, 12}, {37, {}, 37, 16},
+                        {37, {}, 37, 18}, {37, {}, 37, 20}, {37, {}, 37, 24}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.quotes);
-    Make(c.quotes, c.lastRecord);
+    SCOPED_TRACE(std::to_string(c.quotes) + " quotes of " + std::to_string(c.length));
+    Make(c.quotes, c.lastRecord, c.length);
     SeriesData all;
     ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
-    EXPECT_EQ(all.quotes, WrittenQuotes(0, static_cast<size_t>(c.read)));
+    const RecordDecoder decoder(all.info.layout, c.length, c.length / 4);
+    const std::vector<uint8_t> dat = testing::ReadBytes(tmp_ / "F1.DAT");
+    std::vector<Quote> want;
+    for (size_t i = 0; i < static_cast<size_t>(c.read); ++i) {
+      want.push_back(decoder.Decode(dat.data() + (i + 1) * static_cast<size_t>(c.length)));
+      ASSERT_EQ(want.back().date, DayOf(static_cast<int>(i)));
+    }
+    EXPECT_EQ(want, c.length == 28 ? WrittenQuotes(0, want.size()) : want);
+    EXPECT_EQ(all.quotes, want);
     SeriesData part;
     ASSERT_EQ(ReadSeriesWindow(tmp_.str(), "IBM", c.read / 2, 7, part), LIB_OK);
-    EXPECT_EQ(part.quotes, WrittenQuotes(static_cast<size_t>(c.read / 2),
-                                         static_cast<size_t>(std::min(7, c.read - c.read / 2))));
+    const auto from = want.begin() + c.read / 2;
+    EXPECT_EQ(part.quotes, std::vector<Quote>(from, from + std::min(7, c.read - c.read / 2)));
     if (c.quotes == 0) {
       EXPECT_LT(FindQuoteByDate(tmp_.str(), "IBM", kStart, 0), 0);
     }
   }
-}
-
-// Block decoding against the one-record decoder, for every record length the
-// inference knows (18 bytes is not a whole number of words).
-TEST_F(SeriesTest, EveryLayoutDecodesAsSingleRecords) {
-  for (int length : {12, 16, 18, 20, 24, 28}) {
-    const int fields = length / 4;
-    PortfolioBuilder b(tmp_.root());
-    b.AddSeries(5, "L", "L", DailyRows(kStart, 37, fields), length, fields);
-    b.WriteMaster();
-    SeriesData all;
-    ASSERT_EQ(ReadWholeSeries(tmp_.str(), "L", all), LIB_OK) << length;
-    ASSERT_EQ(all.quotes.size(), 37u);
-    const RecordDecoder decoder(all.info.layout, length, fields);
-    const std::vector<uint8_t> dat = testing::ReadBytes(tmp_ / "F5.DAT");
-    for (size_t i = 0; i < all.quotes.size(); ++i) {
-      ASSERT_EQ(all.quotes[i], decoder.Decode(dat.data() + (i + 1) * static_cast<size_t>(length)))
-          << length << " quote " << i;
-    }
-    EXPECT_EQ(all.quotes[36].date, DayFromDateField(DailyRows(kStart, 37)[36][0]));
-  }
+  testing::WriteBytes(tmp_ / "F1.DAT", {});  // not even a header
+  SeriesData all;
+  ASSERT_EQ(ReadWholeSeries(tmp_.str(), "IBM", all), LIB_OK);
+  EXPECT_EQ(all.total, 0);
+  EXPECT_TRUE(all.quotes.empty());
 }
 
 TEST_F(SeriesTest, FindQuoteByDate) {
@@ -163,6 +148,12 @@ TEST_F(SeriesTest, FindQuoteByDate) {
   for (const Case& c : cases) {
     QuoteDay found = 0;
     EXPECT_EQ(FindQuoteByDate(tmp_.str(), "IBM", c.day, 0, &found), c.result) << FormatDate(c.day);
+  }
+  // A header saying no quote is in use while stale records follow it.
+  for (int16_t last : {1, 0, -5}) {
+    Make(3, last);
+    EXPECT_EQ(FindQuoteByDate(tmp_.str(), "IBM", DayOf(0), 0), LIB_RECORD_NOT_FOUND) << last;
+    EXPECT_EQ(FindQuoteByDate(tmp_.str(), "IBM", 1, 0), LIB_RECORD_NOT_FOUND) << last;
   }
 }
 
@@ -209,9 +200,6 @@ TEST_F(SeriesTest, RecordLengthsTheReaderCannotHold) {
     b.WriteDat(3, 28, DailyRows(kStart, 3));
     SeriesData all;
     EXPECT_EQ(ReadWholeSeries(tmp_.str(), "ODD", all), LIB_UNKNOWN_LAYOUT) << length;
-    QuoteSeries s;
-    CreateQuoteSeries(s, 10);
-    EXPECT_EQ(ReadQuoteSeries(s, tmp_.str(), "ODD", 0, 10), LIB_UNKNOWN_LAYOUT) << length;
   }
 }
 
@@ -251,8 +239,6 @@ TEST_F(SeriesTest, Facts) {
   EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "NOPE", f), LIB_FILE_NOT_FOUND);
   std::filesystem::remove(tmp_ / "SUB" / "F12.DAT");
   EXPECT_EQ(ReadSeriesFacts(tmp_.str(), "XYZ", f), LIB_FILE_OPEN);
-  EXPECT_EQ(messages::PeriodicityText('D'), "D Daily");
-  EXPECT_EQ(messages::PeriodicityText('I'), "I Intra-day");
 }
 
 TEST(RealData, EveryMasterSecurityOfEquisAReads) {

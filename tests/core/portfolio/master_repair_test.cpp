@@ -144,12 +144,16 @@ TEST_F(RepairTest, RepairsEachKindOfDamage) {
   }
 }
 
-TEST_F(RepairTest, ADroppedRecordIsReportedByNameSymbolAndFile) {
+// The question, then each dropped record by name, symbol and file; an earlier
+// backup (found whatever its letter case) is the one kept.
+TEST_F(RepairTest, ADroppedRecordIsReportedAndAnEarlierBackupKept) {
   auto bytes = builder_.MasterBytes();
   bytes[8 * 53] = 5;
   testing::WriteBytes(master(), bytes);
+  testing::WriteBytes(tmp_ / "master.BAK", {1, 2, 3});
   FakePrompt prompt;
-  ASSERT_TRUE(RepairMasterFile(master(), false, prompt).repaired);
+  const RepairResult r = RepairMasterFile(master(), false, prompt);
+  ASSERT_TRUE(r.repaired);
   EXPECT_EQ(prompt.questions.size(), 1u);
   ASSERT_EQ(prompt.reports.size(), 1u);
   EXPECT_EQ(prompt.reports[0],
@@ -157,17 +161,8 @@ TEST_F(RepairTest, ADroppedRecordIsReportedByNameSymbolAndFile) {
             "This item is file F5.DAT\n\nWrite this information down now. When repair is complete\n"
             "consult the Fixing Bad Master topic in the Quillet Help\nfile to ensure that your "
             "repair was done correctly.");
-}
-
-TEST_F(RepairTest, AnEarlierBackupIsKept) {
-  builder_.WriteMaster(10);
-  const std::vector<uint8_t> earlier{1, 2, 3};
-  testing::WriteBytes(tmp_ / "master.BAK", earlier);  // found whatever its letter case
-  FakePrompt prompt;
-  const RepairResult r = RepairMasterFile(master(), true, prompt);
-  ASSERT_TRUE(r.repaired);
   EXPECT_FALSE(r.backupMade);
-  EXPECT_EQ(ReadBytes(tmp_ / "master.BAK"), earlier);
+  EXPECT_EQ(ReadBytes(tmp_ / "master.BAK"), std::vector<uint8_t>({1, 2, 3}));
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.bak"));
 }
 

@@ -89,12 +89,5 @@ TEST(SplitPairTest, PairsNeverReported) {
   }
 }
 
-TEST(SplitFindingLine, FormatAndDate) {
-  EXPECT_EQ(SplitFindingLine("XYZ", {2, 1}, DayFromYmd(99, 5, 27)),
-            "XYZ possible 2 for 1 split on 05/27/99");
-  EXPECT_EQ(SplitFindingLine("AB.DE", {1, 4}, DayFromYmd(2003, 1, 2)),
-            "AB.DE possible 1 for 4 split on 01/02/03");
-}
-
 }  // namespace
 }  // namespace quillet

@@ -68,13 +68,17 @@ void Tree(const path& t) {
       .AddSeries(1, "AAA", "Alpha", rows)
       .AddSeries(2, "NOI", "No OI", noOi, 24, 6)
       .WriteMaster();
-  PortfolioBuilder(t / "Q")
-      .AddSeries(1, "IBM", "INTL BUS MACH",
-                 {Row28(14247, 10.5f, 11.0f, 10.25f, 10.75f, 15300.0f, 12.0f),
-                  Row28(14248, 10.75f, 11.5f, 10.5f, 11.25f, 20000.0f, 0.0f),
-                  Row28(14249, -2.0f, 12.0f, 11.0f, 11.5f, 1e9f, 3.0f)})
+  PortfolioBuilder q(t / "Q");
+  q.AddSeries(1, "IBM", "INTL BUS MACH",
+              {Row28(14247, 10.5f, 11.0f, 10.25f, 10.75f, 15300.0f, 12.0f),
+               Row28(14248, 10.75f, 11.5f, 10.5f, 11.25f, 20000.0f, 0.0f),
+               Row28(14249, -2.0f, 12.0f, 11.0f, 11.5f, 1e9f, 3.0f)})
       .AddSeries(2, "DC", "DATE CLOSE", {{1000103.0f, 5.0f}, {1000104.0f, 6.0f}}, 18, 2)
-      .WriteMaster();
+      .AddSeries(3, "TICK", "INTRADAY", {{1000103.0f, 93500.0f, 10.5f, 11, 10, 10.75f, 500}}, 28, 7)
+      .WriteDop(3,
+                "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",2,2\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",2,"
+                "2\n\"VOL\",0,0\n");
+  q.WriteMaster();
   auto split = DailyRows(DayFromYmd(99, 5, 24), 4);
   split[3] = Row28(DayFromYmd(99, 5, 27), 5, 5.2f, 4.8f, 5, 1000, 0);
   split[2][4] = 10.0f;
@@ -295,7 +299,8 @@ std::vector<CliRow> Rows() {
        "DC,DATE CLOSE,2000-01-03,,,,,5,,\r\nDC,DATE CLOSE,2000-01-04,,,,,6,,\r\n"
        "IBM,INTL BUS MACH,2000-01-03,,10.5,11,10.25,10.75,15300,12\r\n"
        "IBM,INTL BUS MACH,2000-01-04,,10.75,11.5,10.5,11.25,20000,0\r\n"
-       "IBM,INTL BUS MACH,2000-01-05,,-2,12,11,11.5,1000000000,3\r\n"},
+       "IBM,INTL BUS MACH,2000-01-05,,-2,12,11,11.5,1000000000,3\r\n"
+       "TICK,INTRADAY,2000-01-03,09:35:00,10.5,11,10,10.75,500,\r\n"},
       {"dump {T}/Q - --format jsonl", 0,
        "{\"symbol\":\"DC\",\"name\":\"DATE "
        "CLOSE\",\"date\":\"2000-01-03\",\"time\":null,\"open\":null,"
@@ -311,7 +316,10 @@ std::vector<CliRow> Rows() {
        "\"high\":11.5,\"low\":10.5,\"close\":11.25,\"volume\":20000,\"open_interest\":0}\n"
        "{\"symbol\":\"IBM\",\"name\":\"INTL BUS "
        "MACH\",\"date\":\"2000-01-05\",\"time\":null,\"open\":-2,"
-       "\"high\":12,\"low\":11,\"close\":11.5,\"volume\":1000000000,\"open_interest\":3}\n"},
+       "\"high\":12,\"low\":11,\"close\":11.5,\"volume\":1000000000,\"open_interest\":3}\n"
+       "{\"symbol\":\"TICK\",\"name\":\"INTRADAY\",\"date\":\"2000-01-03\",\"time\":\"09:35:00\","
+       "\"open\":10.5,"
+       "\"high\":11,\"low\":10,\"close\":10.75,\"volume\":500,\"open_interest\":null}\n"},
       {"dump {T}/S {T}/all.csv",
        1,
        "2> The quote file of XYZ cannot be opened\n",
@@ -506,6 +514,9 @@ std::vector<JsonRow> JsonRows() {
            R"("close":10,"volume":1010,"open_interest":null},{"date":"2000-01-11","open":11,"high":12,)"
            R"("low":10,"close":11,"volume":1011,"open_interest":null},{"date":"2000-01-12","open":12,)"
            R"("high":13,"low":11,"close":12,"volume":1012,"open_interest":null}])"},
+      {"--json quotes {T}/Q TICK", 0,
+       R"([{"date":"2000-01-03T09:35:00","open":10.5,"high":11,"low":10,"close":10.75,)"
+       R"("volume":500,"open_interest":null}])"},
       {"--json facts {T}/Q DC", 0,
        R"({"path":"{T}/Q","file_number":2,"record_length":18,"field_count":2,"quotes":2,)"
        R"("name":"DATE CLOSE","first_date":"2000-01-03","last_date":"2000-01-04",)"

@@ -150,6 +150,10 @@ char* AppendShortest(char* p, float value) {
     return std::to_chars(p, p + kExportValueRoom, value, std::chars_format::fixed).ptr;
   }
   if (bits >> 31) *p++ = '-';
+  // Whole values (volumes, open interest) are their digits.
+  if (const auto whole = static_cast<uint32_t>(a); static_cast<float>(whole) == a) {
+    return std::to_chars(p, p + 16, whole).ptr;
+  }
   const uint32_t biased = (bits >> 23) & 0xFFu;
   const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
   const int shift = 150 - static_cast<int>(biased);  // a = mantissa / 2^shift, shift >= 0
@@ -175,11 +179,12 @@ char* AppendShortest(char* p, float value) {
                           ? 4 * distance <= unit
                           : 2 * distance < unit || (2 * distance == unit && (mantissa & 1) == 0);
     if (back) {
-      while (decimals > 0 && scaled % 10 == 0) {
-        scaled /= 10;
-        --decimals;
-      }
-      return WriteScaled(p, scaled, decimals);
+      if (decimals != 4) return WriteScaled(p, scaled, decimals);
+      // Four places written, then their trailing zeros dropped (not all: the
+      // value is not whole).
+      p = WriteFraction<10000, 4>(p, scaled);
+      while (p[-1] == '0') --p;
+      return p;
     }
   }
   return std::to_chars(p, p + kExportValueRoom, a, std::chars_format::fixed).ptr;

@@ -381,6 +381,16 @@ class QuoteDialogsTest : public QObject {
     QTest::newRow("add: the weekday before has a quote")
         << int(ID_QUOTES_ADD) << 1 << Answers{} << none
         << QStringList{"Date " + day3 + " already exists."} << QStringList{"Add/Date=(none)"};
+    QTest::newRow("facts of the highlighted symbol")
+        << int(ID_SYMBOL_ABOUT) << 0 << Answers{[](QWidget* w) {
+             auto* d = qobject_cast<CQuoteFactsDlg*>(w);
+             QCOMPARE(d->Text("Symbol").trimmed(), QString("IBM"));
+             QCOMPARE(d->Text("Number of quotes") + " " + d->Text("First date in file*") + " " +
+                          d->Text("Close Input"),
+                      QString("5  880518 Whole Num."));
+             d->accept();
+           }}
+        << none << QStringList{} << QStringList{};
   }
   void commands() {
     QFETCH(int, command);
@@ -446,24 +456,6 @@ class QuoteDialogsTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), text);
     QCOMPARE(Setting("XportSel", "Title"), QString("1"));
-  }
-
-  // Symbol > About shows the facts of the highlighted symbol.
-  void factsCommand() {
-    CQuilletView* view = StartOnPortfolio();
-    QVERIFY(view);
-    QString symbol, quotes;
-    ModalAnswers modal({[&](QWidget* w) {
-      auto* d = qobject_cast<CQuoteFactsDlg*>(w);
-      symbol = d->Text("Symbol");
-      quotes = d->Text("Number of quotes") + " " + d->Text("First date in file*") + " " +
-               d->Text("Close Input");
-      d->accept();
-    }});
-    CQuilletApp::instance()->frame()->action(ID_SYMBOL_ABOUT)->trigger();
-    QVERIFY(modal.done());
-    QCOMPARE(symbol.trimmed(), QString("IBM"));
-    QCOMPARE(quotes, QString("5  880518 Whole Num."));
   }
 };
 

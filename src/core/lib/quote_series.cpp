@@ -52,26 +52,39 @@ bool QuoteShaped(const std::array<int, kQuoteFieldCount>& offsets, int recordLen
 }
 
 #if defined(__x86_64__)
-// The AVX2 path: eight words at a time in the compiler's vector types, inside
-// functions built for AVX2 alone (the rest of the program runs on any x86-64).
-// Helpers take vectors by reference and are always inlined into those functions:
-// no calling convention for vectors is wanted.
-constexpr size_t kLanes = 8;
-using Words = uint32_t __attribute__((vector_size(32)));
-using Ints = int32_t __attribute__((vector_size(32)));
-using Floats = float __attribute__((vector_size(32)));
+// The vector paths: N words at a time in the compiler's vector types, 8 with AVX2
+// and 16 with AVX-512, inside functions built for that instruction set alone (the
+// rest of the program runs on any x86-64). Helpers take vectors by reference and
+// are always inlined into those functions: no calling convention for vectors is
+// wanted.
+template <size_t N>
+struct Lanes;
+template <>
+struct Lanes<8> {
+  using Words = uint32_t __attribute__((vector_size(32)));
+  using Ints = int32_t __attribute__((vector_size(32)));
+  using Floats = float __attribute__((vector_size(32)));
+};
+template <>
+struct Lanes<16> {
+  using Words = uint32_t __attribute__((vector_size(64)));
+  using Ints = int32_t __attribute__((vector_size(64)));
+  using Floats = float __attribute__((vector_size(64)));
+};
 
 // MbfWordToIeeeBits, lane-wise.
+template <class Words>
 [[gnu::always_inline]] inline void ToIeeeBits(Words& w) {
   const Words exponent = w >> 24;
   const Words bits = ((w & 0x800000u) << 8) | (((exponent - 2) & 0xFFu) << 23) | (w & 0x7FFFFFu);
   w = bits & ~reinterpret_cast<Words>(exponent == 0);  // one and-not: AVX2 has no "not equal"
 }
 
+template <size_t N>
 [[gnu::always_inline]] inline void ConvertWords(const uint8_t* from, uint8_t* to, size_t words) {
-  Words w;
+  typename Lanes<N>::Words w;
   size_t k = 0;
-  for (; k + kLanes <= words; k += kLanes) {
+  for (; k + N <= words; k += N) {
     std::memcpy(&w, from + 4 * k, sizeof w);
     ToIeeeBits(w);
     std::memcpy(to + 4 * k, &w, sizeof w);
@@ -81,9 +94,11 @@ using Floats = float __attribute__((vector_size(32)));
 
 // -1 in the lanes where lo <= v <= hi, else 0: v - lo and hi - v (wrapping, as
 // unsigned) both without the sign bit.
-[[gnu::always_inline]] inline void Within(const Ints& v, uint32_t lo, uint32_t hi, Ints& mask) {
-  const Words u = reinterpret_cast<Words>(v);
-  mask = ~(reinterpret_cast<Ints>((u - lo) | (hi - u)) >> 31);
+template <size_t N>
+[[gnu::always_inline]] inline void Within(const typename Lanes<N>::Ints& v, uint32_t lo,
+                                          uint32_t hi, typename Lanes<N>::Ints& mask) {
+  const auto u = reinterpret_cast<typename Lanes<N>::Words>(v);
+  mask = ~(reinterpret_cast<typename Lanes<N>::Ints>((u - lo) | (hi - u)) >> 31);
 }
 
 // DayFromDateField, lane-wise, from the IEEE bits of the values, in the lanes
@@ -92,12 +107,18 @@ using Floats = float __attribute__((vector_size(32)));
 // days before the month, the years part divided toward zero as in C, the
 // leap day from March on, the 16-bit wrap). whole is -1 in those lanes; the
 // others are for the caller to give to DayFromDateField itself.
-[[gnu::always_inline]] inline void DaysOf(const Words& values, Ints& day, Ints& whole) {
+template <size_t N>
+[[gnu::always_inline]] inline void DaysOf(const typename Lanes<N>::Words& values,
+                                          typename Lanes<N>::Ints& day,
+                                          typename Lanes<N>::Ints& whole) {
+  using Ints = typename Lanes<N>::Ints;
+  using Words = typename Lanes<N>::Words;
+  using Floats = typename Lanes<N>::Floats;
   const Ints b = reinterpret_cast<Ints>(values);
   const Ints bits = b & (b != INT32_MIN);  // -0.0 as 0.0, which the rules treat alike
   // 0 <= x < 2^24: no sign bit and below the bits of 2^24 (so no infinity or NaN).
   Ints inRange;
-  Within(bits, 0, 0x4B7FFFFF, inRange);
+  Within<N>(bits, 0, 0x4B7FFFFF, inRange);
   const Ints xi = __builtin_convertvector(reinterpret_cast<Floats>(bits & inRange), Ints);
   whole = inRange & (reinterpret_cast<Ints>(__builtin_convertvector(xi, Floats)) == bits);
   const Words u = reinterpret_cast<Words>(xi + (((xi - 600000) >> 31) & 1000000));  // 20YY
@@ -112,10 +133,11 @@ using Floats = float __attribute__((vector_size(32)));
   const Ints leap = fromMarch & (((y & 3) - 1) >> 31);  // -1 in the lanes with the leap day
   const Ints n = d + before + ((y - 61) * 1461) / 4 - leap;
   Ints month;
-  Within(m, 1, 12, month);
+  Within<N>(m, 1, 12, month);
   day = month & (n & 0xFFFF);
 }
 
+template <class Ints>
 [[gnu::always_inline]] inline bool AllLanes(const Ints& mask) {
   std::array<uint64_t, sizeof(Ints) / 8> parts;
   std::memcpy(parts.data(), &mask, sizeof mask);
@@ -128,63 +150,59 @@ using Floats = float __attribute__((vector_size(32)));
 // first-level cache from the word conversion to the last store.
 constexpr size_t kRoundRecords = 256;
 
-// In a group of eight quote-shaped records (7 vectors of 8 words) record k's
-// date is word 7k: lane 7k mod 8 of vector 7k / 8. As 7 and 8 share no factor,
-// every lane holds the date of exactly one record; DateLanes<j> marks those of
-// vector j.
-constexpr std::array<uint32_t, kLanes> DateLaneMask(size_t j) {
-  std::array<uint32_t, kLanes> mask{};
-  for (size_t k = 0; k < kLanes; ++k) {
-    if (7 * k / kLanes == j) mask[7 * k % kLanes] = ~0u;
+// In a group of N quote-shaped records (7 vectors of N words) record k's date is
+// word 7k: lane 7k mod N of vector 7k / N. As 7 and N share no factor, every lane
+// holds the date of exactly one record; kDateLaneMask<N, J> marks those of vector j.
+template <size_t N>
+constexpr std::array<uint32_t, N> DateLaneMask(size_t j) {
+  std::array<uint32_t, N> mask{};
+  for (size_t k = 0; k < N; ++k) {
+    if (7 * k / N == j) mask[7 * k % N] = ~0u;
   }
   return mask;
 }
-template <size_t J>
-inline constexpr std::array<uint32_t, kLanes> kDateLaneMask = DateLaneMask(J);
-// Loaded from a plain array inside the AVX2 functions: no vector crosses into
-// code built for other processors.
-template <size_t J>
-[[gnu::always_inline]] inline void LoadDateLanes(Words& lanes) {
-  std::memcpy(&lanes, kDateLaneMask<J>.data(), sizeof lanes);
-}
+template <size_t N, size_t J>
+inline constexpr std::array<uint32_t, N> kDateLaneMask = DateLaneMask<N>(J);
 
 // Vector j of a group: loaded, converted, its date lanes added to dates, stored.
-template <size_t J>
+// The lane masks are loaded from plain arrays inside the vector functions: no
+// vector crosses into code built for other processors.
+template <size_t N, size_t J>
 [[gnu::always_inline]] inline void ConvertGroupVector(const uint8_t* from, uint8_t* to,
-                                                      Words& dates) {
-  Words w;
+                                                      typename Lanes<N>::Words& dates) {
+  typename Lanes<N>::Words w, lanes;
   std::memcpy(&w, from + J * sizeof w, sizeof w);
   ToIeeeBits(w);
-  Words lanes;
-  LoadDateLanes<J>(lanes);
+  std::memcpy(&lanes, kDateLaneMask<N, J>.data(), sizeof lanes);
   dates |= w & lanes;
   std::memcpy(to + J * sizeof w, &w, sizeof w);
 }
 // Vector j of a group: its date lanes replaced by the days (time 0 beside them).
-template <size_t J>
-[[gnu::always_inline]] inline void PutDays(uint8_t* to, const Words& days) {
-  Words w;
+template <size_t N, size_t J>
+[[gnu::always_inline]] inline void PutDays(uint8_t* to, const typename Lanes<N>::Words& days) {
+  typename Lanes<N>::Words w, lanes;
   std::memcpy(&w, to + J * sizeof w, sizeof w);
-  Words lanes;
-  LoadDateLanes<J>(lanes);
+  std::memcpy(&lanes, kDateLaneMask<N, J>.data(), sizeof lanes);
   w = (w & ~lanes) | (days & lanes);
   std::memcpy(to + J * sizeof w, &w, sizeof w);
 }
 
-// Quote-shaped records, round by round: the words of each group of eight
-// records converted straight into the quotes, their dates gathered into one
-// vector on the way; then the round's days, eight at a time (independent of one
-// another, so the processor overlaps them); then the days put in place of the
-// dates. The last records (fewer than eight) go one by one. Each word is read
-// before its quote's bytes are written, so the records may lie in the quotes
-// themselves.
-__attribute__((target("avx2"))) void DecodeQuoteShapedAvx2(const uint8_t* records, size_t count,
-                                                           Quote* out) {
+// Quote-shaped records, round by round: the words of each group of N records
+// converted straight into the quotes, their dates gathered into one vector on
+// the way; then the round's days, N at a time (independent of one another, so the
+// processor overlaps them); then the days put in place of the dates. The last
+// records (fewer than N) go one by one. Each word is read before its quote's
+// bytes are written, so the records may lie in the quotes themselves.
+template <size_t N>
+[[gnu::always_inline]] inline void DecodeQuoteShaped(const uint8_t* records, size_t count,
+                                                     Quote* out) {
+  using Ints = typename Lanes<N>::Ints;
+  using Words = typename Lanes<N>::Words;
   constexpr size_t kGroupBytes = 7 * sizeof(Words);
-  constexpr size_t kRoundGroups = kRoundRecords / kLanes;
+  constexpr size_t kRoundGroups = kRoundRecords / N;
   std::array<Words, kRoundGroups> dates;
   std::array<Ints, kRoundGroups> days;
-  const size_t groups = count / kLanes;
+  const size_t groups = count / N;
   for (size_t first = 0; first < groups; first += kRoundGroups) {
     const size_t n = std::min(kRoundGroups, groups - first);
     const uint8_t* const from = records + first * kGroupBytes;
@@ -193,58 +211,58 @@ __attribute__((target("avx2"))) void DecodeQuoteShapedAvx2(const uint8_t* record
       const uint8_t* const f = from + g * kGroupBytes;
       uint8_t* const t = to + g * kGroupBytes;
       Words date{};
-      ConvertGroupVector<0>(f, t, date);
-      ConvertGroupVector<1>(f, t, date);
-      ConvertGroupVector<2>(f, t, date);
-      ConvertGroupVector<3>(f, t, date);
-      ConvertGroupVector<4>(f, t, date);
-      ConvertGroupVector<5>(f, t, date);
-      ConvertGroupVector<6>(f, t, date);
+      ConvertGroupVector<N, 0>(f, t, date);
+      ConvertGroupVector<N, 1>(f, t, date);
+      ConvertGroupVector<N, 2>(f, t, date);
+      ConvertGroupVector<N, 3>(f, t, date);
+      ConvertGroupVector<N, 4>(f, t, date);
+      ConvertGroupVector<N, 5>(f, t, date);
+      ConvertGroupVector<N, 6>(f, t, date);
       dates[g] = date;
     }
     bool allWhole = true;
     for (size_t g = 0; g < n; ++g) {
       Ints isWhole;
-      DaysOf(dates[g], days[g], isWhole);
+      DaysOf<N>(dates[g], days[g], isWhole);
       allWhole &= AllLanes(isWhole);
     }
     for (size_t g = 0; g < n; ++g) {
       uint8_t* const t = to + g * kGroupBytes;
       const Words day = reinterpret_cast<const Words&>(days[g]);
-      PutDays<0>(t, day);
-      PutDays<1>(t, day);
-      PutDays<2>(t, day);
-      PutDays<3>(t, day);
-      PutDays<4>(t, day);
-      PutDays<5>(t, day);
-      PutDays<6>(t, day);
+      PutDays<N, 0>(t, day);
+      PutDays<N, 1>(t, day);
+      PutDays<N, 2>(t, day);
+      PutDays<N, 3>(t, day);
+      PutDays<N, 4>(t, day);
+      PutDays<N, 5>(t, day);
+      PutDays<N, 6>(t, day);
     }
     // A round with any other date (rare) takes DayFromDateField for every date:
-    // record k of group g has its date in lane 7k mod 8 of dates[g].
+    // record k of group g has its date in lane 7k mod N of dates[g].
     if (!allWhole) {
       for (size_t g = 0; g < n; ++g) {
-        std::array<uint32_t, kLanes> lanes;
+        std::array<uint32_t, N> lanes;
         std::memcpy(lanes.data(), &dates[g], sizeof lanes);
-        for (size_t k = 0; k < kLanes; ++k) {
-          out[(first + g) * kLanes + k].date =
-              DayFromDateField(std::bit_cast<float>(lanes[7 * k % kLanes]));
+        for (size_t k = 0; k < N; ++k) {
+          out[(first + g) * N + k].date = DayFromDateField(std::bit_cast<float>(lanes[7 * k % N]));
         }
       }
     }
   }
-  for (size_t i = groups * kLanes; i < count; ++i) {
+  for (size_t i = groups * N; i < count; ++i) {
     auto* const to = reinterpret_cast<uint8_t*>(out + i);
-    ConvertWords(records + 28 * i, to, 7);
+    ConvertWords<N>(records + 28 * i, to, 7);
     const QuoteDay day = DayFromDateField(std::bit_cast<float>(LoadWord(to)));
     StoreWord(day, to);
   }
 }
 
-// Any layout, round by round: the words converted in place, the dates eight at a
+// Any layout, round by round: the words converted in place, the dates N at a
 // time, then each quote gathered. An absent field reads a constant word.
-__attribute__((target("avx2"))) void DecodeRoundsAvx2(
-    const std::array<int, kQuoteFieldCount>& offsets, uint8_t* records, size_t count, size_t length,
-    Quote* out) {
+template <size_t N>
+[[gnu::always_inline]] inline void DecodeRounds(const std::array<int, kQuoteFieldCount>& offsets,
+                                                uint8_t* records, size_t count, size_t length,
+                                                Quote* out) {
   const bool hasDate = offsets[FIELD_DATE] >= 0;
   const bool hasTime = offsets[FIELD_TIME] >= 0;
   const QuoteDay absentDay = DayFromDateField(kAbsentValue);
@@ -266,24 +284,24 @@ __attribute__((target("avx2"))) void DecodeRoundsAvx2(
     // Records that are not whole words (18 bytes) keep their fields at odd places:
     // record by record. Words of fields not decoded are converted but never read.
     if (length % 4 == 0) {
-      ConvertWords(block, block, n * length / 4);
+      ConvertWords<N>(block, block, n * length / 4);
     } else {
       for (size_t i = 0; i < n; ++i)
-        ConvertWords(block + i * length, block + i * length, length / 4);
+        ConvertWords<N>(block + i * length, block + i * length, length / 4);
     }
     if (hasDate) {
       const uint8_t* const date = block + offsets[FIELD_DATE];
       for (size_t i = 0; i < n; ++i) std::memcpy(&dates[i], date + i * length, 4);
-      const size_t groups = (n + kLanes - 1) / kLanes;
+      const size_t groups = (n + N - 1) / N;
       std::fill(dates.begin() + static_cast<ptrdiff_t>(n),
-                dates.begin() + static_cast<ptrdiff_t>(groups * kLanes), 0.0f);
+                dates.begin() + static_cast<ptrdiff_t>(groups * N), 0.0f);
       for (size_t g = 0; g < groups; ++g) {
-        Words x;
-        std::memcpy(&x, &dates[g * kLanes], sizeof x);
-        Ints day, whole;
-        DaysOf(x, day, whole);
-        for (size_t k = 0; k < kLanes; ++k) {
-          const size_t i = g * kLanes + k;
+        typename Lanes<N>::Words x;
+        std::memcpy(&x, &dates[g * N], sizeof x);
+        typename Lanes<N>::Ints day, whole;
+        DaysOf<N>(x, day, whole);
+        for (size_t k = 0; k < N; ++k) {
+          const size_t i = g * N + k;
           days[i] = whole[k] ? static_cast<QuoteDay>(day[k]) : DayFromDateField(dates[i]);
         }
       }
@@ -305,6 +323,28 @@ __attribute__((target("avx2"))) void DecodeRoundsAvx2(
     }
   }
 }
+
+// Each kernel built for its instruction set: N lanes as wide as its vectors.
+template <size_t N>
+[[gnu::always_inline]] inline void DecodeBlock(const std::array<int, kQuoteFieldCount>& offsets,
+                                               uint8_t* records, size_t count, int length,
+                                               Quote* out) {
+  if (QuoteShaped(offsets, length)) {
+    DecodeQuoteShaped<N>(records, count, out);
+  } else {
+    DecodeRounds<N>(offsets, records, count, static_cast<size_t>(length), out);
+  }
+}
+__attribute__((target("avx2"))) void DecodeBlockAvx2(
+    const std::array<int, kQuoteFieldCount>& offsets, uint8_t* records, size_t count, int length,
+    Quote* out) {
+  DecodeBlock<8>(offsets, records, count, length, out);
+}
+__attribute__((target("arch=x86-64-v4"))) void DecodeBlockAvx512(
+    const std::array<int, kQuoteFieldCount>& offsets, uint8_t* records, size_t count, int length,
+    Quote* out) {
+  DecodeBlock<16>(offsets, records, count, length, out);
+}
 #endif  // __x86_64__
 
 }  // namespace
@@ -316,20 +356,20 @@ bool RecordDecoder::DecodesInPlace(int recordLength) const {
 void RecordDecoder::DecodeMany(uint8_t* records, size_t count, int recordLength, Quote* out,
                                [[maybe_unused]] VectorPath path) const {
   static_assert(std::endian::native == std::endian::little);
-  const size_t length = static_cast<size_t>(recordLength);
 #if defined(__x86_64__)
   // A path the processor lacks is never taken, whatever the caller asks.
-  if (path == VectorPath::Avx2 && count > 0 && BestVectorPath() == VectorPath::Avx2) {
-    if (QuoteShaped(offsets_, recordLength)) {
-      DecodeQuoteShapedAvx2(records, count, out);
+  if (count > 0 && path != VectorPath::Scalar && path <= BestVectorPath()) {
+    if (path == VectorPath::Avx512) {
+      DecodeBlockAvx512(offsets_, records, count, recordLength, out);
     } else {
-      DecodeRoundsAvx2(offsets_, records, count, length, out);
+      DecodeBlockAvx2(offsets_, records, count, recordLength, out);
     }
     return;
   }
 #endif
   // Record i is read whole before quote i is stored: records may lie in the quotes.
-  for (size_t i = 0; i < count; ++i) out[i] = Decode(records + i * length);
+  for (size_t i = 0; i < count; ++i)
+    out[i] = Decode(records + i * static_cast<size_t>(recordLength));
 }
 
 namespace {

@@ -142,7 +142,7 @@ void SearchSeriesForSplits(std::string_view query, std::span<const Quote> quotes
                            std::vector<SplitFinding>& findings, [[maybe_unused]] VectorPath path) {
 #if defined(__x86_64__)
   // A path the processor lacks is never taken, whatever the caller asks.
-  if (path == VectorPath::Avx2 && BestVectorPath() == VectorPath::Avx2) {
+  if (path != VectorPath::Scalar && path <= BestVectorPath()) {
     SearchInBlocks(query, quotes, findings);
     return;
   }

@@ -1,14 +1,13 @@
 #include "gui/chart/quote_chart.h"
 
 #include <QAction>
-#include <QCandlestickSeries>
-#include <QCandlestickSet>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QGraphicsSimpleTextItem>
+#include <QGraphicsItem>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QLineSeries>
-#include <QScatterSeries>
+#include <QPainter>
 #include <QTableView>
 #include <QTimer>
 #include <QValueAxis>
@@ -25,7 +24,7 @@ namespace quillet {
 
 namespace {
 
-// The x value of a day: noon, local time, so the date axis never shows the day before.
+// The axis value of a day: noon, local time, so the date axis never shows the day before.
 std::optional<qint64> DayToX(QuoteDay day) {
   const Ymd ymd = YmdFromDay(day);
   const QDate date(ymd.year + 1900, ymd.month, ymd.day);
@@ -33,18 +32,64 @@ std::optional<qint64> DayToX(QuoteDay day) {
   return QDateTime(date, QTime(12, 0)).toMSecsSinceEpoch();
 }
 
-QuoteDay XToDay(double x) {
-  const QDate date = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x)).date();
-  if (date.year() < 1961) return 1;
-  if (date.year() > 2139) return std::numeric_limits<QuoteDay>::max();
-  return DayFromYmd(static_cast<int16_t>(date.year() - 1900), static_cast<int16_t>(date.month()),
-                    static_cast<int16_t>(date.day()));
-}
-
 constexpr int32_t kFewestShown = 10;  // the deepest zoom, in quotes
 constexpr qint64 kHalfDay = 12LL * 3600 * 1000;
 
+constexpr QRgb kIncreasing = qRgb(0x2e, 0x8b, 0x57);
+constexpr QRgb kDecreasing = qRgb(0xc0, 0x39, 0x2b);
+constexpr QRgb kClose = qRgb(0x1f, 0x4e, 0x9c);
+constexpr QRgb kVolume = qRgb(0x90, 0x90, 0x90);
+constexpr QRgb kMarker = qRgb(0xe0, 0x80, 0x00);
+constexpr QRgb kFinding = qRgb(0x80, 0x20, 0xa0);
+
+// Fills the pixels [x0, x1) x [y0, y1) of image (cut to it) with an opaque colour:
+// a bar is a few runs of pixels, far cheaper written in place than through the
+// paint engine's per-row spans.
+void FillPixels(QImage& image, int x0, int x1, int y0, int y1, QRgb colour) {
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, image.width());
+  y0 = std::max(y0, 0);
+  y1 = std::min(y1, image.height());
+  if (x0 >= x1 || y0 >= y1) return;
+  // bits() once: scanLine() checks for a shared copy on every call.
+  const qsizetype stride = image.bytesPerLine() / 4;
+  QRgb* line = reinterpret_cast<QRgb*>(image.bits()) + y0 * stride;
+  if (x1 - x0 == 1) {  // most bars of a long series: one pixel wide
+    for (QRgb *pixel = line + x0, *end = pixel + (y1 - y0) * stride; pixel != end;
+         pixel += stride) {
+      *pixel = colour;
+    }
+    return;
+  }
+  for (int y = y0; y < y1; ++y, line += stride) std::fill(line + x0, line + x1, colour);
+}
+
 }  // namespace
+
+// The chart's bars, marked day and findings, painted over the plot area.
+class CPlotItem : public QGraphicsItem {
+ public:
+  CPlotItem(const CQuoteChart& chart, QGraphicsItem* parent)
+      : QGraphicsItem(parent), m_chart(chart) {}
+  void SetSize(QSizeF size) {
+    prepareGeometryChange();
+    m_size = size;
+  }
+  QRectF boundingRect() const override { return QRectF(QPointF(0, 0), m_size); }
+  void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+    // The same pixels each time: a fresh image of this size costs the system a new
+    // mapping of memory on every redraw.
+    const QSize pixels(static_cast<int>(std::ceil(m_size.width())),
+                       static_cast<int>(std::ceil(m_size.height())));
+    if (m_image.size() != pixels) m_image = QImage(pixels, QImage::Format_RGB32);
+    m_chart.PaintPlot(painter, m_image, m_size);
+  }
+
+ private:
+  const CQuoteChart& m_chart;
+  QSizeF m_size;
+  QImage m_image;
+};
 
 CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   setObjectName("CQuoteChart");
@@ -57,27 +102,11 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   auto* c = new QChart;
   c->legend()->hide();
   c->setMargins(QMargins(2, 2, 2, 2));
-  c->setBackgroundRoundness(0);
+  // The view fills its background in one go; the chart's own (a shaded shape) would
+  // cost more than all the bars.
+  c->setBackgroundVisible(false);
+  setBackgroundBrush(Qt::white);
   setChart(c);
-
-  m_candles = new QCandlestickSeries;
-  m_candles->setIncreasingColor(QColor(0x2e, 0x8b, 0x57));
-  m_candles->setDecreasingColor(QColor(0xc0, 0x39, 0x2b));
-  m_candles->setBodyOutlineVisible(false);
-  m_candles->setMinimumColumnWidth(1);
-  m_candles->setBodyWidth(0.7);
-  m_closeLine = new QLineSeries;
-  m_closeLine->setPen(QPen(QColor(0x1f, 0x4e, 0x9c), 1));
-  m_volume = new QLineSeries;
-  m_volume->setPen(QPen(QColor(0x90, 0x90, 0x90), 1));
-  m_marker = new QLineSeries;
-  m_marker->setPen(QPen(QColor(0xe0, 0x80, 0x00), 1, Qt::DashLine));
-
-  m_findingDots = new QScatterSeries;
-  m_findingDots->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-  m_findingDots->setMarkerSize(7);
-  m_findingDots->setColor(QColor(0x80, 0x20, 0xa0));
-  m_findingDots->setBorderColor(QColor(0x80, 0x20, 0xa0));
 
   m_dateAxis = new QDateTimeAxis;
   m_dateAxis->setFormat("MM/dd/yy");
@@ -86,21 +115,23 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   m_priceAxis->setLabelFormat("%.2f");
   m_volumeAxis = new QValueAxis;
   m_volumeAxis->setLabelFormat("%.0f");
-  m_volumeAxis->setGridLineVisible(false);
+  // The plot item draws the grid with the bars (see PaintPlot).
+  for (QAbstractAxis* axis :
+       std::initializer_list<QAbstractAxis*>{m_dateAxis, m_priceAxis, m_volumeAxis}) {
+    axis->setGridLineVisible(false);
+  }
   c->addAxis(m_dateAxis, Qt::AlignBottom);
   c->addAxis(m_priceAxis, Qt::AlignLeft);
   c->addAxis(m_volumeAxis, Qt::AlignRight);
-  // Volume first, so the prices are drawn over it.
-  c->addSeries(m_volume);
-  m_volume->attachAxis(m_dateAxis);
-  m_volume->attachAxis(m_volumeAxis);
-  for (QAbstractSeries* s :
-       std::initializer_list<QAbstractSeries*>{m_candles, m_closeLine, m_marker, m_findingDots}) {
-    c->addSeries(s);
-    s->attachAxis(m_dateAxis);
-    s->attachAxis(m_priceAxis);
-  }
-  connect(c, &QChart::plotAreaChanged, this, &CQuoteChart::PlaceLabels);
+  // An empty series holds the axes to the plot: Qt Charts lays out a date axis
+  // only for the domain of a series.
+  auto* domain = new QLineSeries;
+  c->addSeries(domain);
+  domain->attachAxis(m_dateAxis);
+  domain->attachAxis(m_priceAxis);
+  m_plot = new CPlotItem(*this, c);
+  m_plot->setZValue(2.5);  // under the axis lines and their ticks
+  connect(c, &QChart::plotAreaChanged, this, &CQuoteChart::PlacePlot);
 }
 
 CQuoteChart::~CQuoteChart() = default;
@@ -181,17 +212,10 @@ void CQuoteChart::FindMarks() {
   }
 }
 
-void CQuoteChart::PlaceLabels() {
-  for (QGraphicsSimpleTextItem* label : m_labels) delete label;
-  m_labels.clear();
-  const QList<QPointF> dots = m_findingDots->points();
-  for (qsizetype i = 0; i < dots.size() && i < m_dotLabels.size(); ++i) {
-    const QPointF at = dots[i];
-    auto* label = new QGraphicsSimpleTextItem(m_dotLabels[i], chart());
-    m_labels.push_back(label);
-    label->setBrush(m_findingDots->color());
-    label->setPos(chart()->mapToPosition(at, m_findingDots) + QPointF(5, -2));
-  }
+void CQuoteChart::PlacePlot() {
+  const QRectF plot = chart()->plotArea();
+  m_plot->setPos(plot.topLeft());
+  m_plot->SetSize(plot.size());
 }
 
 void CQuoteChart::ShowAll() {
@@ -220,89 +244,135 @@ int CQuoteChart::Columns() const {
 
 void CQuoteChart::Redraw() {
   m_bars = DecimateBars(m_quotes, m_first, m_last, Columns(), m_fields);
-  QList<QCandlestickSet*> sets;
-  QList<QPointF> closes, volumes;
   double low = std::numeric_limits<double>::max(), high = -low, volumeHigh = 0;
   for (const ChartBar& bar : m_bars) {
-    const std::optional<qint64> x = DayToX(bar.date);
-    if (!x || bar.close < 0) continue;
+    if (bar.date == 0 || bar.close < 0) continue;
     low = std::min<double>(low, bar.low);
     high = std::max<double>(high, bar.high);
-    const auto at = static_cast<double>(*x);
-    if (m_fields.candles && bar.open >= 0) {
-      sets << new QCandlestickSet(bar.open, bar.high, bar.low, bar.close, at);
-    } else if (!m_fields.candles) {
-      closes << QPointF(at, bar.open);
-      // A column of several days is drawn as its full span, so no extreme is hidden.
-      if (bar.count > 1) closes << QPointF(at, bar.low) << QPointF(at, bar.high);
-      closes << QPointF(at, bar.close);
-    }
-    if (bar.volume >= 0) {
-      volumes << QPointF(at, 0) << QPointF(at, bar.volume) << QPointF(at, 0);
-      volumeHigh = std::max<double>(volumeHigh, bar.volume);
-    }
+    volumeHigh = std::max<double>(volumeHigh, bar.volume);
   }
-  // Sets already drawn are given the new values: making their items anew costs
-  // most of a redraw.
-  const QList<QCandlestickSet*> old = m_candles->sets();
-  if (old.size() == sets.size()) {
-    for (qsizetype i = 0; i < sets.size(); ++i) {
-      old[i]->setTimestamp(sets[i]->timestamp());
-      old[i]->setOpen(sets[i]->open());
-      old[i]->setHigh(sets[i]->high());
-      old[i]->setLow(sets[i]->low());
-      old[i]->setClose(sets[i]->close());
-    }
-    qDeleteAll(sets);
-  } else {
-    m_candles->clear();
-    m_candles->append(sets);
-  }
-  m_candles->setVisible(m_fields.candles);
-  m_closeLine->replace(closes);
-  m_closeLine->setVisible(!m_fields.candles);
-  m_volume->replace(volumes);
   m_volumeAxis->setVisible(m_fields.volume);
-
   if (low > high) low = 0, high = 1;
   if (high - low < 1e-6) low -= 0.5, high += 0.5;
   // The lower third is left to the volume bars, which fill at most a quarter.
   m_priceLow = low - (high - low) * 0.45;
   m_priceHigh = high + (high - low) * 0.05;
   m_priceAxis->setRange(m_priceLow, m_priceHigh);
-  m_volumeAxis->setRange(0, volumeHigh > 0 ? volumeHigh * 4 : 1);
-  const std::optional<qint64> from =
-      m_first < m_last ? DayToX(m_quotes[static_cast<size_t>(m_first)].date) : std::nullopt;
-  const std::optional<qint64> to =
-      m_first < m_last ? DayToX(m_quotes[static_cast<size_t>(m_last - 1)].date) : std::nullopt;
-  if (from && to && *from <= *to) {
+  m_volumeHigh = volumeHigh > 0 ? volumeHigh * 4 : 1;
+  m_volumeAxis->setRange(0, m_volumeHigh);
+
+  // The days shown: those of the first and last quote, or the earliest and latest
+  // day of a range stored out of date order.
+  m_dayFrom = m_dayTo = 0;
+  if (m_first < m_last) {
+    m_dayFrom = m_quotes[static_cast<size_t>(m_first)].date;
+    m_dayTo = m_quotes[static_cast<size_t>(m_last - 1)].date;
+    if (m_dayFrom == 0 || m_dayTo < m_dayFrom) {
+      m_dayFrom = std::numeric_limits<QuoteDay>::max(), m_dayTo = 0;
+      for (int32_t i = m_first; i < m_last; ++i) {
+        const QuoteDay day = m_quotes[static_cast<size_t>(i)].date;
+        if (day == 0) continue;
+        m_dayFrom = std::min(m_dayFrom, day);
+        m_dayTo = std::max(m_dayTo, day);
+      }
+      if (m_dayTo == 0) m_dayFrom = 0;
+    }
+  }
+  const std::optional<qint64> from = DayToX(m_dayFrom), to = DayToX(m_dayTo);
+  if (from && to) {
     m_dateAxis->setRange(QDateTime::fromMSecsSinceEpoch(*from - kHalfDay),
                          QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
   }
-  DrawMarker();
-  // Findings sit along the top of the plot, over their days.
-  QList<QPointF> dots;
-  m_dotLabels.clear();
-  for (const Mark& m : m_marks) {
-    if (m.index < m_first || m.index >= m_last) continue;
-    if (const std::optional<qint64> x = DayToX(m_quotes[static_cast<size_t>(m.index)].date)) {
-      dots << QPointF(static_cast<double>(*x), m_priceHigh - (m_priceHigh - m_priceLow) * 0.03);
-      m_dotLabels << m.label;
-    }
-  }
-  m_findingDots->replace(dots);
-  PlaceLabels();
+  m_plot->update();
 }
 
-void CQuoteChart::DrawMarker() {
-  QList<QPointF> line;
-  if (m_marked >= m_first && m_marked < m_last) {
-    if (const std::optional<qint64> x = DayToX(m_quotes[static_cast<size_t>(m_marked)].date)) {
-      line << QPointF(static_cast<double>(*x), m_priceLow)
-           << QPointF(static_cast<double>(*x), m_priceHigh);
+// The axis spans whole days, dayFrom to dayTo; a day is drawn in the pixel column
+// of its middle.
+int CQuoteChart::ColumnOf(QuoteDay day, double width) const {
+  const double days = static_cast<double>(m_dayTo) - m_dayFrom + 1;
+  return static_cast<int>(std::floor(width * (day - m_dayFrom + 0.5) / days));
+}
+
+double CQuoteChart::PriceY(float price, double height) const {
+  return height * (m_priceHigh - price) / (m_priceHigh - m_priceLow);
+}
+
+void CQuoteChart::PaintPlot(QPainter* painter, QImage& image, QSizeF size) const {
+  if (m_dayFrom == 0 || image.isNull()) return;
+  const double w = size.width(), h = size.height();
+  // Opaque, so putting it on the view is a plain copy; the grid lines go in first,
+  // at the ticks of the axes (spread evenly over the plot).
+  image.fill(Qt::white);
+  const QRgb grid = m_priceAxis->gridLineColor().rgba();
+  for (int k = 1; k < m_dateAxis->tickCount() - 1; ++k) {
+    const int x = static_cast<int>(w * k / (m_dateAxis->tickCount() - 1));
+    FillPixels(image, x, x + 1, 0, image.height(), grid);
+  }
+  for (int k = 1; k < m_priceAxis->tickCount() - 1; ++k) {
+    const int y = static_cast<int>(h * k / (m_priceAxis->tickCount() - 1));
+    FillPixels(image, 0, image.width(), y, y + 1, grid);
+  }
+  // Bars a few pixels apart get a body (at most 0.7 of a day); denser ones are one
+  // column each.
+  const double places =
+      std::max<double>(static_cast<double>(m_bars.size()), m_dayTo - m_dayFrom + 1.0);
+  const int body = std::max(1, static_cast<int>(0.7 * w / places));
+  // A pixel row, kept to just outside the plot whatever the value (NaN included).
+  auto row = [h](double y) {
+    return static_cast<int>(std::floor(y > -1 ? std::min(y, h + 1) : -1));
+  };
+  QPolygonF closes;
+  for (const ChartBar& bar : m_bars) {
+    if (bar.date == 0 || bar.close < 0) continue;
+    const int x = ColumnOf(bar.date, w), left = x - body / 2;
+    if (bar.volume >= 0) {
+      const double y = h * (1 - bar.volume / m_volumeHigh);
+      FillPixels(image, left, left + body, row(y), image.height(), kVolume);
+    }
+    if (!m_fields.candles) {
+      const double at = x + 0.5;
+      closes << QPointF(at, PriceY(bar.open, h));
+      // A column of several days is drawn as its full span, so no extreme is hidden.
+      if (bar.count > 1)
+        closes << QPointF(at, PriceY(bar.low, h)) << QPointF(at, PriceY(bar.high, h));
+      closes << QPointF(at, PriceY(bar.close, h));
+    } else if (bar.open >= 0) {
+      const QRgb colour = bar.close >= bar.open ? kIncreasing : kDecreasing;
+      FillPixels(image, x, x + 1, row(PriceY(bar.high, h)), row(PriceY(bar.low, h)) + 1, colour);
+      if (body > 1) {
+        FillPixels(image, left, left + body, row(PriceY(std::max(bar.open, bar.close), h)),
+                   row(PriceY(std::min(bar.open, bar.close), h)) + 1, colour);
+      }
     }
   }
-  m_marker->replace(line);
+  if (!closes.isEmpty()) {
+    QPainter line(&image);
+    line.setPen(QPen(QColor(kClose), 1));
+    line.drawPolyline(closes);
+  }
+  painter->drawImage(QPointF(0, 0), image);
+
+  const bool marked = m_marked >= m_first && m_marked < m_last;
+  if (marked && m_quotes[static_cast<size_t>(m_marked)].date != 0) {
+    const double x = ColumnOf(m_quotes[static_cast<size_t>(m_marked)].date, w) + 0.5;
+    painter->setPen(QPen(QColor(kMarker), 1, Qt::DashLine));
+    painter->drawLine(QPointF(x, 0), QPointF(x, h));
+  }
+  // Findings sit along the top of the plot, over their days, with their ratio.
+  const QFontMetrics metrics(painter->font());
+  for (const Mark& m : m_marks) {
+    const QuoteDay day = m.index >= m_first && m.index < m_last
+                             ? m_quotes[static_cast<size_t>(m.index)].date
+                             : QuoteDay{0};
+    if (day == 0) continue;
+    const double x = ColumnOf(day, w) + 0.5, y = h * 0.03 + 3;
+    painter->fillRect(QRectF(x - 3.5, y - 3.5, 7, 7), QColor(kFinding));
+    const int width = metrics.horizontalAdvance(m.label);
+    // Beside the mark, on its left when the right edge is too near.
+    const double textX = x + 6 + width <= w ? x + 6 : x - 6 - width;
+    painter->setPen(QColor(kFinding));
+    painter->drawText(QPointF(textX, y - 3.5 + metrics.ascent()), m.label);
+  }
 }
 
 void CQuoteChart::MarkRow(int row) {
@@ -315,27 +385,31 @@ void CQuoteChart::MarkRow(int row) {
     const int32_t span = m_last - m_first;
     ShowRange(index - span / 2, index - span / 2 + span);
   } else {
-    DrawMarker();
+    m_plot->update();
   }
 }
 
 int32_t CQuoteChart::QuoteAt(QPoint pos) const {
-  if (m_first >= m_last) return -1;
+  if (m_first >= m_last || m_dayFrom == 0) return -1;
+  const QRectF plot = chart()->plotArea();
   const QPointF inChart = chart()->mapFromScene(mapToScene(pos));
-  if (!chart()->plotArea().contains(inChart)) return -1;
-  const QPointF value = chart()->mapToValue(inChart, m_marker);
+  if (!plot.contains(inChart)) return -1;
+  const double days = static_cast<double>(m_dayTo) - m_dayFrom + 1;
+  const auto day = static_cast<QuoteDay>(
+      m_dayFrom +
+      std::clamp(std::floor((inChart.x() - plot.left()) / plot.width() * days), 0.0, days - 1));
   const std::span<const Quote> shown =
       m_quotes.subspan(static_cast<size_t>(m_first), static_cast<size_t>(m_last - m_first));
-  return m_first + NearestQuote(shown, XToDay(value.x()));
+  return m_first + NearestQuote(shown, day);
 }
 
 QPoint CQuoteChart::PointOf(int32_t index) const {
-  if (index < 0 || static_cast<size_t>(index) >= m_quotes.size()) return {};
+  if (index < 0 || static_cast<size_t>(index) >= m_quotes.size() || m_dayFrom == 0) return {};
   const Quote& q = m_quotes[static_cast<size_t>(index)];
-  const std::optional<qint64> x = DayToX(q.date);
-  if (!x) return {};
-  const QPointF at =
-      chart()->mapToPosition(QPointF(static_cast<double>(*x), q.Value(FIELD_CLOSE)), m_marker);
+  if (q.date == 0) return {};
+  const QRectF plot = chart()->plotArea();
+  const QPointF at = plot.topLeft() + QPointF(ColumnOf(q.date, plot.width()) + 0.5,
+                                              PriceY(q.Value(FIELD_CLOSE), plot.height()));
   return mapFromScene(chart()->mapToScene(at));
 }
 

@@ -8,16 +8,13 @@
 #include "core/splitsearch/split_search.h"
 
 class QAction;
-class QCandlestickSeries;
-class QGraphicsSimpleTextItem;
-class QScatterSeries;
 class QDateTimeAxis;
-class QLineSeries;
 class QTableView;
 class QValueAxis;
 
 namespace quillet {
 
+class CPlotItem;
 class CRegistryProfile;
 class QuoteGridModel;
 
@@ -25,7 +22,9 @@ class QuoteGridModel;
 // no open, high and low), volume bars in the lower part on their own axis, a date
 // axis. It shows the grid's series and follows the grid's selection both ways.
 // Wide ranges are reduced to one bar per pixel column; the wheel zooms, a drag
-// pans, Home shows the whole series.
+// pans, Home shows the whole series. The chart's frame, axes and grid are Qt
+// Charts'; the bars are painted by one item of its scene straight into an image,
+// since an item per candle cannot redraw a long series at the speed of a click.
 class CQuoteChart : public QChartView {
   Q_OBJECT
  public:
@@ -85,12 +84,16 @@ class CQuoteChart : public QChartView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  friend class CPlotItem;
   void Redraw();
   void FindMarks();
-  void PlaceLabels();
-  void DrawMarker();
+  void PlacePlot();
   void MarkRow(int row);
   int Columns() const;
+  // Plot coordinates (0, 0 at the top left of the plot area) of the days and values.
+  int ColumnOf(QuoteDay day, double width) const;
+  double PriceY(float price, double height) const;
+  void PaintPlot(QPainter* painter, QImage& image, QSizeF size) const;
 
   std::span<const Quote> m_quotes;
   ChartFields m_fields;
@@ -106,23 +109,20 @@ class CQuoteChart : public QChartView {
   std::vector<Finding> m_findings;
   std::string m_findingsDir;
   std::vector<Mark> m_marks;
-  std::vector<QGraphicsSimpleTextItem*> m_labels;
-  QStringList m_dotLabels;  // the label of each drawn finding, in order
   const std::string* m_libDir = nullptr;
   const std::string* m_symbol = nullptr;
 
   QTableView* m_grid = nullptr;
   QuoteGridModel* m_model = nullptr;
 
-  QCandlestickSeries* m_candles;
-  QLineSeries* m_closeLine;
-  QLineSeries* m_volume;
-  QLineSeries* m_marker;
-  QScatterSeries* m_findingDots;
+  CPlotItem* m_plot;
   QDateTimeAxis* m_dateAxis;
   QValueAxis* m_priceAxis;
   QValueAxis* m_volumeAxis;
+  // The axes' ranges: whole days dayFrom .. dayTo, prices, volume from 0.
+  QuoteDay m_dayFrom = 0, m_dayTo = 0;
   double m_priceLow = 0, m_priceHigh = 1;
+  double m_volumeHigh = 1;
 
   // A press that moves further than a few pixels pans; otherwise it is a click.
   QPoint m_pressAt;

@@ -383,7 +383,8 @@ char* ExportFormatter::WriteColumn(char* p, const Column& c, const Quote& quote)
 }
 
 char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
-  p = AppendText(p, rowStart_);
+  std::memcpy(p, rowStart_.data(), rowStart_.size());
+  p += rowStart_.size();
   for (const Column& c : columns_) {
     p = AppendText(p, c.prefix);
     p = WriteColumn(p, c, quote);

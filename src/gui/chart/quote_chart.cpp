@@ -54,14 +54,14 @@ void FillPixels(QImage& image, int x0, int x1, int y0, int y1, QRgb colour) {
   // bits() once: scanLine() checks for a shared copy on every call.
   const qsizetype stride = image.bytesPerLine() / 4;
   QRgb* line = reinterpret_cast<QRgb*>(image.bits()) + y0 * stride;
-  if (x1 - x0 == 1) {  // most bars of a long series: one pixel wide
-    for (QRgb *pixel = line + x0, *end = pixel + (y1 - y0) * stride; pixel != end;
-         pixel += stride) {
-      *pixel = colour;
+  for (int y = y0;; line += stride) {
+    if (x1 - x0 == 1) {  // most bars of a long series: one pixel wide
+      line[x0] = colour;
+    } else {
+      std::fill(line + x0, line + x1, colour);
     }
-    return;
+    if (++y == y1) break;  // never a pointer past the last row
   }
-  for (int y = y0; y < y1; ++y, line += stride) std::fill(line + x0, line + x1, colour);
 }
 
 }  // namespace

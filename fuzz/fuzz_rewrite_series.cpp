@@ -44,12 +44,12 @@ bool IsWorking(const std::string& name) {
   return name.ends_with(".NEW") || name.ends_with(".~CP") || name.ends_with(".tmp");
 }
 
-// A record as the rewrite passes it on when it does not change it: the
-// converted words as converted, the rest as it was.
-std::vector<uint8_t> Converted(const uint8_t* record, size_t length, size_t slots) {
+// A record as the rewrite passes it on when it does not change it: the words of
+// the first `slots` that the reader's layout names as converted, the rest as it was.
+std::vector<uint8_t> Converted(const uint8_t* record, size_t length,
+                               const std::vector<size_t>& named) {
   std::vector<uint8_t> out(record, record + length);
-  for (size_t k = 0; k < slots; ++k)
-    StoreWord(ConvertedMbfWord(LoadWord(&out[k * 4])), &out[k * 4]);
+  for (size_t k : named) StoreWord(ConvertedMbfWord(LoadWord(&out[k * 4])), &out[k * 4]);
   return out;
 }
 
@@ -121,7 +121,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(std::equal(dat.end() - static_cast<ptrdiff_t>(dat.size() % length), dat.end(),
                         now.end() - static_cast<ptrdiff_t>(now.size() % length)));
 
-  const auto oldAt = [&](size_t i) { return Converted(&dat[(i + 1) * length], length, slots); };
+  FieldLayout layout;
+  FUZZ_CHECK(ReadFieldLayout(dir.string(), 1, rl, layout) == LIB_OK);
+  const RecordDecoder decoder(layout, rl, static_cast<int8_t>(fieldCount));
+  std::vector<bool> isNamed(slots, false);
+  for (int f = 0; f < kQuoteFieldCount; ++f) {
+    const int offset = decoder.Offset(f);
+    if (offset >= 0 && static_cast<size_t>(offset / 4) < slots) isNamed[offset / 4] = true;
+  }
+  std::vector<size_t> named;
+  for (size_t k = 0; k < slots; ++k)
+    if (isNamed[k]) named.push_back(k);
+  const auto oldAt = [&](size_t i) { return Converted(&dat[(i + 1) * length], length, named); };
   const auto newAt = [&](size_t i) { return &now[(i + 1) * length]; };
   const auto same = [&](size_t n, size_t o) {
     return std::memcmp(newAt(n), oldAt(o).data(), length) == 0;

@@ -14,6 +14,7 @@
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/lib/field_layout.h"
+#include "core/lib/index_files.h"
 #include "core/lib/master.h"
 #include "core/lib/quote_series.h"
 #include "core/messages/edit.h"
@@ -219,15 +220,18 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   }
   const MasterRecord& record = lookup.record;
   const std::string& directory = lookup.directory;
-  const int fileNumber = record.FileNumber();
+  const int fileNumber = record.QuoteFileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
-  if (LibResult r = ReadFieldLayout(directory, fileNumber, recordLength, layout); r != LIB_OK) {
+  if (LibResult r = ReadSecurityLayout(directory, fileNumber, recordLength, record.fieldMask,
+                                       record.Periodicity(), layout);
+      r != LIB_OK) {
     return Fail(r);
   }
   if (!UsableRecordLength(recordLength)) return Fail(LIB_UNKNOWN_LAYOUT);
 
-  const fs::path dat = fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, "DAT"));
+  const fs::path dat =
+      fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, record.QuoteFileExtension()));
   std::vector<uint8_t> old;
   if (dat.empty() || !fs::ReadWholeFile(dat, old, steps)) return Fail(LIB_FILE_OPEN);
   const RecordShape shape(layout, recordLength, record.FieldCount());
@@ -248,11 +252,12 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     if (next.inserted == 0) return Fail(LIB_RECORD_NOT_FOUND);
     delta = static_cast<int32_t>(next.inserted);
   }
-  const int32_t count = LoadInt16(old.data() + 2) + delta;
-  if (count > std::numeric_limits<int16_t>::max() || count < std::numeric_limits<int16_t>::min()) {
+  // The counter is read unsigned (intraday files pass 32 767); past 65 535 it cannot count.
+  const int32_t count = LoadQuoteCount(old.data() + 2) + delta;
+  if (count > std::numeric_limits<uint16_t>::max() || count < 0) {
     return Fail(LIB_INVALID_PARM);  // the header cannot count that many quotes
   }
-  StoreInt16(static_cast<int16_t>(count), next.bytes.data() + 2);
+  StoreInt16(static_cast<int16_t>(static_cast<uint16_t>(count)), next.bytes.data() + 2);
 
   // The MASTER dates follow a delete of the first or the last quote.
   std::optional<MbfFloat> firstDate, lastDate;
@@ -266,9 +271,22 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
       firstDate = lastDate = DateFieldFromDay(dayAt(0));
     }
   }
+  // A security that EMASTER or XMASTER also lists: every index file takes the
+  // quote file's own first and last dates, whatever they held before.
+  if (ListedInIndexFiles(directory, record) && count >= 1 &&
+      next.bytes.size() >= (static_cast<size_t>(count) + 1) * shape.length) {
+    firstDate = DateFieldFromDay(shape.DayOf(next.bytes.data() + shape.length));
+    lastDate = DateFieldFromDay(
+        shape.DayOf(next.bytes.data() + static_cast<size_t>(count) * shape.length));
+  }
   MasterFile oldMaster, newMaster;
   bool masterChanges = false;
-  if (firstDate || lastDate) {
+  // EMASTER and XMASTER keep the same dates (an XMASTER security has no MASTER entry).
+  MasterRecord datedRecord = record;
+  if (firstDate) std::memcpy(&datedRecord.bytes[kMasterFirstDate], firstDate->data(), 4);
+  if (lastDate) std::memcpy(&datedRecord.bytes[kMasterLastDate], lastDate->data(), 4);
+  const bool indexChanges = (firstDate || lastDate) && datedRecord.bytes != record.bytes;
+  if ((firstDate || lastDate) && record.source == IndexSource::Master) {
     if (oldMaster.Read(master_edit::MasterFileFor(directory, masterPath), steps) != LIB_OK) {
       return Fail(LIB_FILE_OPEN);
     }
@@ -293,12 +311,24 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   if (masterChanges) {
     if (LibResult r = master_edit::ReplaceMaster(newMaster, steps); r != LIB_OK) return Fail(r);
   }
+  if (indexChanges) {
+    if (LibResult r = UpdateIndexFiles(directory, record, datedRecord, IndexChange::Dates, steps);
+        r != LIB_OK) {
+      if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
+        RewriteResult failed = Fail(r);
+        failed.masterNotRestored = oldMaster.Path().string();
+        return failed;
+      }
+      return Fail(r);
+    }
+  }
   if (LibResult r = out.Commit(); r != LIB_OK) {
     // The quote file stayed as it was: put the MASTER dates back with it.
     RewriteResult failed = Fail(r);
     if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
       failed.masterNotRestored = oldMaster.Path().string();
     }
+    if (indexChanges) UpdateIndexFiles(directory, datedRecord, record, IndexChange::Dates, steps);
     return failed;
   }
   return {};

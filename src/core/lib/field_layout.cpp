@@ -76,6 +76,39 @@ FieldLayout ParseFieldLayout(std::string_view text) {
   return layout;
 }
 
+LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
+  const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
+  if (fieldMask == 0 && !intraday) {
+    return ReadFieldLayout(directory, fileNumber, recordLength, layout);
+  }
+  layout = FieldLayout{};
+  const fs::path dop = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DOP"));
+  std::vector<uint8_t> bytes;
+  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
+    layout = ParseFieldLayout(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return LIB_OK;
+  }
+  if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
+  int16_t position = 1;
+  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
+    if ((fieldMask & kFieldMaskBits[f]) != 0) layout.positions[f] = position++;
+  }
+  return LIB_OK;
+}
+
+uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
+  uint8_t mask = 0;
+  int next = 1;
+  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
+    if (layout.positions[f] == 0) continue;
+    if (layout.positions[f] != next++) return 0;
+    mask = static_cast<uint8_t>(mask | kFieldMaskBits[f]);
+  }
+  return 4 * (next - 1) == recordLength ? mask : 0;
+}
+
 LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
                           FieldLayout& layout) {
   layout = FieldLayout{};

@@ -14,7 +14,7 @@
 #include "core/portfolio/load.h"
 
 // dump: every series of a Portfolio as one long table, streamed a series at a
-// time (a series is at most 32 766 quotes), so memory stays the same whatever
+// time (a series is at most 65 534 quotes), so memory stays the same whatever
 // the Portfolio holds.
 namespace quillet::cli {
 namespace {

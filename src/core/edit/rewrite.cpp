@@ -273,11 +273,12 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   }
   // A security that EMASTER or XMASTER also lists: every index file takes the
   // quote file's own first and last dates, whatever they held before.
-  if (ListedInIndexFiles(directory, record) && count >= 1 &&
-      next.bytes.size() >= (static_cast<size_t>(count) + 1) * shape.length) {
+  // count is the number of the last record in use: the quotes are records 1 to count - 1.
+  if (ListedInIndexFiles(directory, record) && count >= 2 &&
+      next.bytes.size() >= static_cast<size_t>(count) * shape.length) {
     firstDate = DateFieldFromDay(shape.DayOf(next.bytes.data() + shape.length));
     lastDate = DateFieldFromDay(
-        shape.DayOf(next.bytes.data() + static_cast<size_t>(count) * shape.length));
+        shape.DayOf(next.bytes.data() + static_cast<size_t>(count - 1) * shape.length));
   }
   MasterFile oldMaster, newMaster;
   bool masterChanges = false;
@@ -311,8 +312,10 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   if (masterChanges) {
     if (LibResult r = master_edit::ReplaceMaster(newMaster, steps); r != LIB_OK) return Fail(r);
   }
+  std::vector<IndexFile> oldIndexFiles;
   if (indexChanges) {
-    if (LibResult r = UpdateIndexFiles(directory, record, datedRecord, IndexChange::Dates, steps);
+    if (LibResult r = UpdateIndexFiles(directory, record, datedRecord, IndexChange::Dates, steps,
+                                       IndexSwap::WithBackup, &oldIndexFiles);
         r != LIB_OK) {
       if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
         RewriteResult failed = Fail(r);
@@ -328,7 +331,9 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
       failed.masterNotRestored = oldMaster.Path().string();
     }
-    if (indexChanges) UpdateIndexFiles(directory, datedRecord, record, IndexChange::Dates, steps);
+    if (RestoreIndexFiles(oldIndexFiles, steps) != LIB_OK && failed.masterNotRestored.empty()) {
+      failed.masterNotRestored = oldIndexFiles.front().Path().string();
+    }
     return failed;
   }
   return {};

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <set>
 #include <string_view>
 
 #include "core/base/mbf.h"
@@ -224,11 +223,13 @@ void IndexFile::Remove(size_t i) {
 }
 
 int IndexFile::NextFreeNumber() const {
-  std::set<int> used;
-  for (size_t i = 0; i < entries_; ++i) used.insert(LoadU16(Entry(i) + kXmasterFileNumber));
-  int n = kFirstXmasterNumber;
-  while (used.count(n) != 0) ++n;
-  return n;
+  // The header keeps the next number to give; numbers of deleted securities are
+  // not given again (their F<n>.MWD may still lie about).
+  int next = std::max<int>(kFirstXmasterNumber, LoadU16(bytes_.data() + kXmasterNextNumber));
+  for (size_t i = 0; i < entries_; ++i) {
+    next = std::max<int>(next, LoadU16(Entry(i) + kXmasterFileNumber) + 1);
+  }
+  return next;
 }
 
 void IndexFile::AppendXmaster(const MasterRecord& record) {
@@ -367,8 +368,21 @@ LibResult ReplaceIndexFile(const IndexFile& file, fs::FileSteps& steps) {
   return file.Write(Beside(file.Path(), ".NEW"), steps);
 }
 
+LibResult WriteIndexFileJournaled(const IndexFile& file, fs::FileSteps& steps) {
+  return file.Write(Beside(file.Path(), ".~NU"), steps);
+}
+
+LibResult RestoreIndexFiles(const std::vector<IndexFile>& previous, fs::FileSteps& steps) {
+  LibResult result = LIB_OK;
+  for (const IndexFile& file : previous) {
+    if (LibResult r = file.Write(Beside(file.Path(), ".NEW"), steps); r != LIB_OK) result = r;
+  }
+  return result;
+}
+
 LibResult UpdateIndexFiles(const std::filesystem::path& directory, const MasterRecord& before,
-                           const MasterRecord& after, IndexChange change, fs::FileSteps& steps) {
+                           const MasterRecord& after, IndexChange change, fs::FileSteps& steps,
+                           IndexSwap swap, std::vector<IndexFile>* previous) {
   for (IndexKind kind : {IndexKind::Emaster, IndexKind::Xmaster}) {
     // XMASTER holds only numbers from 256, EMASTER only those MASTER holds.
     if ((kind == IndexKind::Xmaster) != (before.wideFileNumber != 0)) continue;
@@ -376,6 +390,7 @@ LibResult UpdateIndexFiles(const std::filesystem::path& directory, const MasterR
     if (file.ReadIn(directory, kind) != LIB_OK) continue;
     const std::optional<size_t> at = EntryOf(file, before);
     if (!at) continue;
+    if (previous) previous->push_back(file);
     switch (change) {
       case IndexChange::Dates:
         file.SetDates(*at, after.FirstDate(), after.LastDate());
@@ -389,7 +404,12 @@ LibResult UpdateIndexFiles(const std::filesystem::path& directory, const MasterR
         file.Remove(*at);
         break;
     }
-    if (LibResult r = ReplaceIndexFile(file, steps); r != LIB_OK) return r;
+    const LibResult r = swap == IndexSwap::WithBackup ? ReplaceIndexFile(file, steps)
+                                                      : WriteIndexFileJournaled(file, steps);
+    if (r != LIB_OK) {
+      if (previous) previous->pop_back();  // left as it was
+      return r;
+    }
   }
   return LIB_OK;
 }

@@ -123,13 +123,27 @@ LibResult ReadPortfolioIndex(const std::filesystem::path& directory, PortfolioIn
 // record: dates (MBF in record) and symbol and name as record now holds them, or
 // its removal. Files a security has no entry in are not written.
 enum class IndexChange { Dates, Texts, Remove };
+// WithBackup: each file backed up to its path + ".BAK", swapped in through ".NEW" (the
+// quote commands and the symbol edit, like MASTER there). Journaled: swapped in
+// through ".~NU" with no backup, the caller's FileJournal remembering it (the
+// delete, copy and move, like MASTER there).
+enum class IndexSwap { WithBackup, Journaled };
 // True for an XMASTER security and for one with an entry in EMASTER.
 bool ListedInIndexFiles(const std::filesystem::path& directory, const MasterRecord& record);
 
 // Backs file up (its path + ".BAK"), then swaps its content in through its path + ".NEW".
 LibResult ReplaceIndexFile(const IndexFile& file, fs::FileSteps& steps = fs::EveryStep());
+// previous, when given, receives each file written as it was before, for
+// RestoreIndexFiles to put back should a later step fail.
 LibResult UpdateIndexFiles(const std::filesystem::path& directory, const MasterRecord& before,
                            const MasterRecord& after, IndexChange change,
-                           fs::FileSteps& steps = fs::EveryStep());
+                           fs::FileSteps& steps = fs::EveryStep(),
+                           IndexSwap swap = IndexSwap::WithBackup,
+                           std::vector<IndexFile>* previous = nullptr);
+// Puts the files back as they were, without a backup.
+LibResult RestoreIndexFiles(const std::vector<IndexFile>& previous,
+                            fs::FileSteps& steps = fs::EveryStep());
+// Writes file in place through its path + ".~NU", without a backup.
+LibResult WriteIndexFileJournaled(const IndexFile& file, fs::FileSteps& steps = fs::EveryStep());
 
 }  // namespace quillet

@@ -54,13 +54,22 @@ LibResult RenameSecurity(std::string_view libDir, std::string_view masterPath,
   MasterRecord renamed = self.record;
   renamed.SetText(kMasterName, newName);
   renamed.SetText(kMasterSymbol, newSymbol);
-  if (self.record.source == IndexSource::Master) {
-    if (LibResult r = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
-        r != LIB_OK) {
-      return r;
-    }
+  if (self.record.source != IndexSource::Master) {
+    return UpdateIndexFiles(self.directory, self.record, renamed, IndexChange::Texts, steps);
   }
-  return UpdateIndexFiles(self.directory, self.record, renamed, IndexChange::Texts, steps);
+  MasterFile old;
+  if (old.Read(master_edit::MasterFileFor(self.directory, masterPath), steps) != LIB_OK) {
+    return LIB_FILE_OPEN;
+  }
+  if (LibResult r = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
+      r != LIB_OK) {
+    return r;
+  }
+  const LibResult r =
+      UpdateIndexFiles(self.directory, self.record, renamed, IndexChange::Texts, steps);
+  // EMASTER stayed as it was: MASTER goes back with it.
+  if (r != LIB_OK) master_edit::RestoreMaster(old, steps);
+  return r;
 }
 
 }  // namespace
@@ -157,7 +166,8 @@ bool RemoveIndexEntries(const fs::path& directory, std::string_view symbol,
     any = true;
     if (!journal.Remember(file.Path()))
       return fail(LIB_FILE_READ, messages::CannotRead(file.Path().string(), fs::LastFailureReason()));
-    if (UpdateIndexFiles(directory, r, r, IndexChange::Remove, journal.Steps()) != LIB_OK) {
+    if (UpdateIndexFiles(directory, r, r, IndexChange::Remove, journal.Steps(),
+                         IndexSwap::Journaled) != LIB_OK) {
       return fail(LIB_FILE_WRITE,
                   messages::CannotWrite(file.Path().string(), fs::LastFailureReason()));
     }

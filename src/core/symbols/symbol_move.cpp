@@ -91,7 +91,8 @@ TransferResult AddXmasterEntry(const MasterRecord& record, const fs::path& sourc
   }
   TakeQuoteFileDates(destDir, added);
   xmaster.AppendXmaster(added);
-  if (!journal.Remember(xmaster.Path()) || ReplaceIndexFile(xmaster, journal.Steps()) != LIB_OK) {
+  if (!journal.Remember(xmaster.Path()) ||
+      WriteIndexFileJournaled(xmaster, journal.Steps()) != LIB_OK) {
     return fail(messages::CannotWrite(xmaster.Path().string(), fs::LastFailureReason()));
   }
   TransferResult result;
@@ -109,7 +110,8 @@ std::string RemoveFromIndexFiles(const std::string& sourceDir, const MasterRecor
   const IndexKind kind = record.wideFileNumber != 0 ? IndexKind::Xmaster : IndexKind::Emaster;
   if (file.ReadIn(sourceDir, kind) != LIB_OK) return {};
   if (!journal.Remember(file.Path()) ||
-      UpdateIndexFiles(sourceDir, record, record, IndexChange::Remove, journal.Steps()) != LIB_OK) {
+      UpdateIndexFiles(sourceDir, record, record, IndexChange::Remove, journal.Steps(),
+                       IndexSwap::Journaled) != LIB_OK) {
     return messages::CannotWrite(file.Path().string(), fs::LastFailureReason());
   }
   if (record.wideFileNumber == 0) return {};
@@ -201,7 +203,7 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
     if (added.fieldMask != 0) {
       emaster.AppendEmaster(added);
       if (!journal.Remember(emaster.Path()) ||
-          ReplaceIndexFile(emaster, journal.Steps()) != LIB_OK) {
+          WriteIndexFileJournaled(emaster, journal.Steps()) != LIB_OK) {
         return fail(messages::CannotWrite(emaster.Path().string(), fs::LastFailureReason()));
       }
     }

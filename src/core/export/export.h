@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/number_text.h"
 #include "core/base/result.h"
 #include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
@@ -49,14 +50,10 @@ inline constexpr std::string_view kExportDateTitle = "DATE";
 
 // The text of one exported value: "%.4f" for prices, "%.2f" for volume and open
 // interest, "N/A" for a value below 0 or not a number. Appends at p (room for
-// kExportValueRoom characters) and returns the end.
-inline constexpr size_t kExportValueRoom = 64;
+// kExportValueRoom characters) and returns the end. AppendShortest (number_text.h)
+// writes the typed tables' values.
+inline constexpr size_t kExportValueRoom = kNumberTextRoom;
 char* AppendExportValue(char* p, float value, int decimals);
-
-// The stored float's shortest text that reads back to it, in fixed notation
-// (what std::to_chars gives with chars_format::fixed and no precision). The value
-// must be finite. Appends at p (room for kExportValueRoom characters).
-char* AppendShortest(char* p, float value);
 
 // The typed tables: CSV (RFC 4180, '.' as the decimal point whatever the locale,
 // empty fields for what the file does not hold) or JSON objects.

@@ -18,7 +18,7 @@ constexpr uint64_t kAsciiZeros = 0x3030303030303030u;
 // memory order (byte 0 the most significant digit): both halves of four digits
 // are split into pairs and the pairs into digits side by side in one word, with
 // multiplications in place of divisions (exact in these ranges).
-uint64_t EightDigits(uint32_t v) {
+[[gnu::always_inline]] inline uint64_t EightDigits(uint32_t v) {
   const uint64_t halves = (v / 10000) | (uint64_t{v % 10000} << 32);
   const uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Fu;
   const uint64_t pairs = ((halves - 100 * hundreds) << 16) | hundreds;
@@ -28,7 +28,7 @@ uint64_t EightDigits(uint32_t v) {
 }
 
 // v (below 10^8) without leading zeros. Stores 8 bytes.
-char* WriteWhole(char* p, uint32_t v) {
+[[gnu::always_inline]] inline char* WriteWhole(char* p, uint32_t v) {
   const uint64_t digits = EightDigits(v);
   // The leading zeros are the low bytes that hold '0'; the last digit stays.
   const int zeros = std::countr_zero((digits ^ kAsciiZeros) | (uint64_t{1} << 56)) / 8;
@@ -40,7 +40,7 @@ char* WriteWhole(char* p, uint32_t v) {
 // "." and the Places digits of fraction (below 10^Places). With trim the trailing
 // zeros go, and the point too when no digit is left. Stores 8 bytes.
 template <int Places>
-char* WritePoint(char* p, uint32_t fraction, bool trim) {
+[[gnu::always_inline]] inline char* WritePoint(char* p, uint32_t fraction, bool trim) {
   static_assert(Places >= 1 && Places <= 7);
   constexpr int kUnused = 8 * (8 - Places);
   const uint64_t digits = EightDigits(fraction) >> kUnused;
@@ -54,7 +54,7 @@ char* WritePoint(char* p, uint32_t fraction, bool trim) {
 
 // scaled / 10^4 (scaled below 10^8) as whole "." four places: one word of digits
 // serves both parts. With trim as WritePoint. Stores 16 bytes.
-char* WriteFourPlaces(char* p, uint32_t scaled, bool trim) {
+[[gnu::always_inline]] inline char* WriteFourPlaces(char* p, uint32_t scaled, bool trim) {
   const uint64_t digits = EightDigits(scaled);
   const uint64_t marks = digits ^ kAsciiZeros;  // zero bytes where a '0' is
   const int leading = std::countr_zero(marks | (uint64_t{1} << 24)) / 8;  // at most 3

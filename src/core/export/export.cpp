@@ -1,5 +1,6 @@
 #include "core/export/export.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -107,10 +108,19 @@ ExportFormatter TypedFormatter(TypedForm form, const SeriesInfo& info, bool time
   return ExportFormatter::Typed(form, held, decoder.Offset(FIELD_TIME) >= 0, timeKey);
 }
 
+ExportFormatter::Piece::Piece(std::string_view text)
+    : size(std::min(text.size(), kRoom)) {
+  std::copy_n(text.begin(), size, bytes.begin());
+}
+
+char* ExportFormatter::Piece::Write(char* p) const {
+  std::memcpy(p, bytes.data(), kRoom);
+  return p + size;
+}
+
 size_t ExportFormatter::RowRoom() const {
-  size_t room = rowStart_.size() + lineEnd_.size();
-  for (const Column& c : columns_) room += c.prefix.size() + 2 + 21;  // quotes, date and time
-  return room + columns_.size() * kExportValueRoom;
+  // Per column its prefix, quotes, a date with its time, and a value's room.
+  return rowStart_.size() + Piece::kRoom + columns_.size() * (Piece::kRoom + 2 + 21 + kExportValueRoom);
 }
 
 void ExportFormatter::AppendTitle(std::string& out) const {
@@ -178,60 +188,49 @@ char* AppendTime(char* p, QuoteTime time) {
   return p + 8;
 }
 
-char* AppendText(char* p, std::string_view text) {
-  // Most texts are a delimiter or a short key: a loop beats a call.
-  for (char c : text) *p++ = c;
-  return p;
-}
-
 }  // namespace
 
 char* ExportFormatter::WriteColumn(char* p, const Column& c, const Quote& quote) {
-  switch (c.content) {
-    case Content::Date:
-      if (typed_ && quote.date == 0) return AppendText(p, absent_);
-      if (quoteTexts_) *p++ = '"';
-      p = AppendDate(p, quote.date);
-      if (dateText_ == DateText::IsoWithTime) {
-        *p++ = 'T';
-        p = AppendTime(p, quote.time);
-      }
-      if (quoteTexts_) *p++ = '"';
-      return p;
-    case Content::Time:
-      if (!c.held) return AppendText(p, absent_);
-      if (quoteTexts_) *p++ = '"';
+  if (c.content == Content::Value) [[likely]] {
+    const float v = quote.Value(c.field);
+    if (typed_) {
+      if (!c.held || !std::isfinite(v)) return absent_.Write(p);
+      return AppendShortest(p, v);
+    }
+    // The grid shows a stored not-a-number as printf does, the export as absent.
+    if (v < 0.0f || (!gridNan_ && std::isnan(v))) return absent_.Write(p);
+    switch (c.decimals) {
+      case 0:
+        return AppendFixed<0>(p, v);
+      case 2:
+        return AppendFixed<2>(p, v);
+      default:
+        return AppendFixed<4>(p, v);
+    }
+  }
+  if (c.content == Content::Date) {
+    if (typed_ && quote.date == 0) return absent_.Write(p);
+    if (quoteTexts_) *p++ = '"';
+    p = AppendDate(p, quote.date);
+    if (dateText_ == DateText::IsoWithTime) {
+      *p++ = 'T';
       p = AppendTime(p, quote.time);
-      if (quoteTexts_) *p++ = '"';
-      return p;
-    case Content::Value:
-      break;
+    }
+    if (quoteTexts_) *p++ = '"';
+    return p;
   }
-  const float v = quote.Value(c.field);
-  if (typed_) {
-    if (!c.held || !std::isfinite(v)) return AppendText(p, absent_);
-    return AppendShortest(p, v);
-  }
-  // The grid shows a stored not-a-number as printf does, the export as absent.
-  if (v < 0.0f || (!gridNan_ && std::isnan(v))) return AppendText(p, absent_);
-  switch (c.decimals) {
-    case 0:
-      return AppendFixed<0>(p, v);
-    case 2:
-      return AppendFixed<2>(p, v);
-    default:
-      return AppendFixed<4>(p, v);
-  }
+  if (!c.held) return absent_.Write(p);
+  if (quoteTexts_) *p++ = '"';
+  p = AppendTime(p, quote.time);
+  if (quoteTexts_) *p++ = '"';
+  return p;
 }
 
 char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
   std::memcpy(p, rowStart_.data(), rowStart_.size());
   p += rowStart_.size();
-  for (const Column& c : columns_) {
-    p = AppendText(p, c.prefix);
-    p = WriteColumn(p, c, quote);
-  }
-  return AppendText(p, lineEnd_);
+  for (const Column& c : columns_) p = WriteColumn(c.prefix.Write(p), c, quote);
+  return lineEnd_.Write(p);
 }
 
 void ExportFormatter::AppendRow(std::string& out, const Quote& quote) {

@@ -92,8 +92,19 @@ class ExportFormatter {
  private:
   enum class Content { Date, Time, Value };
   enum class DateText { Mdy, Iso, IsoWithTime };
+  // A short text (a delimiter, a JSON key, a line end) written with one copy of a
+  // fixed size, which the row's room covers.
+  struct Piece {
+    static constexpr size_t kRoom = 24;
+    std::array<char, kRoom> bytes{};
+    size_t size = 0;
+    Piece(std::string_view text = {});  // at most kRoom characters
+    Piece(const char* text) : Piece(std::string_view(text)) {}
+    Piece(const std::string& text) : Piece(std::string_view(text)) {}
+    char* Write(char* p) const;
+  };
   struct Column {
-    std::string prefix;  // written before the column's text
+    Piece prefix;  // written before the column's text
     Content content = Content::Value;
     int field = 0;      // FIELD_OPEN..FIELD_OI
     int decimals = -1;  // fixed decimals; -1 the shortest text
@@ -105,8 +116,8 @@ class ExportFormatter {
 
   std::vector<Column> columns_;
   std::string rowStart_;
-  std::string lineEnd_ = "\r\n";
-  std::string absent_;       // the text of a value not shown
+  Piece lineEnd_ = "\r\n";
+  Piece absent_;             // the text of a value not shown
   bool typed_ = false;       // absent by the layout and finiteness (not below zero)
   bool quoteTexts_ = false;  // dates and times in JSON quotes
   bool gridNan_ = false;     // not-a-number as printf writes it, not "N/A"

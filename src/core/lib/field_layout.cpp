@@ -8,6 +8,7 @@
 #include "core/base/mbf.h"
 #include "core/base/strings.h"
 #include "core/fs/files.h"
+#include "core/fs/folder_listing.h"
 
 namespace quillet {
 namespace {
@@ -76,28 +77,6 @@ FieldLayout ParseFieldLayout(std::string_view text) {
   return layout;
 }
 
-LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
-                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
-  const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
-  if (fieldMask == 0 && !intraday) {
-    return ReadFieldLayout(directory, fileNumber, recordLength, layout);
-  }
-  layout = FieldLayout{};
-  const fs::path dop = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DOP"));
-  std::vector<uint8_t> bytes;
-  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
-    layout = ParseFieldLayout(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return LIB_OK;
-  }
-  if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
-  int16_t position = 1;
-  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
-    if ((fieldMask & kFieldMaskBits[f]) != 0) layout.positions[f] = position++;
-  }
-  return LIB_OK;
-}
-
 uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
   uint8_t mask = 0;
   int next = 1;
@@ -109,10 +88,13 @@ uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
   return 4 * (next - 1) == recordLength ? mask : 0;
 }
 
-LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
-                          FieldLayout& layout) {
+namespace {
+
+// find: the case-blind lookup of a name in the series' folder.
+template <class Find>
+LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayout& layout) {
   layout = FieldLayout{};
-  const fs::path dop = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DOP"));
+  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
   std::vector<uint8_t> bytes;
   if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
     layout = ParseFieldLayout(
@@ -143,7 +125,7 @@ LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int record
   }
   // 20 bytes: a price or a volume in field 5 of the first quote decides. Both
   // reads go into one buffer unchecked, so a file without quotes decides on its header.
-  const fs::path dat = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DAT"));
+  const fs::path dat = find(fs::QuoteFileName(fileNumber, "DAT"));
   std::vector<uint8_t> head;
   if (dat.empty() || !fs::ReadFileRange(dat, 0, 40, head)) return LIB_UNKNOWN_LAYOUT;
   std::array<uint8_t, 20> record{};
@@ -158,6 +140,57 @@ LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int record
     SetPositions(layout, {FIELD_DATE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE});
   }
   return LIB_OK;
+}
+
+// The layout of a security: its DOP file, else its bitmask or the intraday
+// records, else LayoutOf's inference.
+template <class Find>
+LibResult SecurityLayoutOf(const Find& find, int fileNumber, int recordLength, uint8_t fieldMask,
+                           char periodicity, FieldLayout& layout) {
+  const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
+  if (fieldMask == 0 && !intraday) return LayoutOf(find, fileNumber, recordLength, layout);
+  layout = FieldLayout{};
+  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
+  std::vector<uint8_t> bytes;
+  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
+    layout = ParseFieldLayout(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return LIB_OK;
+  }
+  if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
+  int16_t position = 1;
+  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
+    if ((fieldMask & kFieldMaskBits[f]) != 0) layout.positions[f] = position++;
+  }
+  return LIB_OK;
+}
+
+}  // namespace
+
+LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
+  const std::string folder(directory);
+  return SecurityLayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); },
+                          fileNumber, recordLength, fieldMask, periodicity, layout);
+}
+
+LibResult ReadSecurityLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
+  return SecurityLayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
+                          recordLength, fieldMask, periodicity, layout);
+}
+
+LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
+                          FieldLayout& layout) {
+  const std::string folder(directory);
+  return LayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); }, fileNumber,
+                  recordLength, layout);
+}
+
+LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                          FieldLayout& layout) {
+  return LayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
+                  recordLength, layout);
 }
 
 }  // namespace quillet

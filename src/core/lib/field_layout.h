@@ -9,6 +9,10 @@
 
 namespace quillet {
 
+namespace fs {
+class FolderListing;
+}
+
 // The eight quote fields, in the order used throughout the library.
 enum QuoteField : int {
   FIELD_DATE = 0,
@@ -45,12 +49,17 @@ struct FieldLayout {
 // from the first quote of F<n>.DAT). LIB_UNKNOWN_LAYOUT when it cannot be inferred.
 LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
                           FieldLayout& layout);
+// The same with the folder's names listed beforehand (one listing for many series).
+LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                          FieldLayout& layout);
 
 // The layout of a security as every reader takes it: its DOP file first, then
 // the field bitmask of its EMASTER or XMASTER entry (0: none), then for intraday
 // periodicity ('I') records of 28 bytes as DATE, TIME, OPEN, HIGH, LOW, CLOSE, VOL
 // and of 32 bytes with OI after them, then ReadFieldLayout's inference.
 LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout);
+LibResult ReadSecurityLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
                              uint8_t fieldMask, char periodicity, FieldLayout& layout);
 
 // The field bitmask that describes layout in records of recordLength bytes; 0

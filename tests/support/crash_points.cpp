@@ -9,6 +9,7 @@
 #include <set>
 
 #include "core/base/strings.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet::testing {
 
@@ -52,7 +53,7 @@ std::vector<std::string> TestSteps::Names(const path& root) const {
 
 bool IsWorkingFileName(const std::string& name) {
   const std::string upper = ToUpperAscii(path(name).filename().string());
-  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP", ".~WR"}) {
+  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP", ".~WR", ".~IN"}) {
     if (upper.ends_with(suffix)) return true;
   }
   return false;
@@ -169,6 +170,30 @@ void CheckTree(const CrashPointCase& c, const TreeSnapshot& before, const TreeSn
   }
 }
 
+// The tree without its backups and working files: what a reader sees.
+TreeSnapshot Seen(const CrashPointCase& c, TreeSnapshot tree) {
+  std::erase_if(tree, [&](const auto& entry) {
+    for (const auto& [file, backup] : c.backups)
+      if (entry.first == backup) return true;
+    return IsWorkingFileName(entry.first);
+  });
+  return tree;
+}
+
+// A kill left the change whole, or one check reports and the next writer finishes.
+void CheckWhole(const CrashPointCase& c, const TreeSnapshot& before, const TreeSnapshot& after,
+                const path& root, const std::string& where, std::vector<std::string>& failures) {
+  const TreeSnapshot now = Seen(c, SnapshotTree(root));
+  if (now == Seen(c, before) || now == Seen(c, after)) return;
+  if (DescribeUnfinishedChange((root / "MASTER").string()).empty()) {
+    failures.push_back(where + ": a half-made change that check does not report");
+    return;
+  }
+  WriteGuard next;
+  if (!next.Lock({root}) || Seen(c, SnapshotTree(root)) != Seen(c, after))
+    failures.push_back(where + ": the next writer does not finish the change");
+}
+
 // A fresh tree, laid out by the case.
 struct Fresh {
   TempDir dir;
@@ -245,6 +270,7 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
         continue;
       }
       CheckTree(c, before, after, SnapshotTree(run.root), false, LIB_OK, where, report.failures);
+      if (c.whole) CheckWhole(c, before, after, run.root, where, report.failures);
       if (c.retryAfterCrash) {
         const LibResult r = c.operation(run.root, fs::EveryStep());
         if (r != LIB_OK) {

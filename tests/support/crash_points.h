@@ -69,6 +69,10 @@ struct CrashPointCase {
   // A failed operation leaves every file as it was (one-file writes); off for
   // operations over several files that may stop half-way, safely.
   bool failureRestoresAll = true;
+  // A kill at any step leaves the files (backups and working files aside) wholly
+  // as before or as after, or a change that check reports and the next writer
+  // of the folder finishes to the after state.
+  bool whole = false;
   // Running the operation again after a crash succeeds and gives the after
   // state: what a crash left behind is never taken for data.
   bool retryAfterCrash = true;

@@ -298,9 +298,15 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
     for (const auto& s : steps.recorded())
       if (s.step == fs::FsStep::Create) working.push_back(Relative(s.file, clean.root));
   }
+  // A backup name is given too, and a folder there: anything but a regular file
+  // at a backup name is refused with nothing changed.
+  std::vector<std::pair<std::string, bool>> names;
+  for (const std::string& name : working) names.emplace_back(name, false);
+  for (const auto& [file, backup] : c.backups) names.emplace_back(backup, true);
   const std::vector<uint8_t> outsideBytes = {'k', 'e', 'e', 'p'};
-  for (const std::string& name : working) {
-    for (const char* kind : {"symbolic link", "hard link", "FIFO"}) {
+  for (const auto& [name, backup] : names) {
+    for (const char* kind : {"symbolic link", "hard link", "FIFO", "folder"}) {
+      if (!backup && kind[1] == 'o') continue;
       Fresh run(c);
       const path outside = run.dir.root() / "outside";
       WriteBytes(outside, outsideBytes);
@@ -308,6 +314,8 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
       if (kind[0] == 's') std::filesystem::create_symlink(outside, at);
       if (kind[0] == 'h') std::filesystem::create_hard_link(outside, at);
       if (kind[0] == 'F') ::mkfifo(at.c_str(), 0644);
+      if (kind[1] == 'o') std::filesystem::create_directory(at);
+      const TreeSnapshot taken = SnapshotTree(run.root);
       const std::string where = std::string(kind) + " at " + name;
       const pid_t child = ::fork();
       if (child == 0) ::_exit(c.operation(run.root, fs::EveryStep()) == LIB_OK ? 0 : 1);
@@ -321,10 +329,17 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
         }
         ::usleep(10000);
       }
-      if (WIFEXITED(status) && WEXITSTATUS(status) != 0) failures.push_back(where + ": it fails");
+      const bool done = WIFEXITED(status) && WEXITSTATUS(status) == 0;
       if (ReadBytes(outside) != outsideBytes)
         failures.push_back(where + ": the outside file changed");
-      if (SnapshotTree(run.root) != after)
+      if (backup && kind[0] != 'h') {
+        if (done) failures.push_back(where + ": not refused");
+        if (SnapshotTree(run.root) != taken)
+          failures.push_back(where + ": refused, but a file changed");
+        continue;
+      }
+      if (WIFEXITED(status) && !done) failures.push_back(where + ": it fails");
+      if (!backup && SnapshotTree(run.root) != after)
         failures.push_back(where + ": not as the clean run left it");
     }
   }

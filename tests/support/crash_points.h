@@ -102,7 +102,9 @@ inline void PrintTo(const CrashPointCase& c, std::ostream* os) {
 // each of those names taken beforehand by a symbolic link and by a hard link to a
 // file outside root, and by a FIFO. Each run must give the clean run's result
 // (what stood at a working name is never data) within seconds, with the outside
-// file untouched. Returns what went wrong.
+// file untouched. Each backup name of c.backups is taken the same ways and by a
+// folder: the operation must refuse all but the hard link (a regular file) with
+// nothing changed. Returns what went wrong.
 std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c);
 
 // The files after holds that before did not (+name), no longer holds (-name) or

@@ -122,9 +122,4 @@ bool IsPlainFileOrAbsent(const path& file) {
   return S_ISREG(st.st_mode);
 }
 
-bool IsSingleLinkFile(const path& file) {
-  struct stat st {};
-  return ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
-}
-
 }  // namespace quillet::fs

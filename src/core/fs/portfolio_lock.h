@@ -47,7 +47,5 @@ bool IsReadOnly(const path& file);
 // True when nothing stands at the name or a regular file does (a link is not
 // followed): what a backup may be written over or kept as.
 bool IsPlainFileOrAbsent(const path& file);
-// True when a regular file with no other hard link stands at the name.
-bool IsSingleLinkFile(const path& file);
 
 }  // namespace quillet::fs

@@ -38,13 +38,13 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
   if (!guard.Writable({master})) return refuse(guard.message);
 
   // The backup is made once: an earlier one is the user's last good copy. Only
-  // a file of its own counts as one: a link (dangling, or to any other file), a
-  // folder or a FIFO there is no copy of the MASTER, and nothing is repaired
-  // until the user has moved it away.
+  // a regular file counts as one: a symbolic link (dangling, or to any other
+  // file), a folder or a FIFO there is no copy of the MASTER, and nothing is
+  // repaired until the user has moved it away.
   const fs::path given{std::string(masterPath)};
   const std::string backupName = given.filename().string() + ".bak";
   fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
-  if (!backup.empty() && !fs::IsSingleLinkFile(backup))
+  if (!backup.empty() && !fs::IsPlainFileOrAbsent(backup))
     return refuse(messages::BackupNotAFile(backup.string()));
   if (backup.empty()) {
     backup = master.parent_path() / backupName;

@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QLineSeries>
 #include <QPainter>
+#include <QRegion>
 #include <QTableView>
 #include <QTimer>
 #include <QValueAxis>
@@ -76,6 +77,8 @@ class CPlotItem : public QGraphicsItem {
     m_size = size;
   }
   QRectF boundingRect() const override { return QRectF(QPointF(0, 0), m_size); }
+  // Whether paint covers the item's area with opaque pixels (a series is shown).
+  bool Opaque() const { return m_chart.m_dayFrom != 0 && m_size.toSize().isValid(); }
   void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
     // The same pixels each time: a fresh image of this size costs the system a new
     // mapping of memory on every redraw.
@@ -123,6 +126,14 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   c->addAxis(m_dateAxis, Qt::AlignBottom);
   c->addAxis(m_priceAxis, Qt::AlignLeft);
   c->addAxis(m_volumeAxis, Qt::AlignRight);
+  for (QAbstractAxis* axis :
+       std::initializer_list<QAbstractAxis*>{m_dateAxis, m_priceAxis, m_volumeAxis}) {
+    // A zero-width pen draws the same one-pixel lines, and spares the scene the outline
+    // of each tick it would otherwise compute for its bounds on every paint.
+    QPen pen = axis->linePen();
+    pen.setWidth(0);
+    axis->setLinePen(pen);
+  }
   // An empty series holds the axes to the plot: Qt Charts lays out a date axis
   // only for the domain of a series.
   auto* domain = new QLineSeries;
@@ -459,6 +470,21 @@ void CQuoteChart::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QChartView::keyPressEvent(event);
+}
+
+void CQuoteChart::drawBackground(QPainter* painter, const QRectF& rect) {
+  if (!m_plot->Opaque()) return QChartView::drawBackground(painter, rect);
+  // Only the frame around the plot: its image covers the rest, and filling the whole
+  // view first would write every pixel twice. A pixel in from each edge of the
+  // plot, so a plot placed between pixels leaves no gap.
+  const QRectF plot = m_plot->sceneBoundingRect();
+  const QRect inside(QPoint(static_cast<int>(std::ceil(plot.left())) + 1,
+                            static_cast<int>(std::ceil(plot.top())) + 1),
+                     QPoint(static_cast<int>(std::floor(plot.right())) - 2,
+                            static_cast<int>(std::floor(plot.bottom())) - 2));
+  for (const QRect& part : QRegion(rect.toAlignedRect()).subtracted(inside)) {
+    painter->fillRect(part, backgroundBrush());
+  }
 }
 
 void CQuoteChart::resizeEvent(QResizeEvent* event) {

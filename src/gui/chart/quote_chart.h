@@ -82,6 +82,7 @@ class CQuoteChart : public QChartView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void drawBackground(QPainter* painter, const QRectF& rect) override;
 
  private:
   friend class CPlotItem;

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "core/export/export.h"
 #include "core/fs/files.h"
+#include "core/fs/folder_listing.h"
 #include "core/fs/folders.h"
 #include "core/fs/text_output.h"
 #include "core/messages/export.h"
@@ -69,6 +70,8 @@ class Dump {
       seriesFailed_ = true;
       return;
     }
+    // Listed once for the lookups of every series' files (a DOP is mostly absent).
+    const fs::FolderListing names(dir);
     std::vector<stdfs::path> folders;
     for (const SymbolRow& row : load.list.rows) {
       if (!ok_) return;
@@ -80,15 +83,16 @@ class Dump {
         }
         continue;
       }
-      Series(dir, row, record);
+      Series(dir, names, row, record);
     }
     for (const stdfs::path& sub : folders) {
       if (fs::IsDirectory(sub.string())) Portfolio(sub, level + 1);
     }
   }
 
-  void Series(const std::string& dir, const SymbolRow& row, const MasterRecord& record) {
-    if (LibResult r = ReadRecordSeries(dir, record, series_); r != LIB_OK) {
+  void Series(const std::string& dir, const fs::FolderListing& names, const SymbolRow& row,
+              const MasterRecord& record) {
+    if (LibResult r = ReadRecordSeries(names, record, series_); r != LIB_OK) {
       Error(messages::DescribeReadFailure(r, dir, row.symbol, false));
       seriesFailed_ = true;
       return;

@@ -79,6 +79,9 @@ void Tree(const path& t) {
                 "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",2,2\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",2,"
                 "2\n\"VOL\",0,0\n");
   q.WriteMaster();
+  // Names in any case are found, by a walk over the whole folder too.
+  stdfs::rename(t / "Q" / "F3.DOP", t / "Q" / "f3.Dop");
+  stdfs::rename(t / "Q" / "F1.DAT", t / "Q" / "f1.dat");
   auto split = DailyRows(DayFromYmd(99, 5, 24), 4);
   split[3] = Row28(DayFromYmd(99, 5, 27), 5, 5.2f, 4.8f, 5, 1000, 0);
   split[2][4] = 10.0f;

@@ -1,5 +1,6 @@
 #include "core/export/export.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -34,169 +35,13 @@ char DelimiterChar(ExportDelimiter delimiter) {
   }
 }
 
-namespace {
-
-constexpr std::array<uint64_t, 5> kPowersOfTen = {1, 10, 100, 1000, 10000};
-
-// value (finite, not negative) * 10^Decimals rounded to the nearest integer,
-// ties to even, as printf rounds the exact binary value. False when the result
-// would not fit the fast path.
-template <int Decimals>
-bool ScaledExactly(float value, uint64_t& scaled) {
-  const uint32_t bits = std::bit_cast<uint32_t>(value) & 0x7FFFFFFFu;
-  const uint32_t biased = bits >> 23;
-  const uint64_t mantissa = biased == 0 ? (bits & 0x7FFFFFu) : ((bits & 0x7FFFFFu) | 0x800000u);
-  // value = mantissa * 2^exponent
-  const int exponent = (biased == 0 ? 1 : static_cast<int>(biased)) - 150;
-  const uint64_t product = mantissa * kPowersOfTen[Decimals];  // below 2^38
-  if (exponent >= 0) {
-    if (exponent > 24) return false;  // from 2^48 on: the general path
-    scaled = product << exponent;
-    return true;
-  }
-  const int shift = -exponent;
-  if (shift >= 63) {
-    scaled = 0;  // below half of the last digit
-    return true;
-  }
-  const uint64_t quotient = product >> shift;
-  const uint64_t rest = product & ((uint64_t{1} << shift) - 1);
-  const uint64_t half = uint64_t{1} << (shift - 1);
-  scaled = quotient + ((rest > half || (rest == half && (quotient & 1))) ? 1 : 0);
-  return true;
-}
-
-template <int Decimals>
-char* AppendFixed(char* p, float value) {
+char* AppendExportValue(char* p, float value, int decimals) {
   if (value < 0.0f || std::isnan(value)) {
     std::memcpy(p, messages::kNotAvailable.data(), messages::kNotAvailable.size());
     return p + messages::kNotAvailable.size();
   }
-  uint64_t scaled = 0;
-  if (ScaledExactly<Decimals>(value, scaled)) {
-    // The exact value in fixed point: the digits printf's "%.4f" / "%.2f" give.
-    constexpr uint64_t unit = kPowersOfTen[Decimals];
-    p = std::to_chars(p, p + 24, scaled / unit).ptr;
-    if constexpr (Decimals > 0) {
-      *p++ = '.';
-      uint64_t fraction = scaled % unit;
-      for (int i = Decimals - 1; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-      }
-    }
-    return p + Decimals;
-  }
-  // Very large values and infinity: the library's fixed notation, same digits.
-  return std::to_chars(p, p + kExportValueRoom, static_cast<double>(value),
-                       std::chars_format::fixed, Decimals)
-      .ptr;
-}
-
-template <uint64_t Unit, int Decimals>
-char* WriteFraction(char* p, uint64_t scaled) {
-  p = std::to_chars(p, p + 24, scaled / Unit).ptr;
-  *p++ = '.';
-  uint64_t fraction = scaled % Unit;
-  for (int i = Decimals - 1; i >= 0; --i) {
-    p[i] = static_cast<char>('0' + fraction % 10);
-    fraction /= 10;
-  }
-  return p + Decimals;
-}
-
-// Digits of scaled / 10^decimals (constant divisors for the usual few decimals).
-char* WriteScaled(char* p, uint64_t scaled, int decimals) {
-  switch (decimals) {
-    case 0:
-      return std::to_chars(p, p + 24, scaled).ptr;
-    case 1:
-      return WriteFraction<10, 1>(p, scaled);
-    case 2:
-      return WriteFraction<100, 2>(p, scaled);
-    case 3:
-      return WriteFraction<1000, 3>(p, scaled);
-    case 4:
-      return WriteFraction<10000, 4>(p, scaled);
-    default:
-      break;
-  }
-  uint64_t unit = 1;
-  for (int i = 0; i < decimals; ++i) unit *= 10;
-  p = std::to_chars(p, p + 24, scaled / unit).ptr;
-  *p++ = '.';
-  uint64_t fraction = scaled % unit;
-  for (int i = decimals - 1; i >= 0; --i) {
-    p[i] = static_cast<char>('0' + fraction % 10);
-    fraction /= 10;
-  }
-  return p + decimals;
-}
-
-}  // namespace
-
-char* AppendShortest(char* p, float value) {
-  const uint32_t bits = std::bit_cast<uint32_t>(value);
-  const float a = std::fabs(value);
-  // Outside this range the library's shortest fixed text; inside it the fewest
-  // decimals whose nearest decimal reads back, which is the same text (below 2^24
-  // every integer digit counts, so fewer decimals means fewer digits).
-  if (!(a >= 0.001f && a < 16777216.0f)) {
-    if (a == 0.0f) {
-      if (bits >> 31) *p++ = '-';
-      *p++ = '0';
-      return p;
-    }
-    return std::to_chars(p, p + kExportValueRoom, value, std::chars_format::fixed).ptr;
-  }
-  if (bits >> 31) *p++ = '-';
-  // Whole values (volumes, open interest) are their digits.
-  if (const auto whole = static_cast<uint32_t>(a); static_cast<float>(whole) == a) {
-    return std::to_chars(p, p + 16, whole).ptr;
-  }
-  const uint32_t biased = (bits >> 23) & 0xFFu;
-  const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-  const int shift = 150 - static_cast<int>(biased);  // a = mantissa / 2^shift, shift >= 0
-  const bool lowerGapHalved = (bits & 0x7FFFFFu) == 0;
-  const uint64_t mask = shift == 0 ? 0 : (uint64_t{1} << shift) - 1;
-  const uint64_t half = shift == 0 ? 0 : uint64_t{1} << (shift - 1);
-  // Below 1024 a step of the value is under 10^-4, so a decimal of fewer than
-  // five places reads back only when it is the nearest four-place one with its
-  // trailing zeros dropped: one try finds the usual prices.
-  const bool small = biased < 137;
-  uint64_t unit = small ? 10000 : 1;
-  for (int decimals = small ? 4 : 0; decimals <= 12; ++decimals, unit *= 10) {
-    const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
-    const uint64_t rest = product & mask;
-    uint64_t scaled = product >> shift;
-    const bool up = rest > half || (rest == half && shift > 0 && (scaled & 1));
-    if (up) ++scaled;
-    // The decimal's distance from the value, in units of 2^-shift / 10^decimals:
-    // it reads back when within half a step of the value on its side.
-    const uint64_t distance = up ? (mask + 1) - rest : rest;
-    const bool below = !up && rest != 0;
-    const bool back = below && lowerGapHalved
-                          ? 4 * distance <= unit
-                          : 2 * distance < unit || (2 * distance == unit && (mantissa & 1) == 0);
-    if (back) {
-      if (decimals != 4) return WriteScaled(p, scaled, decimals);
-      // Four places written, then their trailing zeros dropped (not all: the
-      // value is not whole).
-      p = WriteFraction<10000, 4>(p, scaled);
-      while (p[-1] == '0') --p;
-      return p;
-    }
-  }
-  return std::to_chars(p, p + kExportValueRoom, a, std::chars_format::fixed).ptr;
-}
-
-char* AppendExportValue(char* p, float value, int decimals) {
   if (decimals == 2) return AppendFixed<2>(p, value);
   if (decimals == 4) return AppendFixed<4>(p, value);
-  if (value < 0.0f || std::isnan(value)) {
-    std::memcpy(p, messages::kNotAvailable.data(), messages::kNotAvailable.size());
-    return p + messages::kNotAvailable.size();
-  }
   return std::to_chars(p, p + kExportValueRoom, static_cast<double>(value),
                        std::chars_format::fixed, decimals)
       .ptr;
@@ -263,10 +108,19 @@ ExportFormatter TypedFormatter(TypedForm form, const SeriesInfo& info, bool time
   return ExportFormatter::Typed(form, held, decoder.Offset(FIELD_TIME) >= 0, timeKey);
 }
 
+ExportFormatter::Piece::Piece(std::string_view text)
+    : size(std::min(text.size(), kRoom)) {
+  std::copy_n(text.begin(), size, bytes.begin());
+}
+
+char* ExportFormatter::Piece::Write(char* p) const {
+  std::memcpy(p, bytes.data(), kRoom);
+  return p + size;
+}
+
 size_t ExportFormatter::RowRoom() const {
-  size_t room = rowStart_.size() + lineEnd_.size();
-  for (const Column& c : columns_) room += c.prefix.size() + 2 + 21;  // quotes, date and time
-  return room + columns_.size() * kExportValueRoom;
+  // Per column its prefix, quotes, a date with its time, and a value's room.
+  return rowStart_.size() + Piece::kRoom + columns_.size() * (Piece::kRoom + 2 + 21 + kExportValueRoom);
 }
 
 void ExportFormatter::AppendTitle(std::string& out) const {
@@ -334,62 +188,49 @@ char* AppendTime(char* p, QuoteTime time) {
   return p + 8;
 }
 
-char* AppendText(char* p, std::string_view text) {
-  // Most texts are a delimiter or a short key: a loop beats a call.
-  for (char c : text) *p++ = c;
-  return p;
-}
-
 }  // namespace
 
 char* ExportFormatter::WriteColumn(char* p, const Column& c, const Quote& quote) {
-  switch (c.content) {
-    case Content::Date:
-      if (typed_ && quote.date == 0) return AppendText(p, absent_);
-      if (quoteTexts_) *p++ = '"';
-      p = AppendDate(p, quote.date);
-      if (dateText_ == DateText::IsoWithTime) {
-        *p++ = 'T';
-        p = AppendTime(p, quote.time);
-      }
-      if (quoteTexts_) *p++ = '"';
-      return p;
-    case Content::Time:
-      if (!c.held) return AppendText(p, absent_);
-      if (quoteTexts_) *p++ = '"';
+  if (c.content == Content::Value) [[likely]] {
+    const float v = quote.Value(c.field);
+    if (typed_) {
+      if (!c.held || !std::isfinite(v)) return absent_.Write(p);
+      return AppendShortest(p, v);
+    }
+    // The grid shows a stored not-a-number as printf does, the export as absent.
+    if (v < 0.0f || (!gridNan_ && std::isnan(v))) return absent_.Write(p);
+    switch (c.decimals) {
+      case 0:
+        return AppendFixed<0>(p, v);
+      case 2:
+        return AppendFixed<2>(p, v);
+      default:
+        return AppendFixed<4>(p, v);
+    }
+  }
+  if (c.content == Content::Date) {
+    if (typed_ && quote.date == 0) return absent_.Write(p);
+    if (quoteTexts_) *p++ = '"';
+    p = AppendDate(p, quote.date);
+    if (dateText_ == DateText::IsoWithTime) {
+      *p++ = 'T';
       p = AppendTime(p, quote.time);
-      if (quoteTexts_) *p++ = '"';
-      return p;
-    case Content::Value:
-      break;
+    }
+    if (quoteTexts_) *p++ = '"';
+    return p;
   }
-  const float v = quote.Value(c.field);
-  if (typed_) {
-    if (!c.held || !std::isfinite(v)) return AppendText(p, absent_);
-    return AppendShortest(p, v);
-  }
-  if (gridNan_ && std::isnan(v)) {
-    // The grid shows a stored not-a-number as printf does.
-    return AppendText(p, std::signbit(v) ? "-nan" : "nan");
-  }
-  switch (c.decimals) {
-    case 0:
-      return AppendFixed<0>(p, v);
-    case 2:
-      return AppendFixed<2>(p, v);
-    default:
-      return AppendFixed<4>(p, v);
-  }
+  if (!c.held) return absent_.Write(p);
+  if (quoteTexts_) *p++ = '"';
+  p = AppendTime(p, quote.time);
+  if (quoteTexts_) *p++ = '"';
+  return p;
 }
 
 char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
   std::memcpy(p, rowStart_.data(), rowStart_.size());
   p += rowStart_.size();
-  for (const Column& c : columns_) {
-    p = AppendText(p, c.prefix);
-    p = WriteColumn(p, c, quote);
-  }
-  return AppendText(p, lineEnd_);
+  for (const Column& c : columns_) p = WriteColumn(c.prefix.Write(p), c, quote);
+  return lineEnd_.Write(p);
 }
 
 void ExportFormatter::AppendRow(std::string& out, const Quote& quote) {

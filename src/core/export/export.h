@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/number_text.h"
 #include "core/base/result.h"
 #include "core/fs/file_steps.h"
 #include "core/lib/quote_series.h"
@@ -49,14 +50,10 @@ inline constexpr std::string_view kExportDateTitle = "DATE";
 
 // The text of one exported value: "%.4f" for prices, "%.2f" for volume and open
 // interest, "N/A" for a value below 0 or not a number. Appends at p (room for
-// kExportValueRoom characters) and returns the end.
-inline constexpr size_t kExportValueRoom = 64;
+// kExportValueRoom characters) and returns the end. AppendShortest (number_text.h)
+// writes the typed tables' values.
+inline constexpr size_t kExportValueRoom = kNumberTextRoom;
 char* AppendExportValue(char* p, float value, int decimals);
-
-// The stored float's shortest text that reads back to it, in fixed notation
-// (what std::to_chars gives with chars_format::fixed and no precision). The value
-// must be finite. Appends at p (room for kExportValueRoom characters).
-char* AppendShortest(char* p, float value);
 
 // The typed tables: CSV (RFC 4180, '.' as the decimal point whatever the locale,
 // empty fields for what the file does not hold) or JSON objects.
@@ -95,8 +92,19 @@ class ExportFormatter {
  private:
   enum class Content { Date, Time, Value };
   enum class DateText { Mdy, Iso, IsoWithTime };
+  // A short text (a delimiter, a JSON key, a line end) written with one copy of a
+  // fixed size, which the row's room covers.
+  struct Piece {
+    static constexpr size_t kRoom = 24;
+    std::array<char, kRoom> bytes{};
+    size_t size = 0;
+    Piece(std::string_view text = {});  // at most kRoom characters
+    Piece(const char* text) : Piece(std::string_view(text)) {}
+    Piece(const std::string& text) : Piece(std::string_view(text)) {}
+    char* Write(char* p) const;
+  };
   struct Column {
-    std::string prefix;  // written before the column's text
+    Piece prefix;  // written before the column's text
     Content content = Content::Value;
     int field = 0;      // FIELD_OPEN..FIELD_OI
     int decimals = -1;  // fixed decimals; -1 the shortest text
@@ -108,8 +116,8 @@ class ExportFormatter {
 
   std::vector<Column> columns_;
   std::string rowStart_;
-  std::string lineEnd_ = "\r\n";
-  std::string absent_;       // the text of a value not shown
+  Piece lineEnd_ = "\r\n";
+  Piece absent_;             // the text of a value not shown
   bool typed_ = false;       // absent by the layout and finiteness (not below zero)
   bool quoteTexts_ = false;  // dates and times in JSON quotes
   bool gridNan_ = false;     // not-a-number as printf writes it, not "N/A"

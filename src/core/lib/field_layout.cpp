@@ -8,6 +8,7 @@
 #include "core/base/mbf.h"
 #include "core/base/strings.h"
 #include "core/fs/files.h"
+#include "core/fs/folder_listing.h"
 
 namespace quillet {
 namespace {
@@ -76,10 +77,13 @@ FieldLayout ParseFieldLayout(std::string_view text) {
   return layout;
 }
 
-LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
-                          FieldLayout& layout) {
+namespace {
+
+// find: the case-blind lookup of a name in the series' folder.
+template <class Find>
+LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayout& layout) {
   layout = FieldLayout{};
-  const fs::path dop = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DOP"));
+  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
   std::vector<uint8_t> bytes;
   if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
     layout = ParseFieldLayout(
@@ -110,7 +114,7 @@ LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int record
   }
   // 20 bytes: a price or a volume in field 5 of the first quote decides. Both
   // reads go into one buffer unchecked, so a file without quotes decides on its header.
-  const fs::path dat = fs::FindNoCase(std::string(directory), fs::QuoteFileName(fileNumber, "DAT"));
+  const fs::path dat = find(fs::QuoteFileName(fileNumber, "DAT"));
   std::vector<uint8_t> head;
   if (dat.empty() || !fs::ReadFileRange(dat, 0, 40, head)) return LIB_UNKNOWN_LAYOUT;
   std::array<uint8_t, 20> record{};
@@ -125,6 +129,21 @@ LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int record
     SetPositions(layout, {FIELD_DATE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW, FIELD_CLOSE});
   }
   return LIB_OK;
+}
+
+}  // namespace
+
+LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
+                          FieldLayout& layout) {
+  const std::string folder(directory);
+  return LayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); }, fileNumber,
+                  recordLength, layout);
+}
+
+LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                          FieldLayout& layout) {
+  return LayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
+                  recordLength, layout);
 }
 
 }  // namespace quillet

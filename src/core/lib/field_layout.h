@@ -9,6 +9,10 @@
 
 namespace quillet {
 
+namespace fs {
+class FolderListing;
+}
+
 // The eight quote fields, in the order used throughout the library.
 enum QuoteField : int {
   FIELD_DATE = 0,
@@ -39,6 +43,9 @@ struct FieldLayout {
 // file opens, otherwise inferred from the record length (for 20-byte records
 // from the first quote of F<n>.DAT). LIB_UNKNOWN_LAYOUT when it cannot be inferred.
 LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
+                          FieldLayout& layout);
+// The same with the folder's names listed beforehand (one listing for many series).
+LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
                           FieldLayout& layout);
 
 // The DOP text's layout (what ReadFieldLayout does with a DOP file that opens).

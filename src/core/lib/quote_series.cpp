@@ -9,6 +9,7 @@
 #include "core/base/mbf.h"
 #include "core/base/mbf_words.h"
 #include "core/fs/files.h"
+#include "core/fs/folder_listing.h"
 
 namespace quillet {
 
@@ -385,20 +386,25 @@ struct LocatedSeries {
   bool masterUnreadable = false;
 };
 
-// The files of a security whose record is known, in its MASTER's folder.
-LibResult LocateRecord(std::string directory, const MasterRecord& record, LocatedSeries& out) {
+// The files of a security whose record is known, in its MASTER's folder (its
+// names listed beforehand when folder is given).
+LibResult LocateRecord(std::string directory, const MasterRecord& record, LocatedSeries& out,
+                       const fs::FolderListing* folder = nullptr) {
   out.info.record = record;
   out.directory = std::move(directory);
   const MasterRecord& rec = out.info.record;
-  if (LibResult r =
-          ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(), out.info.layout);
+  if (LibResult r = folder ? ReadFieldLayout(*folder, rec.FileNumber(), rec.RecordLength(),
+                                             out.info.layout)
+                           : ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(),
+                                             out.info.layout);
       r != LIB_OK) {
     return r;
   }
   // A layout from a DOP file says nothing of the record length; one the reader
   // cannot hold is as unknown as one it cannot infer.
   if (!UsableRecordLength(rec.RecordLength())) return LIB_UNKNOWN_LAYOUT;
-  out.dat = fs::PathNoCase(out.directory, fs::QuoteFileName(rec.FileNumber(), "DAT"));
+  const std::string dat = fs::QuoteFileName(rec.FileNumber(), "DAT");
+  out.dat = folder ? folder->PathOf(dat) : fs::PathNoCase(out.directory, dat);
   return LIB_OK;
 }
 
@@ -559,6 +565,15 @@ LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& recor
   std::string folder(directory);
   if (!folder.empty() && folder.back() != '/') folder += '/';
   if (LibResult r = LocateRecord(std::move(folder), record, located); r != LIB_OK) return r;
+  return ReadLocatedWindow(located, 0, -1, out, steps);
+}
+
+LibResult ReadRecordSeries(const fs::FolderListing& folder, const MasterRecord& record,
+                           SeriesData& out, fs::FileSteps& steps) {
+  LocatedSeries located;
+  if (LibResult r = LocateRecord(folder.Directory(), record, located, &folder); r != LIB_OK) {
+    return r;
+  }
   return ReadLocatedWindow(located, 0, -1, out, steps);
 }
 

@@ -100,6 +100,10 @@ inline LibResult ReadWholeSeries(std::string_view directory, std::string_view qu
 // without the lookup's.
 LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,
                            fs::FileSteps& steps = fs::EveryStep());
+// The same in a folder whose names were listed beforehand: a walk over every
+// series of a Portfolio lists its folder once.
+LibResult ReadRecordSeries(const fs::FolderListing& folder, const MasterRecord& record,
+                           SeriesData& out, fs::FileSteps& steps = fs::EveryStep());
 
 // Decodes DAT records by a layout: what every reader of quotes shares.
 class RecordDecoder {

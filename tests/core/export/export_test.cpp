@@ -40,9 +40,10 @@ TEST(ExportValue, SameTextAsPrintf) {
   std::mt19937 random(20240611);
   std::uniform_int_distribution<uint32_t> bits(0, 0xFFFFFFFF);  // every float, NaN and signs too
   std::uniform_real_distribution<double> price(0.0, 100000.0);
-  std::vector<float> values = {0.0f,         0.00005f, 0.125f,      0.375f,  2.5f,      0.005f,
-                               1.005f,       1e-8f,    16777216.0f, 3.4e38f, -0.00001f, FLT_MAX,
-                               FLT_TRUE_MIN, INFINITY, -INFINITY,   NAN};
+  std::vector<float> values = {0.0f,     -0.0f,        0.00005f,  0.125f,      0.375f,  2.5f,
+                               0.005f,   1.005f,       1e-8f,     16777216.0f, 3.4e38f, -0.00001f,
+                               FLT_MAX,  FLT_TRUE_MIN, INFINITY,  -INFINITY,   NAN,     -NAN,
+                               1e8f,     99999999.0f,  1e12f,     1023.9999f,  0.5f,    10.05f};
   for (int i = 0; i < 200000; ++i) {
     const uint32_t b = bits(random);
     float v;
@@ -65,16 +66,25 @@ TEST(ExportValue, SameTextAsPrintf) {
                     std::to_chars(b.data(), b.data() + b.size(), x, std::chars_format::fixed).ptr))
         << x;
   }
-  // The command line's quote table is the grid's text.
+  // The grid's texts are printf's, "N/A" below zero; the command line's quote
+  // table is the grid's text.
   ExportFormatter grid = ExportFormatter::GridText();
   for (size_t i = 0; i + 6 <= values.size(); i += 6) {
     Quote q{static_cast<QuoteDay>(i), 0, {}};
     std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(i), 6, q.values.begin());
     std::string row;
     grid.AppendRow(row, q);
-    std::string expected;
-    for (const std::string& t : QuoteGridTexts(q)) expected += (expected.empty() ? "" : "\t") + t;
+    std::string expected = FormatDate(q.date);
+    for (int f = FIELD_OPEN; f <= FIELD_OI; ++f) {
+      std::array<char, 128> text{};
+      std::snprintf(text.data(), text.size(), f >= FIELD_VOL ? "%.0f" : "%.4f",
+                    static_cast<double>(q.Value(f)));
+      expected += '\t' + (q.Value(f) < 0.0f ? "N/A" : std::string(text.data()));
+    }
     ASSERT_EQ(row, expected + "\n");
+    std::string texts;
+    for (const std::string& t : QuoteGridTexts(q)) texts += (texts.empty() ? "" : "\t") + t;
+    ASSERT_EQ(texts + "\n", row);
   }
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/fs/files.h"
+
+namespace quillet::fs {
+
+// A folder's names listed once, for many case-blind lookups in a row (every
+// series of a Portfolio): Find gives what FindNoCase gives for the folder as it
+// was listed, without listing it again for each name.
+class FolderListing {
+ public:
+  explicit FolderListing(std::string directory);
+  // The folder as given, ending in a separator.
+  const std::string& Directory() const { return directory_; }
+  path Find(std::string_view name) const;
+  // The found entry, or the folder's path for the name as given.
+  path PathOf(std::string_view name) const;
+
+ private:
+  struct Entry {
+    std::string upper;  // the key: the name in upper case
+    std::string name;
+    size_t order;  // place in the listing: the first case-blind match wins
+  };
+  std::string directory_;
+  bool listed_ = false;
+  std::vector<Entry> entries_;  // sorted by key, then order
+};
+
+}  // namespace quillet::fs

@@ -9,6 +9,7 @@
 #include "core/portfolio/master_file.h"
 #include "core/portfolio/master_repair.h"
 #include "core/portfolio/scanner.h"
+#include "core/portfolio/write_guard.h"
 #include "core/symbols/symbol_edit.h"
 #include "core/symbols/symbol_move.h"
 
@@ -111,13 +112,16 @@ int RunCheck(const Options& o) {
     Error(check.Describe(current.masterPath));
     return kExitFailed;
   }
-  const std::string result = check.Describe(current.masterPath);
+  const std::string unfinished = DescribeUnfinishedChange(current.masterPath);
+  const bool sound = check.Sound() && unfinished.empty();
+  const std::string result =
+      check.Sound() && !sound ? unfinished : check.Describe(current.masterPath);
   if (o.json) {
-    PrintJson({{"sound", check.Sound()}, {"result", JsonText(result)}});
+    PrintJson({{"sound", sound}, {"result", JsonText(result)}});
   } else {
     Out(TsvField(result) + "\n");
   }
-  return check.Sound() ? kExitOk : kExitFailed;
+  return sound ? kExitOk : kExitFailed;
 }
 
 int RunRepair(const Options& o) {
@@ -127,6 +131,10 @@ int RunRepair(const Options& o) {
   if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
   StderrPrompt prompt;
   const CheckResult result = CheckMasterFile(current.masterPath, true, prompt);
+  if (!result.finished.ok()) {
+    Error(result.finished.message);
+    return kExitFailed;
+  }
   if (result.check.result != LIB_OK) {
     Error(result.check.Describe(current.masterPath));
     return kExitFailed;
@@ -137,13 +145,14 @@ int RunRepair(const Options& o) {
   }
   std::vector<std::string> lines;
   Json json = {{"repaired", result.repairTried}};
+  if (!result.finished.message.empty()) lines.push_back(result.finished.message);
   if (!result.repairTried) {
-    lines = {messages::NothingToRepair()};
+    if (lines.empty()) lines = {messages::NothingToRepair()};
   } else {
     const RepairResult& r = result.repair;
     const std::string damage = result.check.Describe(current.masterPath);
-    lines = {messages::Damaged(damage),
-             messages::RepairDone(r.written, r.dropped, r.backupMade, r.backupPath)};
+    lines.push_back(messages::Damaged(damage));
+    lines.push_back(messages::RepairDone(r.written, r.dropped, r.backupMade, r.backupPath));
     json["damage"] = JsonText(damage);
     json["written"] = r.written;
     json["dropped"] = r.dropped;

@@ -545,7 +545,7 @@ std::vector<BadInputRow> Rows() {
                std::vector<CliRun>{
                    {{"edit", "{DIR}", "IBM", "01/05/70", "1", "2", "0.5", "1.5", "100", "10"},
                     1,
-                    "The files of IBM could not be rewritten; they are as they were"}},
+                    "{DIR}/F1.DAT is read-only"}},
        .asNobody = true},
       {.name = "ReadOnlyDamagedPortfolio",
        .build =
@@ -554,7 +554,7 @@ std::vector<BadInputRow> Rows() {
              MakeReadOnly(r / "P");
              return r / "P";
            },
-       .runs = {{{"repair", "{DIR}"}, 1, "MASTER.bak\ncould not be written. Nothing was changed."},
+       .runs = {{{"repair", "{DIR}"}, 1, "was not repaired: {DIR}/MASTER is read-only"},
                 {{"symbols", "{DIR}", "--repair"}, 1, "Failure while filling symbols grid1"},
                 {{"check", "{DIR}"}, 1, "", kSizeDamage}},
        .asNobody = true},
@@ -568,9 +568,30 @@ std::vector<BadInputRow> Rows() {
              MakeReadOnly(r / "P" / "DEST");
              return r / "P";
            },
-       .runs = {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"},
-                {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "cannot write {DEST}/F3.DAT"}},
+       .runs = {{{"symbol-copy", "{DIR}", "IBM", "{DEST}"}, 1, "{DEST}/MASTER is read-only"},
+                {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "{DEST}/MASTER is read-only"}},
        .asNobody = true},
+      // Files protected with chmod a-w in a writable folder: refused by their mode
+      // (root included, whom the OS would let write them).
+      {"ReadOnlyQuoteFile",
+       [](const path& r) {
+         ::chmod((GappedAt(r) / "F1.DAT").c_str(), 0444);
+         return r;
+       },
+       WritesFail("{DIR}/F1.DAT is read-only", "") +
+           std::vector<CliRun>{
+               {{"symbol-delete", "{DIR}", "IBM"}, 1, "{DIR}/F1.DAT is read-only"},
+               {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "{DIR}/F1.DAT is read-only"}}},
+      {"ReadOnlyMaster",
+       [](const path& r) {
+         ::chmod((GappedAt(r) / "MASTER").c_str(), 0444);
+         return r;
+       },
+       {{{"delete", "{DIR}", "IBM", "02/12/70"}, 1, "{DIR}/MASTER is read-only"},
+        {{"symbol-edit", "{DIR}", "IBM", "IBMX", "NEW NAME"}, 1, "{DIR}/MASTER is read-only"},
+        {{"symbol-delete", "{DIR}", "IBM"}, 1, "{DIR}/MASTER is read-only"},
+        {{"symbol-move", "{DIR}", "IBM", "{DEST}"}, 1, "{DIR}/MASTER is read-only"},
+        {{"symbol-copy", "{DEST}", "D1", "{DIR}"}, 1, "{DIR}/MASTER is read-only"}}},
       {.name = "FolderWithoutReadPermission",
        .build =
            [](const path& r) {

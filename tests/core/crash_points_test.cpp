@@ -158,6 +158,7 @@ std::vector<CrashPointCase> Rows() {
        .operation = Rewrite(Change(CHANGE_DELETE, NthDay(kQuotes - 1), NthDay(kQuotes - 1))),
        .changes = {"F1.DAT", "+F1.BAK", "MASTER", "+MASTER.BAK"},
        .backups = {{"F1.DAT", "F1.BAK"}, {"MASTER", "MASTER.BAK"}},
+       .whole = true,
        .retryAfterCrash = false},
       {.name = "RewriteInSubDirectory",
        .build =
@@ -326,6 +327,19 @@ TEST(CrashPointHarness, CatchesUnsafeWrites) {
        .failureRestoresAll = false,
        .retryAfterCrash = false},
       "in none of its places"));
+  EXPECT_TRUE(Reports({.name = "TwoSwapsUnrecorded",
+                       .build = TwoSeries,
+                       .operation =
+                           [](const path& root, Steps& steps) {
+                             if (LibResult r = fs::ReplaceFile(root / "MASTER", root / "MASTER.NEW",
+                                                               {{1, 2}}, steps);
+                                 r != LIB_OK)
+                               return r;
+                             return fs::ReplaceFile(root / "F1.DAT", root / "F1.NEW",
+                                                    NewDatBytes(41), steps);
+                           },
+                       .whole = true},
+                      "half-made change that check does not report"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "core/base/strings.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet::testing {
 
@@ -52,7 +53,7 @@ std::vector<std::string> TestSteps::Names(const path& root) const {
 
 bool IsWorkingFileName(const std::string& name) {
   const std::string upper = ToUpperAscii(path(name).filename().string());
-  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP", ".~WR"}) {
+  for (const char* suffix : {".NEW", ".TMP", ".~NU", ".~CP", ".~WR", ".~IN"}) {
     if (upper.ends_with(suffix)) return true;
   }
   return false;
@@ -169,6 +170,30 @@ void CheckTree(const CrashPointCase& c, const TreeSnapshot& before, const TreeSn
   }
 }
 
+// The tree without its backups and working files: what a reader sees.
+TreeSnapshot Seen(const CrashPointCase& c, TreeSnapshot tree) {
+  std::erase_if(tree, [&](const auto& entry) {
+    for (const auto& [file, backup] : c.backups)
+      if (entry.first == backup) return true;
+    return IsWorkingFileName(entry.first);
+  });
+  return tree;
+}
+
+// A kill left the change whole, or one check reports and the next writer finishes.
+void CheckWhole(const CrashPointCase& c, const TreeSnapshot& before, const TreeSnapshot& after,
+                const path& root, const std::string& where, std::vector<std::string>& failures) {
+  const TreeSnapshot now = Seen(c, SnapshotTree(root));
+  if (now == Seen(c, before) || now == Seen(c, after)) return;
+  if (DescribeUnfinishedChange((root / "MASTER").string()).empty()) {
+    failures.push_back(where + ": a half-made change that check does not report");
+    return;
+  }
+  WriteGuard next;
+  if (!next.Lock({root}) || Seen(c, SnapshotTree(root)) != Seen(c, after))
+    failures.push_back(where + ": the next writer does not finish the change");
+}
+
 // A fresh tree, laid out by the case.
 struct Fresh {
   TempDir dir;
@@ -245,6 +270,7 @@ CrashPointReport RunCrashPoints(const CrashPointCase& c) {
         continue;
       }
       CheckTree(c, before, after, SnapshotTree(run.root), false, LIB_OK, where, report.failures);
+      if (c.whole) CheckWhole(c, before, after, run.root, where, report.failures);
       if (c.retryAfterCrash) {
         const LibResult r = c.operation(run.root, fs::EveryStep());
         if (r != LIB_OK) {
@@ -272,9 +298,15 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
     for (const auto& s : steps.recorded())
       if (s.step == fs::FsStep::Create) working.push_back(Relative(s.file, clean.root));
   }
+  // A backup name is given too, and a folder there: anything but a regular file
+  // at a backup name is refused with nothing changed.
+  std::vector<std::pair<std::string, bool>> names;
+  for (const std::string& name : working) names.emplace_back(name, false);
+  for (const auto& [file, backup] : c.backups) names.emplace_back(backup, true);
   const std::vector<uint8_t> outsideBytes = {'k', 'e', 'e', 'p'};
-  for (const std::string& name : working) {
-    for (const char* kind : {"symbolic link", "hard link", "FIFO"}) {
+  for (const auto& [name, backup] : names) {
+    for (const char* kind : {"symbolic link", "hard link", "FIFO", "folder"}) {
+      if (!backup && kind[1] == 'o') continue;
       Fresh run(c);
       const path outside = run.dir.root() / "outside";
       WriteBytes(outside, outsideBytes);
@@ -282,6 +314,8 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
       if (kind[0] == 's') std::filesystem::create_symlink(outside, at);
       if (kind[0] == 'h') std::filesystem::create_hard_link(outside, at);
       if (kind[0] == 'F') ::mkfifo(at.c_str(), 0644);
+      if (kind[1] == 'o') std::filesystem::create_directory(at);
+      const TreeSnapshot taken = SnapshotTree(run.root);
       const std::string where = std::string(kind) + " at " + name;
       const pid_t child = ::fork();
       if (child == 0) ::_exit(c.operation(run.root, fs::EveryStep()) == LIB_OK ? 0 : 1);
@@ -295,10 +329,17 @@ std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c) {
         }
         ::usleep(10000);
       }
-      if (WIFEXITED(status) && WEXITSTATUS(status) != 0) failures.push_back(where + ": it fails");
+      const bool done = WIFEXITED(status) && WEXITSTATUS(status) == 0;
       if (ReadBytes(outside) != outsideBytes)
         failures.push_back(where + ": the outside file changed");
-      if (SnapshotTree(run.root) != after)
+      if (backup && kind[0] != 'h') {
+        if (done) failures.push_back(where + ": not refused");
+        if (SnapshotTree(run.root) != taken)
+          failures.push_back(where + ": refused, but a file changed");
+        continue;
+      }
+      if (WIFEXITED(status) && !done) failures.push_back(where + ": it fails");
+      if (!backup && SnapshotTree(run.root) != after)
         failures.push_back(where + ": not as the clean run left it");
     }
   }

@@ -69,6 +69,10 @@ struct CrashPointCase {
   // A failed operation leaves every file as it was (one-file writes); off for
   // operations over several files that may stop half-way, safely.
   bool failureRestoresAll = true;
+  // A kill at any step leaves the files (backups and working files aside) wholly
+  // as before or as after, or a change that check reports and the next writer
+  // of the folder finishes to the after state.
+  bool whole = false;
   // Running the operation again after a crash succeeds and gives the after
   // state: what a crash left behind is never taken for data.
   bool retryAfterCrash = true;
@@ -98,7 +102,9 @@ inline void PrintTo(const CrashPointCase& c, std::ostream* os) {
 // each of those names taken beforehand by a symbolic link and by a hard link to a
 // file outside root, and by a FIFO. Each run must give the clean run's result
 // (what stood at a working name is never data) within seconds, with the outside
-// file untouched. Returns what went wrong.
+// file untouched. Each backup name of c.backups is taken the same ways and by a
+// folder: the operation must refuse all but the hard link (a regular file) with
+// nothing changed. Returns what went wrong.
 std::vector<std::string> RunWithWorkingNamesTaken(const CrashPointCase& c);
 
 // The files after holds that before did not (+name), no longer holds (-name) or

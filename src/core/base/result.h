@@ -27,6 +27,9 @@ inline constexpr LibResult LIB_MAX_GRIDS = -14;
 inline constexpr LibResult LIB_UNKNOWN_LAYOUT = -100;
 // The rewrite engine's delete found no quote of its day.
 inline constexpr LibResult kRewriteDeleteNotFound = -200;
+// A write refused before its first change (another writer holds the Portfolio,
+// a read-only file, a backup name taken); its message says why.
+inline constexpr LibResult kWriteRefused = -201;
 
 // The library's message table, indexed by the negated code; any code outside
 // 0 to -14 reads as "Unknown" (entry 15).

@@ -13,11 +13,13 @@
 #include "core/edit/weekday.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
+#include "core/fs/swap_intent.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
 #include "core/lib/quote_series.h"
 #include "core/messages/edit.h"
 #include "core/portfolio/master_edit.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet {
 
@@ -79,6 +81,7 @@ struct Rewritten {
   size_t records = 0;             // whole records after the header in the old file
   std::optional<size_t> deleted;  // the record left out
   size_t inserted = 0;
+  size_t matched = 0;  // records whose day lies in the range
 };
 
 // The day of every record, as the reader decodes it for the grid: the dates a
@@ -155,6 +158,7 @@ bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange
   std::vector<uint8_t> inRange(out.records);
   std::vector<QuoteDay> days(out.records);
   if (!ConvertInPlace(old, out.records, shape, change, inRange, days)) return false;
+  out.matched = static_cast<size_t>(std::count(inRange.begin(), inRange.end(), 1));
   const auto recordAt = [&](size_t i) {
     return old.begin() + static_cast<std::ptrdiff_t>((i + 1) * rl);
   };
@@ -205,12 +209,52 @@ RewriteResult Fail(LibResult code, std::string_view message = {}) {
   return result;
 }
 
+RewriteResult Refused(std::string message) {
+  RewriteResult result;
+  result.code = kWriteRefused;
+  result.message = std::move(message);
+  return result;
+}
+
+// Swaps the new MASTER and the new quote file in as one change: both are
+// complete on disk and the intent recorded before the first swap, so a process
+// killed between the two swaps leaves a change the next writer finishes.
+RewriteResult CommitWithMaster(fs::AtomicFile& out, const MasterFile& oldMaster,
+                               const MasterFile& newMaster, const fs::path& dat,
+                               fs::FileSteps& steps) {
+  const fs::path master = newMaster.Path();
+  const fs::path folder = master.parent_path().empty() ? fs::path(".") : master.parent_path();
+  const fs::path masterWorking = master_edit::MasterWorkingPath(newMaster);
+  fs::AtomicFile masterOut(steps);
+  if (LibResult r = masterOut.Open(master, masterWorking); r != LIB_OK) return Fail(r);
+  if (!masterOut.Write(newMaster.Bytes())) return Fail(LIB_FILE_WRITE);
+  if (LibResult r = masterOut.Prepare(); r != LIB_OK) return Fail(r);
+  if (LibResult r = out.Prepare(); r != LIB_OK) return Fail(r);
+  const std::vector<fs::Swap> swaps = {
+      {masterWorking.filename().string(), master.filename().string()},
+      {out.Working().filename().string(), dat.filename().string()}};
+  if (LibResult r = fs::RecordSwaps(folder, swaps, steps); r != LIB_OK) return Fail(r);
+  RewriteResult result;
+  if (LibResult r = masterOut.Commit(); r != LIB_OK) {
+    result = Fail(r);
+  } else if (LibResult d = out.Commit(); d != LIB_OK) {
+    // The quote file stayed as it was: put the MASTER dates back with it.
+    result = Fail(d);
+    if (master_edit::RestoreMaster(oldMaster, steps) != LIB_OK)
+      result.masterNotRestored = oldMaster.Path().string();
+  }
+  fs::ClearSwaps(folder);
+  return result;
+}
+
 }  // namespace
 
 RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath,
                             const QuoteChange& change, std::string_view symbol,
                             fs::FileSteps& steps) {
   fs::NoteFailure(0);
+  WriteGuard guard;
+  if (!guard.Lock({fs::path(std::string(libDir))})) return Refused(guard.message);
   const MasterLookup lookup = LookupMasterRecord(libDir, symbol);
   if (!lookup.ok()) {
     RewriteResult failed = Fail(lookup.code);
@@ -219,6 +263,8 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   }
   const MasterRecord& record = lookup.record;
   const std::string& directory = lookup.directory;
+  // Found in a sub-directory: that Portfolio is the one changed.
+  if (!guard.Lock({fs::path(directory)})) return Refused(guard.message);
   const int fileNumber = record.FileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
@@ -247,6 +293,10 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     // An insert that copies nothing is no insert; the file stays as it is.
     if (next.inserted == 0) return Fail(LIB_RECORD_NOT_FOUND);
     delta = static_cast<int32_t>(next.inserted);
+  } else if (change.kind == CHANGE_REPLACE && next.matched == 0) {
+    // The day edited is gone (another writer deleted it since it was shown):
+    // reporting the edit done would be a lie.
+    return Fail(LIB_RECORD_NOT_FOUND);
   }
   const int32_t count = LoadInt16(old.data() + 2) + delta;
   if (count > std::numeric_limits<int16_t>::max() || count < std::numeric_limits<int16_t>::min()) {
@@ -279,8 +329,14 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     masterChanges = newMaster.Bytes() != oldMaster.Bytes();
   }
 
-  // The backup is written from the bytes already read: the same copy, one read less.
   const fs::path backup = fs::PathNoCase(directory, fs::QuoteFileName(fileNumber, "BAK"));
+  if (!guard.Writable({dat, masterChanges ? oldMaster.Path() : fs::path()}) ||
+      !guard.BackupPlace(backup) ||
+      (masterChanges && !guard.BackupPlace(master_edit::MasterBackupPath(oldMaster.Path())))) {
+    return Refused(guard.message);
+  }
+
+  // The backup is written from the bytes already read: the same copy, one read less.
   fs::path backupWorking = backup;
   backupWorking += ".~CP";
   if (LibResult r = fs::ReplaceFile(backup, backupWorking, old, steps); r != LIB_OK) return Fail(r);
@@ -290,18 +346,12 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     return Fail(r);
   }
   if (!out.Write(next.bytes)) return Fail(LIB_FILE_WRITE);
-  if (masterChanges) {
-    if (LibResult r = master_edit::ReplaceMaster(newMaster, steps); r != LIB_OK) return Fail(r);
+  if (!masterChanges) {
+    if (LibResult r = out.Commit(); r != LIB_OK) return Fail(r);
+    return {};
   }
-  if (LibResult r = out.Commit(); r != LIB_OK) {
-    // The quote file stayed as it was: put the MASTER dates back with it.
-    RewriteResult failed = Fail(r);
-    if (masterChanges && master_edit::RestoreMaster(oldMaster, steps) != LIB_OK) {
-      failed.masterNotRestored = oldMaster.Path().string();
-    }
-    return failed;
-  }
-  return {};
+  if (LibResult r = master_edit::BackUpMaster(oldMaster, steps); r != LIB_OK) return Fail(r);
+  return CommitWithMaster(out, oldMaster, newMaster, dat, steps);
 }
 
 }  // namespace quillet

@@ -59,6 +59,7 @@ LibResult AtomicFile::Open(const path& target, const path& working) {
   target_ = target;
   working_ = working;
   failed_ = false;
+  prepared_ = false;
   buffer_.clear();
   if (!steps_->Allow(FsStep::Create, working)) return LIB_FILE_OPEN;
   // The working file takes the target's permissions, so the swap changes content only.
@@ -97,7 +98,7 @@ bool AtomicFile::Write(const void* data, size_t size) {
   return true;
 }
 
-LibResult AtomicFile::Commit() {
+LibResult AtomicFile::Prepare() {
   if (fd_ < 0) return LIB_FILE_WRITE;
   bool ok = Flush();
   // The content reaches the disk before the name does: a crash after the rename
@@ -105,8 +106,20 @@ LibResult AtomicFile::Commit() {
   ok = ok && steps_->Allow(FsStep::Sync, working_) && Noted(::fsync(fd_) == 0);
   ok = Noted(::close(fd_) == 0) && ok;
   fd_ = -1;
-  ok = ok && steps_->Allow(FsStep::Rename, working_) &&
-       Noted(std::rename(working_.c_str(), target_.c_str()) == 0);
+  if (!ok) {
+    ::unlink(working_.c_str());
+    working_.clear();
+    return LIB_FILE_WRITE;
+  }
+  prepared_ = true;
+  return LIB_OK;
+}
+
+LibResult AtomicFile::Commit() {
+  if (!prepared_ && Prepare() != LIB_OK) return LIB_FILE_WRITE;
+  prepared_ = false;
+  const bool ok = steps_->Allow(FsStep::Rename, working_) &&
+                  Noted(std::rename(working_.c_str(), target_.c_str()) == 0);
   if (!ok) {
     ::unlink(working_.c_str());
     working_.clear();
@@ -129,6 +142,7 @@ void AtomicFile::Abandon() {
     working_.clear();
   }
   buffer_.clear();
+  prepared_ = false;
 }
 
 LibResult ReplaceFile(const path& target, const path& working, std::span<const uint8_t> bytes,

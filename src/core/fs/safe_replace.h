@@ -34,8 +34,12 @@ class AtomicFile {
   // Flush, fsync, rename over the target, fsync the folder. LIB_FILE_WRITE on
   // any failure, with the working file removed and the target untouched.
   LibResult Commit();
+  // Flush and fsync without the rename: the working file is complete on disk and
+  // waits for Commit (several files swapped as one change, see swap_intent.h).
+  LibResult Prepare();
   // Removes the working file and leaves the target untouched.
   void Abandon();
+  const path& Working() const { return working_; }
 
  private:
   bool Flush();
@@ -43,6 +47,7 @@ class AtomicFile {
   FileSteps* steps_;
   int fd_ = -1;
   bool failed_ = false;
+  bool prepared_ = false;
   path target_;
   path working_;
   std::vector<uint8_t> buffer_;

@@ -34,6 +34,7 @@ std::string DescribeRewriteFailure(int code, std::string_view directory, std::st
   }
   switch (code) {
     case kRewriteDeleteNotFound:
+    case kWriteRefused:
       return {};
     // The series was read before: a file that cannot be opened now is one the
     // rewrite must create or replace (a read-only folder, say).

@@ -7,6 +7,7 @@
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/lib/master.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet {
 namespace master_edit {
@@ -33,16 +34,25 @@ std::filesystem::path MasterFileFor(std::string_view foundDirectory, std::string
   return fs::PathNoCase(found, kMasterFileName);
 }
 
+std::filesystem::path MasterBackupPath(const std::filesystem::path& master) {
+  return WithSuffix(master, ".BAK");
+}
+
+std::filesystem::path MasterWorkingPath(const MasterFile& master) {
+  return WithSuffix(master.Path(), ".NEW");
+}
+
+LibResult BackUpMaster(const MasterFile& master, fs::FileSteps& steps) {
+  return fs::CopyFileSynced(master.Path(), MasterBackupPath(master.Path()), steps);
+}
+
 LibResult ReplaceMaster(const MasterFile& master, fs::FileSteps& steps) {
-  if (LibResult r = fs::CopyFileSynced(master.Path(), WithSuffix(master.Path(), ".BAK"), steps);
-      r != LIB_OK) {
-    return r;
-  }
+  if (LibResult r = BackUpMaster(master, steps); r != LIB_OK) return r;
   return RestoreMaster(master, steps);
 }
 
 LibResult RestoreMaster(const MasterFile& master, fs::FileSteps& steps) {
-  return master.Write(WithSuffix(master.Path(), ".NEW"), steps);
+  return master.Write(MasterWorkingPath(master), steps);
 }
 
 }  // namespace master_edit
@@ -53,13 +63,20 @@ namespace {
 LibResult EditMasterOf(std::string_view libDir, std::string_view masterPath, std::string_view query,
                        const std::function<int(MasterFile&, const MasterRecord&)>& change,
                        fs::FileSteps& steps) {
+  WriteGuard guard;
+  if (!guard.Lock({std::filesystem::path(std::string(libDir))})) return kWriteRefused;
   const MasterLookup found = LookupMasterRecord(libDir, query);
   if (!found.ok()) return found.code;
+  if (!guard.Lock({std::filesystem::path(found.directory)})) return kWriteRefused;
   MasterFile master;
   if (master.Read(master_edit::MasterFileFor(found.directory, masterPath), steps) != LIB_OK) {
     return LIB_FILE_OPEN;
   }
   if (change(master, found.record) == 0) return LIB_RECORD_NOT_FOUND;
+  if (!guard.Writable({master.Path()}) ||
+      !guard.BackupPlace(master_edit::MasterBackupPath(master.Path()))) {
+    return kWriteRefused;
+  }
   return master_edit::ReplaceMaster(master, steps);
 }
 

@@ -42,5 +42,11 @@ LibResult ReplaceMaster(const MasterFile& master, fs::FileSteps& steps = fs::Eve
 // The same swap without a backup: puts content back after a later step failed.
 LibResult RestoreMaster(const MasterFile& master, fs::FileSteps& steps = fs::EveryStep());
 
+// The backup (path + ".BAK") and working file (path + ".NEW") of a MASTER file,
+// and the backup alone, for a MASTER swapped together with another file.
+std::filesystem::path MasterBackupPath(const std::filesystem::path& master);
+std::filesystem::path MasterWorkingPath(const MasterFile& master);
+LibResult BackUpMaster(const MasterFile& master, fs::FileSteps& steps = fs::EveryStep());
+
 }  // namespace master_edit
 }  // namespace quillet

@@ -9,6 +9,8 @@
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
 #include "core/messages/portfolio.h"
+#include "core/messages/writes.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet {
 
@@ -19,6 +21,13 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     result.declined = true;
     return result;
   }
+  const auto refuse = [&](const std::string& why) {
+    result.code = kWriteRefused;
+    result.message = messages::RepairRefused(masterPath, why);
+    return result;
+  };
+  WriteGuard guard;
+  if (!guard.Lock({MasterFileOf(masterPath).parent_path()})) return refuse(guard.message);
   MasterFile file;
   if (file.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
@@ -26,11 +35,17 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
     return result;
   }
   const fs::path master = file.Path();
+  if (!guard.Writable({master})) return refuse(guard.message);
 
-  // The backup is made once: an earlier one is the user's last good copy.
+  // The backup is made once: an earlier one is the user's last good copy. Only
+  // a regular file counts as one: a symbolic link (dangling, or to any other
+  // file), a folder or a FIFO there is no copy of the MASTER, and nothing is
+  // repaired until the user has moved it away.
   const fs::path given{std::string(masterPath)};
   const std::string backupName = given.filename().string() + ".bak";
   fs::path backup = fs::FindNoCase(master.parent_path(), backupName);
+  if (!backup.empty() && !fs::IsPlainFileOrAbsent(backup))
+    return refuse(messages::BackupNotAFile(backup.string()));
   if (backup.empty()) {
     backup = master.parent_path() / backupName;
     if (LibResult r = fs::CopyFileSynced(master, backup, steps); r != LIB_OK) {
@@ -83,6 +98,8 @@ RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, Repai
 
 CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt) {
   CheckResult result;
+  result.finished = FinishUnfinishedChange(masterPath);
+  if (!result.finished.ok()) return result;
   result.check = TestMasterFile(masterPath);
   if (result.check.result != LIB_OK) return result;
   if (result.check.damage == MasterDamage::None) {

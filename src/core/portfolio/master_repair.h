@@ -41,13 +41,16 @@ struct RepairResult : Outcome {
 RepairResult RepairMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt,
                               fs::FileSteps& steps = fs::EveryStep());
 
-// The damage tests, then the repair when they fail. True when the file is sound
+// A change cut short is finished first; then the damage tests, then the repair
+// when they fail. True when the file is sound
 // or has been repaired.
 struct CheckResult {
   bool sound = false;
   MasterCheck check;    // the tests as they were before any repair
   RepairResult repair;  // when a repair was tried
   bool repairTried = false;
+  // A change cut short that was finished first (its words), or why it could not be.
+  Outcome finished;
 };
 CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
 

@@ -9,6 +9,7 @@
 #include "core/messages/symbols.h"
 #include "core/portfolio/master_edit.h"
 #include "core/portfolio/master_file.h"
+#include "core/portfolio/write_guard.h"
 #include "core/symbols/file_journal.h"
 
 namespace quillet {
@@ -72,6 +73,25 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
     result.code = LIB_INVALID_PARM;
     return result;
   }
+  // The check for another security and the rename hold the Portfolio as one.
+  WriteGuard guard;
+  const MasterLookup self = guard.Lock({fs::path(std::string(libDir))})
+                                ? LookupMasterRecord(libDir, oldSymbol)
+                                : MasterLookup{};
+  if (self.ok()) {
+    const fs::path master =
+        MasterFileOf(master_edit::MasterFileFor(self.directory, masterPath).string());
+    if (!guard.Lock({fs::path(self.directory)}) || !guard.Writable({master}) ||
+        !guard.BackupPlace(master_edit::MasterBackupPath(master))) {
+      result.code = kWriteRefused;
+    }
+  } else if (!guard.message.empty()) {
+    result.code = kWriteRefused;
+  }
+  if (result.code == kWriteRefused) {
+    result.message = messages::EditSymbolFailed(oldSymbol, guard.message);
+    return result;
+  }
   // Two securities answering to one symbol: a lookup would take the first, a
   // delete would remove both.
   if (const auto other =
@@ -115,6 +135,12 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
                           fs::FileSteps& steps) {
   DeleteResult result;
   fs::NoteFailure(0);
+  WriteGuard guard;
+  if (!guard.Lock({MasterFileOf(masterPath).parent_path()})) {
+    result.code = kWriteRefused;
+    result.message = messages::DeleteSymbolFailed(symbol, guard.message);
+    return result;
+  }
   MasterFile listing;
   if (listing.Read(MasterFileOf(masterPath), steps) != LIB_OK) {
     result.code = LIB_FILE_OPEN;
@@ -154,6 +180,11 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
   FileJournal journal(steps);
   std::vector<fs::path> touched{master};
   touched.insert(touched.end(), doomed.begin(), doomed.end());
+  if (!guard.Writable(touched)) {
+    result.code = kWriteRefused;
+    result.message = messages::DeleteSymbolFailed(symbol, guard.message);
+    return result;
+  }
   for (const fs::path& file : touched) {
     if (!journal.Remember(file)) {
       result.code = LIB_FILE_READ;

@@ -7,6 +7,7 @@
 #include "core/fs/safe_replace.h"
 #include "core/messages/symbols.h"
 #include "core/portfolio/master_file.h"
+#include "core/portfolio/write_guard.h"
 
 namespace quillet {
 namespace {
@@ -87,6 +88,13 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
   }
   const uint8_t number = master.LowestFreeFileNumber();
   if (number == 0) return refuse(AddStatus::Full, LIB_INVALID_PARM, messages::kPortfolioFull);
+  // A leftover file of the new number is replaced: not one its owner protected.
+  WriteGuard guard;
+  if (!guard.Writable({fs::FindNoCase(destDir, fs::QuoteFileName(number, "DAT")),
+                       fs::FindNoCase(destDir, fs::QuoteFileName(number, "DOP"))})) {
+    return refuse(AddStatus::Failed, kWriteRefused,
+                  messages::MoveCopyFailed(move, symbol, guard.message));
+  }
 
   // The quote files first: the new record never points at a file not yet there.
   const fs::path sourceDir{std::string(sourceDirectory)};
@@ -115,7 +123,23 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   const bool move = mode == TransferMode::Move;
   fs::NoteFailure(0);
   const std::string query = ToUpperAscii(TrimBlanks(symbol));
-  const MasterLookup found = query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
+  const auto lookUp = [&] {
+    return query.empty() ? MasterLookup{} : LookupMasterRecord(libDir, query);
+  };
+  MasterLookup found = lookUp();
+  // Both Portfolios are held from here to the last step, and the security is
+  // looked up again under the locks: a writer before may have changed it.
+  WriteGuard guard;
+  const auto refused = [&](const std::string& why) {
+    TransferResult result;
+    result.code = kWriteRefused;
+    result.message = messages::MoveCopyFailed(move, query, why);
+    return result;
+  };
+  std::vector<fs::path> folders{std::string(libDir), std::string(destination)};
+  if (found.ok()) folders.emplace_back(found.directory);
+  if (!guard.Lock(std::move(folders))) return refused(guard.message);
+  if (found.ok()) found = lookUp();
   if (!found.ok()) {
     TransferResult result;
     result.code = found.code;
@@ -124,6 +148,14 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   }
   const MasterRecord& record = found.record;
   const std::string& sourceDir = found.directory;
+  std::vector<fs::path> changed{MasterFileOf(MasterPathOf(destination))};
+  if (move) {
+    changed.push_back(MasterFileOf(MasterPathOf(sourceDir)));
+    for (const char* extension : {"DAT", "DOP", "BAK"})
+      changed.push_back(
+          fs::FindNoCase(sourceDir, fs::QuoteFileName(record.FileNumber(), extension)));
+  }
+  if (!guard.Writable(changed)) return refused(guard.message);
 
   FileJournal journal(steps);
   TransferResult result = AddMasterEntry(record, query, destination, sourceDir, mode, journal);

@@ -178,6 +178,29 @@ TEST_F(RepairTest, ADroppedRecordIsReportedAndAnEarlierBackupKept) {
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "MASTER.bak"));
 }
 
+// Only a regular file is an earlier backup: over a dangling link, a folder or a
+// link to another file the repair does not start (no copy of the MASTER exists).
+TEST_F(RepairTest, ABackupNameTakenByALinkOrAFolderIsRefused) {
+  auto bytes = builder_.MasterBytes();
+  bytes[8 * 53] = 5;
+  testing::WriteBytes(master(), bytes);
+  testing::WriteBytes(tmp_ / "OTHER", {1, 2, 3});
+  const std::filesystem::path backup = tmp_ / "MASTER.bak";
+  for (const auto& take : std::vector<std::function<void()>>{
+           [&] { std::filesystem::create_symlink(tmp_ / "gone", backup); },
+           [&] { std::filesystem::create_directory(backup); },
+           [&] { std::filesystem::create_symlink(tmp_ / "OTHER", backup); }}) {
+    std::filesystem::remove_all(backup);
+    take();
+    FakePrompt prompt;
+    const RepairResult r = RepairMasterFile(master(), true, prompt);
+    EXPECT_FALSE(r.repaired);
+    EXPECT_NE(r.message.find("MASTER.bak is not a plain file"), std::string::npos) << r.message;
+    EXPECT_EQ(ReadBytes(master()), bytes);
+    EXPECT_EQ(ReadBytes(tmp_ / "OTHER"), std::vector<uint8_t>({1, 2, 3}));
+  }
+}
+
 TEST(CheckMasterFileTest, RealDataWithADuplicatedRecordIsRepairedBackToTheOriginal) {
   const auto real = testing::RealDataDir();
   if (real.empty()) GTEST_SKIP() << "no real data here";

@@ -28,7 +28,7 @@ void BM_LoadIntoQuoteGrid(benchmark::State& state) {
     benchmark::DoNotOptimize(model.rowCount());
   }
 }
-BENCHMARK(BM_LoadIntoQuoteGrid);
+BENCHMARK(BM_LoadIntoQuoteGrid)->Apply(bench::FastestOf);
 
 // The chart of the loaded series built anew (decimated to its pixel columns) and
 // painted into an image of a usual pane's size.
@@ -57,7 +57,7 @@ void BM_ChartBuildAndRender(benchmark::State& state) {
   state.counters["bars"] = static_cast<double>(chart->bars().size());
   state.counters["quotes"] = model.rowCount();
 }
-BENCHMARK(BM_ChartBuildAndRender);
+BENCHMARK(BM_ChartBuildAndRender)->Apply(bench::FastestOf);
 
 }  // namespace
 

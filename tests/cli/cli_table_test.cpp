@@ -108,6 +108,13 @@ void IbmTwice(const path& t) {
   WriteBytes(t / "A" / "MASTER", bytes);
 }
 
+// A change cut short between its swaps: the quote file has still to be swapped in.
+void CutShort(const path& t) {
+  WriteBytes(t / "A" / "F7.NEW", ReadBytes(t / "B" / "F1.DAT"));
+  const std::string intent = "F7.NEW\tF7.DAT\n";
+  WriteBytes(t / "A" / "MASTER.~IN", {intent.begin(), intent.end()});
+}
+
 // A folder in the working file's place: it cannot be made, even by root.
 void FolderAtF1New(const path& t) {
   stdfs::create_directory(t / "E" / "F1.NEW");
@@ -194,6 +201,10 @@ std::vector<CliRow> Rows() {
        "made: {T}/C/MASTER.bak\n",
        {"+C/MASTER.bak", "C/MASTER"}},
       {"repair {T}/none", 2, "2> {T}/none is not a folder\n2> usage: quillet-cli repair DIR\n"},
+      {"check {T}/A", 1, "A change of F7.DAT in {T}/A was cut short; repair finishes it\n", {},
+       CutShort},
+      {"repair {T}/A", 0, "A change of F7.DAT in {T}/A that was cut short is now finished\n",
+       {"-A/F7.NEW", "-A/MASTER.~IN", "A/F7.DAT"}, CutShort},
       // quotes, facts
       {"quotes {T}/Q ibm", 0,
        "01/05/00\tN/A\t12.0000\t11.0000\t11.5000\t1000000000\t3\n01/04/"

@@ -159,5 +159,25 @@ TEST(ConcurrentWrites, EveryWriteRefusesABusyPortfolioUnchanged) {
   EXPECT_TRUE(SnapshotTree(dir.root()) == before);
 }
 
+// The record of a change cut short is a file like any other: the next writer
+// acts only on working files of ours in the folder, never on a name outside it.
+TEST(ConcurrentWrites, ARecordedChangeSwapsOnlyWorkingFilesWithinItsFolder) {
+  TempDir dir;
+  const path p = dir / "P";
+  PortfolioBuilder(p).AddSeries(1, "IBM", "INTL BUS MACH", DailyRows(kFirstDay, 3)).WriteMaster();
+  WriteBytes(dir / "outside", {1});
+  WriteBytes(p / "F1.NEW", {7});
+  WriteBytes(p / "F2.DAT", {8});
+  const std::string record = "F1.NEW\t../outside\nF2.DAT\tF1.DAT\n../outside\tF1.DAT\n";
+  WriteBytes(p / "MASTER.~IN", {record.begin(), record.end()});
+  const TreeSnapshot before = SnapshotTree(dir.root());
+  EXPECT_EQ(DescribeUnfinishedChange((p / "MASTER").string()), "");
+  WriteGuard next;
+  ASSERT_TRUE(next.Lock({p}));
+  TreeSnapshot expected = before;
+  expected.erase("P/MASTER.~IN");
+  EXPECT_TRUE(SnapshotTree(dir.root()) == expected);
+}
+
 }  // namespace
 }  // namespace quillet::testing

@@ -3,6 +3,7 @@
 // switch is kept in the settings.
 #include <QAction>
 #include <QFile>
+#include <QPainter>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -169,6 +170,41 @@ class ChartTest : public QObject {
     QCOMPARE(chart->marks().size(), 1u);
     search->reject();
     QVERIFY(chart->marks().empty());
+  }
+
+  // The plot written straight into a device's pixels is the plot the painter draws
+  // (taken for a region of two rectangles): at whole and part pixels, cut at the
+  // device's edges, candles and a close line.
+  void drawsTheSamePixelsOnAnyDevice() {
+    CQuilletView* view = Start();
+    QVERIFY(view);
+    CQuoteChart* chart = view->m_chart;
+    struct Case {
+      int symbolRow;
+      QPointF at;
+      QImage::Format format;
+    };
+    for (const Case c : {Case{0, {0, 0}, QImage::Format_RGB32},
+                         Case{0, {7.5, 3.25}, QImage::Format_ARGB32_Premultiplied},
+                         Case{0, {-60, -40}, QImage::Format_ARGB32},
+                         Case{2, {5, 2}, QImage::Format_RGB32}}) {
+      view->m_lstSymbols->selectRow(c.symbolRow);
+      view->FillQuotesGrid(0);
+
+      auto draw = [&](const QRegion& source) {
+        QImage image(chart->size(), c.format);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        painter.translate(c.at);
+        chart->QWidget::render(&painter, QPoint(), source);
+        // The chart's corner pixel, left out of the second region.
+        painter.resetTransform();
+        painter.fillRect(QRect(c.at.toPoint() - QPoint(2, 2), QSize(5, 5)), Qt::black);
+        return image;
+      };
+      const QRect all = chart->rect();
+      QCOMPARE(draw(QRegion(all).subtracted(QRect(0, 0, 1, 1))), draw(all));
+    }
   }
 
   void theViewMenuSwitchIsKept() {

@@ -53,7 +53,8 @@ template <int Places>
 }
 
 // scaled / 10^4 (scaled below 10^8) as whole "." four places: one word of digits
-// serves both parts. With trim as WritePoint. Stores 16 bytes.
+// serves both parts. With trim the trailing zeros go; the fraction must then not
+// be 0. Stores 16 bytes.
 [[gnu::always_inline]] inline char* WriteFourPlaces(char* p, uint32_t scaled, bool trim) {
   const uint64_t digits = EightDigits(scaled);
   const uint64_t marks = digits ^ kAsciiZeros;  // zero bytes where a '0' is
@@ -64,8 +65,8 @@ template <int Places>
   const uint64_t point = '.' | ((digits >> 32) << 8);
   std::memcpy(p, &point, sizeof point);
   if (!trim) return p + 5;
-  const int trailing = std::min(std::countl_zero(marks) / 8, 4);
-  return trailing == 4 ? p : p + 5 - trailing;
+  // A fraction digit is not '0', so marks is not 0: no branch for the count.
+  return p + 5 - __builtin_clzll(marks) / 8;
 }
 
 // value (finite, not negative) * 10^Decimals rounded to the nearest integer,
@@ -143,7 +144,10 @@ template char* AppendFixed<0>(char* p, float value);
 template char* AppendFixed<2>(char* p, float value);
 template char* AppendFixed<4>(char* p, float value);
 
-char* AppendShortest(char* p, float value) {
+namespace {
+
+// Every finite value; AppendShortest takes the usual ones itself.
+[[gnu::noinline]] char* AppendShortestSlow(char* p, float value) {
   const uint32_t bits = std::bit_cast<uint32_t>(value);
   const float a = std::fabs(value);
   // Outside this range the library's shortest fixed text; inside it the fewest
@@ -176,27 +180,63 @@ char* AppendShortest(char* p, float value) {
   for (int decimals = small ? 4 : 0; decimals <= 12; ++decimals, unit *= 10) {
     const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
     const uint64_t rest = product & mask;
-    uint64_t scaled = product >> shift;
-    const bool up = rest > half || (rest == half && shift > 0 && (scaled & 1));
-    if (up) ++scaled;
+    const uint64_t truncated = product >> shift;
+    // To the nearest, ties to even (shift >= 1: whole values left above). Without
+    // branches, as the direction is as good as random.
+    const bool up = rest + (truncated & 1) > half;
+    const uint64_t scaled = truncated + up;
     // The decimal's distance from the value, in units of 2^-shift / 10^decimals:
-    // it reads back when within half a step of the value on its side.
+    // it reads back when within half a step of the value on its side (the step
+    // below a power of two is half as wide).
     const uint64_t distance = up ? (mask + 1) - rest : rest;
-    const bool below = !up && rest != 0;
-    const bool back = below && lowerGapHalved
-                          ? 4 * distance <= unit
-                          : 2 * distance < unit || (2 * distance == unit && (mantissa & 1) == 0);
+    const bool narrow = !up & (rest != 0) & lowerGapHalved;
+    const bool back = narrow ? 4 * distance <= unit
+                             : (2 * distance < unit) | ((2 * distance == unit) & !(mantissa & 1));
     if (!back) continue;
     if (decimals > 4) return WriteScaled(p, scaled, decimals);
     // As four places with the trailing zeros dropped: the fewest decimals never
-    // end in a zero, and four are the nearest four-place decimal's own. Below
-    // 2^24 the whole part has at most eight digits.
+    // end in a zero, and four are the nearest four-place decimal's own; the value
+    // is not whole, so neither is the decimal. Below 2^24 the whole part has at
+    // most eight digits.
     const uint64_t four = scaled * kPowersOfTen[static_cast<size_t>(4 - decimals)];
     if (four < 100000000) return WriteFourPlaces(p, static_cast<uint32_t>(four), true);
     p = WriteWhole(p, static_cast<uint32_t>(four / 10000));
     return WritePoint<4>(p, static_cast<uint32_t>(four % 10000), true);
   }
   return std::to_chars(p, p + kNumberTextRoom, a, std::chars_format::fixed).ptr;
+}
+
+}  // namespace
+
+char* AppendShortest(char* p, float value) {
+  // The usual values without the general steps: whole ones (volumes, open
+  // interest) and prices below 1024 whose nearest four-place decimal reads back
+  // (see AppendShortestSlow for why that is the shortest text).
+  const uint32_t bits = std::bit_cast<uint32_t>(value);
+  const float a = std::fabs(value);
+  if (a >= 0.001f && a < 16777216.0f) {
+    *p = '-';
+    char* const q = p + (bits >> 31);
+    if (const auto whole = static_cast<uint32_t>(a); static_cast<float>(whole) == a) {
+      return WriteWhole(q, whole);
+    }
+    const uint32_t biased = (bits >> 23) & 0xFFu;
+    if (biased < 137) {
+      const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+      const int shift = 150 - static_cast<int>(biased);  // 14 and more
+      const uint64_t mask = (uint64_t{1} << shift) - 1, half = uint64_t{1} << (shift - 1);
+      const uint64_t product = mantissa * 10000;
+      const uint64_t rest = product & mask;
+      const uint64_t truncated = product >> shift;
+      const bool up = rest + (truncated & 1) > half;
+      const uint64_t distance = up ? (mask + 1) - rest : rest;
+      const bool narrow = !up & (rest != 0) & ((bits & 0x7FFFFFu) == 0);
+      const bool back = narrow ? 4 * distance <= 10000
+                               : (2 * distance < 10000) | ((2 * distance == 10000) & !(mantissa & 1));
+      if (back) return WriteFourPlaces(q, static_cast<uint32_t>(truncated + up), true);
+    }
+  }
+  return AppendShortestSlow(p, value);
 }
 
 }  // namespace quillet

@@ -82,6 +82,7 @@ struct Rewritten {
   size_t records = 0;             // whole records after the header in the old file
   std::optional<size_t> deleted;  // the record left out
   size_t inserted = 0;
+  size_t matched = 0;  // records whose day lies in the range
 };
 
 // The day of every record, as the reader decodes it for the grid: the dates a
@@ -158,6 +159,7 @@ bool Build(std::vector<uint8_t> old, const RecordShape& shape, const QuoteChange
   std::vector<uint8_t> inRange(out.records);
   std::vector<QuoteDay> days(out.records);
   if (!ConvertInPlace(old, out.records, shape, change, inRange, days)) return false;
+  out.matched = static_cast<size_t>(std::count(inRange.begin(), inRange.end(), 1));
   const auto recordAt = [&](size_t i) {
     return old.begin() + static_cast<std::ptrdiff_t>((i + 1) * rl);
   };
@@ -295,6 +297,10 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     // An insert that copies nothing is no insert; the file stays as it is.
     if (next.inserted == 0) return Fail(LIB_RECORD_NOT_FOUND);
     delta = static_cast<int32_t>(next.inserted);
+  } else if (change.kind == CHANGE_REPLACE && next.matched == 0) {
+    // The day edited is gone (another writer deleted it since it was shown):
+    // reporting the edit done would be a lie.
+    return Fail(LIB_RECORD_NOT_FOUND);
   }
   // The counter is read unsigned (intraday files pass 32 767); past 65 535 it cannot count.
   const int32_t count = LoadQuoteCount(old.data() + 2) + delta;

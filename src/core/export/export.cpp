@@ -190,7 +190,8 @@ char* AppendTime(char* p, QuoteTime time) {
 
 }  // namespace
 
-char* ExportFormatter::WriteColumn(char* p, const Column& c, const Quote& quote) {
+[[gnu::always_inline]] inline char* ExportFormatter::WriteColumn(char* p, const Column& c,
+                                                                   const Quote& quote) {
   if (c.content == Content::Value) [[likely]] {
     const float v = quote.Value(c.field);
     if (typed_) {

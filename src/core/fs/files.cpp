@@ -1,5 +1,6 @@
 #include "core/fs/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,14 +69,20 @@ path FindNoCase(const path& dir, std::string_view name) {
   std::error_code ec;
   const path exact = base / std::string(name);
   if (std::filesystem::exists(exact, ec)) return dir.empty() ? path(std::string(name)) : exact;
-  std::filesystem::directory_iterator it(
-      base, std::filesystem::directory_options::skip_permission_denied, ec);
-  if (ec) return {};
-  for (const auto& entry : it) {
-    const std::string entryName = entry.path().filename().string();
-    if (EqualsNoCase(entryName, name)) return dir.empty() ? path(entryName) : base / entryName;
+  // Read by hand: every series read lists its folder for its DOP file, and a path
+  // object per entry would cost more than the listing itself.
+  DIR* const folder = ::opendir(base.c_str());
+  if (!folder) return {};
+  path found;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view entryName = entry->d_name;
+    if (entryName != "." && entryName != ".." && EqualsNoCase(entryName, name)) {
+      found = dir.empty() ? path(entryName) : base / entryName;
+      break;
+    }
   }
-  return {};
+  ::closedir(folder);
+  return found;
 }
 
 std::vector<path> FindEachNoCase(const path& dir, std::span<const std::string_view> names) {

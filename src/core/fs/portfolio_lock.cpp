@@ -11,7 +11,6 @@
 #include <system_error>
 #include <thread>
 
-#include "core/fs/file_steps.h"
 #include "core/fs/swap_intent.h"
 
 namespace quillet::fs {
@@ -33,17 +32,18 @@ ThreadHeld* HeldByThread(uint64_t volume, uint64_t node) {
   return nullptr;
 }
 
-// Tries for the lock until the wait is over; false when it stays taken.
-bool LockWithin(int fd, std::chrono::milliseconds wait) {
+enum class Locking { Locked, Busy, Unsupported };
+
+// Tries for the lock until the wait is over. A file system that cannot lock a
+// folder (NFS emulates flock with locks that need a file open for writing)
+// is not taken for a busy one: the write goes on as it did before locks.
+Locking LockWithin(int fd, std::chrono::milliseconds wait) {
   const auto end = std::chrono::steady_clock::now() + wait;
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno != EWOULDBLOCK && errno != EINTR) {
-      NoteFailure(errno);
-      return false;
-    }
-    if (std::chrono::steady_clock::now() >= end) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Locking::Locked;
+    if (errno != EWOULDBLOCK && errno != EINTR) return Locking::Unsupported;
+    if (std::chrono::steady_clock::now() >= end) return Locking::Busy;
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::milliseconds(20));
   }
@@ -100,9 +100,12 @@ bool PortfolioLock::Acquire(std::vector<path> folders) {
       held_.push_back({volume, node});
       continue;
     }
-    if (!LockWithin(fd, std::chrono::milliseconds(lockWaitMs.load()))) {
+    const Locking got = LockWithin(fd, std::chrono::milliseconds(lockWaitMs.load()));
+    if (got != Locking::Locked) {
       ::close(fd);
-      return giveUp(folder);
+      if (got == Locking::Busy) return giveUp(folder);
+      FinishPendingSwaps(folder);
+      continue;
     }
     threadHeld.push_back({volume, node, fd, 1});
     held_.push_back({volume, node});

@@ -27,7 +27,8 @@ class PortfolioLock {
   // on each other crosswise), waiting up to the lock wait for each, and finishes
   // a change that a writer left half-way in each (FinishPendingSwaps). False
   // when one stays busy (busy() names it); this call then holds none of them.
-  // A folder that cannot be opened is passed over.
+  // A folder that cannot be opened, or whose file system cannot lock it, is
+  // passed over.
   bool Acquire(std::vector<path> folders);
   const path& busy() const { return busy_; }
 

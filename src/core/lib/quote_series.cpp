@@ -102,6 +102,30 @@ template <size_t N>
   mask = ~(reinterpret_cast<typename Lanes<N>::Ints>((u - lo) | (hi - u)) >> 31);
 }
 
+// The days before month m in a year without a leap day ((367m - 362) / 12, less 2
+// from March on), for m from 1 to 12, lane-wise; sixteen lanes look it up with
+// one permute. Lanes with other months get any value.
+constexpr std::array<int32_t, 16> kDaysBeforeMonth = [] {
+  std::array<int32_t, 16> days{};
+  for (int32_t m = 1; m <= 12; ++m) days[static_cast<size_t>(m)] = (367 * m - 362) / 12 - (m > 2 ? 2 : 0);
+  return days;
+}();
+template <size_t N>
+[[gnu::always_inline]] inline void DaysBeforeMonth(const typename Lanes<N>::Ints& m,
+                                                   typename Lanes<N>::Ints& before) {
+  using Ints = typename Lanes<N>::Ints;
+  if constexpr (N == 16) {
+    Ints table;
+    std::memcpy(&table, kDaysBeforeMonth.data(), sizeof table);
+    before = __builtin_shuffle(table, m);
+  } else {
+    // Eight lanes hold no table of thirteen: the formula.
+    using Words = typename Lanes<N>::Words;
+    const Words mu = reinterpret_cast<const Words&>(m);
+    before = reinterpret_cast<Ints>((367u * mu - 362u) / 12u) - (((2 - m) >> 31) & 2);
+  }
+}
+
 // DayFromDateField, lane-wise, from the IEEE bits of the values, in the lanes
 // whose value is whole and from 0 to 2^24 (every real date): they take its
 // integer steps and those of DayFromYmd (CYYMMDD split by unsigned division, the
@@ -127,10 +151,9 @@ template <size_t N>
   const Words mu = rest / 100u;
   const Ints y = reinterpret_cast<Ints>(yu), m = reinterpret_cast<Ints>(mu);
   const Ints d = reinterpret_cast<Ints>(rest - mu * 100u);
-  // The days before month m in a year without a leap day: (367m - 362) / 12, less
-  // 2 from March on.
   const Ints fromMarch = (2 - m) >> 31;
-  const Ints before = reinterpret_cast<Ints>((367u * mu - 362u) / 12u) - (fromMarch & 2);
+  Ints before;
+  DaysBeforeMonth<N>(m, before);
   const Ints leap = fromMarch & (((y & 3) - 1) >> 31);  // -1 in the lanes with the leap day
   const Ints n = d + before + ((y - 61) * 1461) / 4 - leap;
   Ints month;
@@ -165,35 +188,36 @@ constexpr std::array<uint32_t, N> DateLaneMask(size_t j) {
 template <size_t N, size_t J>
 inline constexpr std::array<uint32_t, N> kDateLaneMask = DateLaneMask<N>(J);
 
-// Vector j of a group: loaded, converted, its date lanes added to dates, stored.
+// Vector j of a group: loaded and converted, its date lanes added to dates.
 // The lane masks are loaded from plain arrays inside the vector functions: no
 // vector crosses into code built for other processors.
 template <size_t N, size_t J>
-[[gnu::always_inline]] inline void ConvertGroupVector(const uint8_t* from, uint8_t* to,
-                                                      typename Lanes<N>::Words& dates) {
-  typename Lanes<N>::Words w, lanes;
+[[gnu::always_inline]] inline void LoadGroupVector(const uint8_t* from,
+                                                   typename Lanes<N>::Words& w,
+                                                   typename Lanes<N>::Words& dates) {
+  typename Lanes<N>::Words lanes;
   std::memcpy(&w, from + J * sizeof w, sizeof w);
   ToIeeeBits(w);
   std::memcpy(&lanes, kDateLaneMask<N, J>.data(), sizeof lanes);
   dates |= w & lanes;
-  std::memcpy(to + J * sizeof w, &w, sizeof w);
 }
-// Vector j of a group: its date lanes replaced by the days (time 0 beside them).
+// Vector j of a group: its date lanes replaced by the days (time 0 beside them), stored.
 template <size_t N, size_t J>
-[[gnu::always_inline]] inline void PutDays(uint8_t* to, const typename Lanes<N>::Words& days) {
-  typename Lanes<N>::Words w, lanes;
-  std::memcpy(&w, to + J * sizeof w, sizeof w);
+[[gnu::always_inline]] inline void StoreGroupVector(uint8_t* to,
+                                                    const typename Lanes<N>::Words& words,
+                                                    const typename Lanes<N>::Words& days) {
+  typename Lanes<N>::Words lanes;
   std::memcpy(&lanes, kDateLaneMask<N, J>.data(), sizeof lanes);
-  w = (w & ~lanes) | (days & lanes);
+  const typename Lanes<N>::Words w = (words & ~lanes) | (days & lanes);
   std::memcpy(to + J * sizeof w, &w, sizeof w);
 }
 
-// Quote-shaped records, round by round: the words of each group of N records
-// converted straight into the quotes, their dates gathered into one vector on
-// the way; then the round's days, N at a time (independent of one another, so the
-// processor overlaps them); then the days put in place of the dates. The last
-// records (fewer than N) go one by one. Each word is read before its quote's
-// bytes are written, so the records may lie in the quotes themselves.
+// Quote-shaped records, group by group: the N records' words loaded and
+// converted, their dates gathered into one vector on the way, the days made from
+// them put in place of the dates, the words stored into the quotes. Groups are
+// independent of one another, so the processor overlaps them. The last records
+// (fewer than N) go one by one. A group is read whole before its quotes are
+// written, so the records may lie in the quotes themselves.
 template <size_t N>
 [[gnu::always_inline]] inline void DecodeQuoteShaped(const uint8_t* records, size_t count,
                                                      Quote* out) {
@@ -202,41 +226,35 @@ template <size_t N>
   constexpr size_t kGroupBytes = 7 * sizeof(Words);
   constexpr size_t kRoundGroups = kRoundRecords / N;
   std::array<Words, kRoundGroups> dates;
-  std::array<Ints, kRoundGroups> days;
   const size_t groups = count / N;
   for (size_t first = 0; first < groups; first += kRoundGroups) {
     const size_t n = std::min(kRoundGroups, groups - first);
     const uint8_t* const from = records + first * kGroupBytes;
     uint8_t* const to = reinterpret_cast<uint8_t*>(out) + first * kGroupBytes;
+    bool allWhole = true;
     for (size_t g = 0; g < n; ++g) {
       const uint8_t* const f = from + g * kGroupBytes;
       uint8_t* const t = to + g * kGroupBytes;
-      Words date{};
-      ConvertGroupVector<N, 0>(f, t, date);
-      ConvertGroupVector<N, 1>(f, t, date);
-      ConvertGroupVector<N, 2>(f, t, date);
-      ConvertGroupVector<N, 3>(f, t, date);
-      ConvertGroupVector<N, 4>(f, t, date);
-      ConvertGroupVector<N, 5>(f, t, date);
-      ConvertGroupVector<N, 6>(f, t, date);
-      dates[g] = date;
-    }
-    bool allWhole = true;
-    for (size_t g = 0; g < n; ++g) {
-      Ints isWhole;
-      DaysOf<N>(dates[g], days[g], isWhole);
+      Words w0, w1, w2, w3, w4, w5, w6, date{};
+      LoadGroupVector<N, 0>(f, w0, date);
+      LoadGroupVector<N, 1>(f, w1, date);
+      LoadGroupVector<N, 2>(f, w2, date);
+      LoadGroupVector<N, 3>(f, w3, date);
+      LoadGroupVector<N, 4>(f, w4, date);
+      LoadGroupVector<N, 5>(f, w5, date);
+      LoadGroupVector<N, 6>(f, w6, date);
+      Ints days, isWhole;
+      DaysOf<N>(date, days, isWhole);
       allWhole &= AllLanes(isWhole);
-    }
-    for (size_t g = 0; g < n; ++g) {
-      uint8_t* const t = to + g * kGroupBytes;
-      const Words day = reinterpret_cast<const Words&>(days[g]);
-      PutDays<N, 0>(t, day);
-      PutDays<N, 1>(t, day);
-      PutDays<N, 2>(t, day);
-      PutDays<N, 3>(t, day);
-      PutDays<N, 4>(t, day);
-      PutDays<N, 5>(t, day);
-      PutDays<N, 6>(t, day);
+      dates[g] = date;
+      const Words day = reinterpret_cast<const Words&>(days);
+      StoreGroupVector<N, 0>(t, w0, day);
+      StoreGroupVector<N, 1>(t, w1, day);
+      StoreGroupVector<N, 2>(t, w2, day);
+      StoreGroupVector<N, 3>(t, w3, day);
+      StoreGroupVector<N, 4>(t, w4, day);
+      StoreGroupVector<N, 5>(t, w5, day);
+      StoreGroupVector<N, 6>(t, w6, day);
     }
     // A round with any other date (rare) takes DayFromDateField for every date:
     // record k of group g has its date in lane 7k mod N of dates[g].

@@ -7,12 +7,15 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLineSeries>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRegion>
 #include <QTableView>
 #include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -42,26 +45,92 @@ constexpr QRgb kVolume = qRgb(0x90, 0x90, 0x90);
 constexpr QRgb kMarker = qRgb(0xe0, 0x80, 0x00);
 constexpr QRgb kFinding = qRgb(0x80, 0x20, 0xa0);
 
-// Fills the pixels [x0, x1) x [y0, y1) of image (cut to it) with an opaque colour:
-// a bar is a few runs of pixels, far cheaper written in place than through the
-// paint engine's per-row spans.
-void FillPixels(QImage& image, int x0, int x1, int y0, int y1, QRgb colour) {
-  x0 = std::max(x0, 0);
-  x1 = std::min(x1, image.width());
-  y0 = std::max(y0, 0);
-  y1 = std::min(y1, image.height());
+}  // namespace
+
+// The pixels the bars are written to: the plot's own image, or those of the paint
+// device where the plot lands on them one to one. Coordinates are the plot's, (0, 0)
+// its top left pixel.
+struct CQuoteChart::PlotPixels {
+  QRgb* bits;        // the device's first pixel
+  qsizetype stride;  // pixels from one row to the next
+  QPoint origin;     // the device pixel of the plot's (0, 0)
+  QRect clip;        // the pixels of the plot that may be written
+};
+
+namespace {
+
+using PlotPixels = CQuoteChart::PlotPixels;
+
+// Fills the pixels [x0, x1) x [y0, y1) (cut to the clip) with an opaque colour: a bar
+// is a few runs of pixels, far cheaper written in place than through the paint
+// engine's per-row spans.
+void FillPixels(const PlotPixels& to, int x0, int x1, int y0, int y1, QRgb colour) {
+  x0 = std::max(x0, to.clip.left());
+  x1 = std::min(x1, to.clip.right() + 1);
+  y0 = std::max(y0, to.clip.top());
+  y1 = std::min(y1, to.clip.bottom() + 1);
   if (x0 >= x1 || y0 >= y1) return;
-  // bits() once: scanLine() checks for a shared copy on every call.
-  const qsizetype stride = image.bytesPerLine() / 4;
-  QRgb* line = reinterpret_cast<QRgb*>(image.bits()) + y0 * stride;
-  for (int y = y0;; line += stride) {
-    if (x1 - x0 == 1) {  // most bars of a long series: one pixel wide
-      line[x0] = colour;
-    } else {
-      std::fill(line + x0, line + x1, colour);
+  QRgb* line = to.bits + (y0 + to.origin.y()) * to.stride + (x0 + to.origin.x());
+  const int width = x1 - x0;
+  int rows = y1 - y0;
+  // Never a pointer past the last row.
+  if (width == 1) {  // most bars of a long series: one pixel wide, four rows a step
+    const qsizetype stride = to.stride;
+    for (; rows >= 4; rows -= 4) {
+      line[0] = line[stride] = line[2 * stride] = line[3 * stride] = colour;
+      if (rows == 4) return;
+      line += 4 * stride;
     }
-    if (++y == y1) break;  // never a pointer past the last row
+    for (;; line += stride) {
+      *line = colour;
+      if (--rows == 0) return;
+    }
   }
+  // White (the background, every byte the same): the C library's wide stores.
+  const bool bytes = colour == 0xffffffffu;
+  for (;; line += to.stride) {
+    if (bytes) {
+      std::memset(line, 0xff, static_cast<size_t>(width) * sizeof(QRgb));
+    } else {
+      std::fill(line, line + width, colour);
+    }
+    if (--rows == 0) return;
+  }
+}
+
+// The device's own pixels under a plot of size pixels, when the plot lands on them
+// one to one: a raster image of 32-bit pixels, the plot moved by whole pixels,
+// drawn opaque, every clip a plain rectangle. Otherwise none: the plot is drawn
+// into an image of its own, which the painter then copies.
+std::optional<PlotPixels> DevicePixels(QPainter& painter, QSize pixels) {
+  QPaintEngine* engine = painter.paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+      engine->paintDevice()->devType() != QInternal::Image) {
+    return std::nullopt;
+  }
+  QImage& image = *static_cast<QImage*>(engine->paintDevice());
+  const QImage::Format format = image.format();
+  if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+       format != QImage::Format_ARGB32_Premultiplied) ||
+      !image.isDetached() || painter.opacity() < 1 ||
+      painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+    return std::nullopt;
+  }
+  const QTransform& toDevice = painter.deviceTransform();
+  if (toDevice.type() > QTransform::TxTranslate) return std::nullopt;
+  // Where the painter would put the plot's image (it rounds a position to a pixel).
+  const QPoint origin(qRound(toDevice.dx()), qRound(toDevice.dy()));
+  QRect onDevice = QRect(origin, pixels) & image.rect();
+  for (const QRegion& clip :
+       {painter.hasClipping() ? toDevice.map(painter.clipRegion()) : QRegion(),
+        engine->systemClip()}) {
+    if (clip.isEmpty()) continue;
+    if (clip.rectCount() != 1) return std::nullopt;
+    onDevice &= clip.boundingRect();
+  }
+  if (onDevice.isEmpty()) return std::nullopt;
+  return PlotPixels{reinterpret_cast<QRgb*>(image.bits()), image.bytesPerLine() / 4, origin,
+                    onDevice.translated(-origin)};
 }
 
 }  // namespace
@@ -76,13 +145,27 @@ class CPlotItem : public QGraphicsItem {
     m_size = size;
   }
   QRectF boundingRect() const override { return QRectF(QPointF(0, 0), m_size); }
+  QSize Pixels() const {
+    return {static_cast<int>(std::ceil(m_size.width())),
+            static_cast<int>(std::ceil(m_size.height()))};
+  }
+  // Whether paint covers the item's area with opaque pixels (a series is shown).
+  bool Opaque() const { return m_chart.m_dayFrom != 0 && !Pixels().isEmpty(); }
   void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
-    // The same pixels each time: a fresh image of this size costs the system a new
-    // mapping of memory on every redraw.
-    const QSize pixels(static_cast<int>(std::ceil(m_size.width())),
-                       static_cast<int>(std::ceil(m_size.height())));
-    if (m_image.size() != pixels) m_image = QImage(pixels, QImage::Format_RGB32);
-    m_chart.PaintPlot(painter, m_image, m_size);
+    if (!Opaque()) return;
+    const QSize pixels = Pixels();
+    if (const std::optional<PlotPixels> device = DevicePixels(*painter, pixels)) {
+      m_chart.PaintPlot(painter, *device, nullptr, pixels);
+    } else {
+      // The same pixels each time: a fresh image of this size costs the system a new
+      // mapping of memory on every redraw.
+      if (m_image.size() != pixels) m_image = QImage(pixels, QImage::Format_RGB32);
+      const PlotPixels own{reinterpret_cast<QRgb*>(m_image.bits()), m_image.bytesPerLine() / 4,
+                           QPoint(), m_image.rect()};
+      m_chart.PaintPlot(painter, own, &m_image, pixels);
+      painter->drawImage(QPointF(0, 0), m_image);
+    }
+    m_chart.PaintMarks(painter, m_size);
   }
 
  private:
@@ -123,6 +206,22 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
   c->addAxis(m_dateAxis, Qt::AlignBottom);
   c->addAxis(m_priceAxis, Qt::AlignLeft);
   c->addAxis(m_volumeAxis, Qt::AlignRight);
+  for (QAbstractAxis* axis :
+       std::initializer_list<QAbstractAxis*>{m_dateAxis, m_priceAxis, m_volumeAxis}) {
+    // A zero-width pen draws the same one-pixel lines, and spares the scene the outline
+    // of each tick it would otherwise compute for its bounds on every paint.
+    QPen pen = axis->linePen();
+    pen.setWidth(0);
+    axis->setLinePen(pen);
+    // The grid lines and shades are hidden, yet still asked for their bounds.
+    for (auto [get, set] : {std::pair{&QAbstractAxis::gridLinePen, &QAbstractAxis::setGridLinePen},
+                            {&QAbstractAxis::minorGridLinePen, &QAbstractAxis::setMinorGridLinePen},
+                            {&QAbstractAxis::shadesPen, &QAbstractAxis::setShadesPen}}) {
+      pen = (axis->*get)();
+      pen.setWidth(0);
+      (axis->*set)(pen);
+    }
+  }
   // An empty series holds the axes to the plot: Qt Charts lays out a date axis
   // only for the domain of a series.
   auto* domain = new QLineSeries;
@@ -278,10 +377,15 @@ void CQuoteChart::Redraw() {
       if (m_dayTo == 0) m_dayFrom = 0;
     }
   }
-  const std::optional<qint64> from = DayToX(m_dayFrom), to = DayToX(m_dayTo);
-  if (from && to) {
-    m_dateAxis->setRange(QDateTime::fromMSecsSinceEpoch(*from - kHalfDay),
-                         QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
+  // Days as local times cost the time zone rules each: only when the days change.
+  if (m_dayFrom != m_axisFrom || m_dayTo != m_axisTo) {
+    const std::optional<qint64> from = DayToX(m_dayFrom), to = DayToX(m_dayTo);
+    if (from && to) {
+      m_dateAxis->setRange(QDateTime::fromMSecsSinceEpoch(*from - kHalfDay),
+                           QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
+      m_axisFrom = m_dayFrom;
+      m_axisTo = m_dayTo;
+    }
   }
   m_plot->update();
 }
@@ -297,20 +401,20 @@ double CQuoteChart::PriceY(float price, double height) const {
   return height * (m_priceHigh - price) / (m_priceHigh - m_priceLow);
 }
 
-void CQuoteChart::PaintPlot(QPainter* painter, QImage& image, QSizeF size) const {
-  if (m_dayFrom == 0 || image.isNull()) return;
-  const double w = size.width(), h = size.height();
+void CQuoteChart::PaintPlot(QPainter* painter, const PlotPixels& to, QImage* image,
+                            QSize pixels) const {
+  const double w = m_plot->boundingRect().width(), h = m_plot->boundingRect().height();
   // Opaque, so putting it on the view is a plain copy; the grid lines go in first,
   // at the ticks of the axes (spread evenly over the plot).
-  image.fill(Qt::white);
-  const QRgb grid = m_priceAxis->gridLineColor().rgba();
+  FillPixels(to, 0, pixels.width(), 0, pixels.height(), qRgb(0xff, 0xff, 0xff));
+  const QRgb grid = m_priceAxis->gridLineColor().rgb();  // opaque
   for (int k = 1; k < m_dateAxis->tickCount() - 1; ++k) {
     const int x = static_cast<int>(w * k / (m_dateAxis->tickCount() - 1));
-    FillPixels(image, x, x + 1, 0, image.height(), grid);
+    FillPixels(to, x, x + 1, 0, pixels.height(), grid);
   }
   for (int k = 1; k < m_priceAxis->tickCount() - 1; ++k) {
     const int y = static_cast<int>(h * k / (m_priceAxis->tickCount() - 1));
-    FillPixels(image, 0, image.width(), y, y + 1, grid);
+    FillPixels(to, 0, pixels.width(), y, y + 1, grid);
   }
   // Bars a few pixels apart get a body (at most 0.7 of a day); denser ones are one
   // column each.
@@ -327,7 +431,7 @@ void CQuoteChart::PaintPlot(QPainter* painter, QImage& image, QSizeF size) const
     const int x = ColumnOf(bar.date, w), left = x - body / 2;
     if (bar.volume >= 0) {
       const double y = h * (1 - bar.volume / m_volumeHigh);
-      FillPixels(image, left, left + body, row(y), image.height(), kVolume);
+      FillPixels(to, left, left + body, row(y), pixels.height(), kVolume);
     }
     if (!m_fields.candles) {
       const double at = x + 0.5;
@@ -338,20 +442,34 @@ void CQuoteChart::PaintPlot(QPainter* painter, QImage& image, QSizeF size) const
       closes << QPointF(at, PriceY(bar.close, h));
     } else if (bar.open >= 0) {
       const QRgb colour = bar.close >= bar.open ? kIncreasing : kDecreasing;
-      FillPixels(image, x, x + 1, row(PriceY(bar.high, h)), row(PriceY(bar.low, h)) + 1, colour);
+      FillPixels(to, x, x + 1, row(PriceY(bar.high, h)), row(PriceY(bar.low, h)) + 1, colour);
       if (body > 1) {
-        FillPixels(image, left, left + body, row(PriceY(std::max(bar.open, bar.close), h)),
+        FillPixels(to, left, left + body, row(PriceY(std::max(bar.open, bar.close), h)),
                    row(PriceY(std::min(bar.open, bar.close), h)) + 1, colour);
       }
     }
   }
-  if (!closes.isEmpty()) {
-    QPainter line(&image);
-    line.setPen(QPen(QColor(kClose), 1));
+  if (closes.isEmpty()) return;
+  const QPen pen(QColor(kClose), 1);
+  if (image) {
+    QPainter line(image);
+    line.setPen(pen);
     line.drawPolyline(closes);
+    return;
   }
-  painter->drawImage(QPointF(0, 0), image);
+  // On the device's pixels: placed as the image would be, cut to the plot.
+  painter->save();
+  const QTransform& toDevice = painter->deviceTransform();
+  painter->translate(to.origin.x() - toDevice.dx(), to.origin.y() - toDevice.dy());
+  painter->setClipRect(to.clip, Qt::IntersectClip);
+  painter->setRenderHint(QPainter::Antialiasing, false);
+  painter->setPen(pen);
+  painter->drawPolyline(closes);
+  painter->restore();
+}
 
+void CQuoteChart::PaintMarks(QPainter* painter, QSizeF size) const {
+  const double w = size.width(), h = size.height();
   const bool marked = m_marked >= m_first && m_marked < m_last;
   if (marked && m_quotes[static_cast<size_t>(m_marked)].date != 0) {
     const double x = ColumnOf(m_quotes[static_cast<size_t>(m_marked)].date, w) + 0.5;
@@ -459,6 +577,21 @@ void CQuoteChart::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QChartView::keyPressEvent(event);
+}
+
+void CQuoteChart::drawBackground(QPainter* painter, const QRectF& rect) {
+  if (!m_plot->Opaque()) return QChartView::drawBackground(painter, rect);
+  // Only the frame around the plot: its image covers the rest, and filling the whole
+  // view first would write every pixel twice. A pixel in from each edge of the
+  // plot, so a plot placed between pixels leaves no gap.
+  const QRectF plot = m_plot->sceneBoundingRect();
+  const QRect inside(QPoint(static_cast<int>(std::ceil(plot.left())) + 1,
+                            static_cast<int>(std::ceil(plot.top())) + 1),
+                     QPoint(static_cast<int>(std::floor(plot.right())) - 2,
+                            static_cast<int>(std::floor(plot.bottom())) - 2));
+  for (const QRect& part : QRegion(rect.toAlignedRect()).subtracted(inside)) {
+    painter->fillRect(part, backgroundBrush());
+  }
 }
 
 void CQuoteChart::resizeEvent(QResizeEvent* event) {

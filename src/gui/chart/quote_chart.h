@@ -82,9 +82,14 @@ class CQuoteChart : public QChartView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void drawBackground(QPainter* painter, const QRectF& rect) override;
 
  private:
   friend class CPlotItem;
+ public:
+  struct PlotPixels;
+
+ private:
   void Redraw();
   void FindMarks();
   void PlacePlot();
@@ -93,7 +98,10 @@ class CQuoteChart : public QChartView {
   // Plot coordinates (0, 0 at the top left of the plot area) of the days and values.
   int ColumnOf(QuoteDay day, double width) const;
   double PriceY(float price, double height) const;
-  void PaintPlot(QPainter* painter, QImage& image, QSizeF size) const;
+  // The plot's background, grid and bars, written to pixels (those of image, when
+  // given, else the device's of painter); then the marked day and the findings.
+  void PaintPlot(QPainter* painter, const PlotPixels& to, QImage* image, QSize pixels) const;
+  void PaintMarks(QPainter* painter, QSizeF size) const;
 
   std::span<const Quote> m_quotes;
   ChartFields m_fields;
@@ -121,6 +129,7 @@ class CQuoteChart : public QChartView {
   QValueAxis* m_volumeAxis;
   // The axes' ranges: whole days dayFrom .. dayTo, prices, volume from 0.
   QuoteDay m_dayFrom = 0, m_dayTo = 0;
+  QuoteDay m_axisFrom = 0, m_axisTo = 0;  // the days the date axis was last set to
   double m_priceLow = 0, m_priceHigh = 1;
   double m_volumeHigh = 1;
 

@@ -71,8 +71,13 @@ QVariant QuoteGridModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= 7) return {};
   if (index.row() != m_cachedRow) {
-    const auto texts = QuoteGridTexts(QuoteAt(index.row()));
-    for (size_t i = 0; i < texts.size(); ++i) m_cachedTexts[i] = QString::fromLatin1(texts[i]);
+    const Quote& quote = QuoteAt(index.row());
+    std::array<char, kQuoteTextRoom> text;
+    for (int column = 0; column < 7; ++column) {
+      const char* end = AppendQuoteGridText(text.data(), quote, column);
+      m_cachedTexts[static_cast<size_t>(column)] =
+          QString::fromLatin1(text.data(), static_cast<qsizetype>(end - text.data()));
+    }
     m_cachedRow = index.row();
   }
   return m_cachedTexts[static_cast<size_t>(index.column())];

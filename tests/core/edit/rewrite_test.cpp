@@ -314,6 +314,8 @@ TEST_F(RewriteTest, RefusalsTouchNothing) {
       {Change(CHANGE_DELETE, kMonday + 2, kMonday), "AAA", kRewriteDeleteNotFound,
        messages::kDeleteFindrecFailed},
       {Change(CHANGE_INSERT, saturday, saturday + 1), "AAA", LIB_RECORD_NOT_FOUND, {}},
+      // An edit of a day another writer deleted since it was shown.
+      {Change(CHANGE_REPLACE, saturday, saturday, big), "AAA", LIB_RECORD_NOT_FOUND, {}},
       {Change(CHANGE_SCALE, 0, 0xFFFF, big), "AAA", LIB_INVALID_PARM, {}},  // 1e40: no MBF form
       {Change(CHANGE_SCALE, 0, 0xFFFF, big), "NOPE", LIB_FILE_NOT_FOUND, {}},
       {Change(CHANGE_SCALE, 0, 0xFFFF, big), "ODD", LIB_UNKNOWN_LAYOUT, {}},

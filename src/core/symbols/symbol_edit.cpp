@@ -167,6 +167,23 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
   return files;
 }
 
+// The EMASTER and XMASTER of directory that a delete of symbol changes, given
+// the records it takes out of MASTER.
+std::vector<fs::path> IndexFilesChanged(const fs::path& directory, std::string_view symbol,
+                                        const std::vector<MasterRecord>& removed) {
+  std::vector<fs::path> files;
+  PortfolioIndex index;
+  if (ReadPortfolioIndex(directory, index) != LIB_OK) return files;
+  const bool emaster = std::any_of(removed.begin(), removed.end(), [&](const MasterRecord& r) {
+    return ListedInIndexFiles(directory, r);
+  });
+  const bool xmaster = std::any_of(index.extended.begin(), index.extended.end(),
+                                   [&](const MasterRecord& r) { return r.Symbol() == symbol; });
+  if (emaster && index.emaster.Present()) files.push_back(index.emaster.Path());
+  if (xmaster) files.push_back(index.xmaster.Path());
+  return files;
+}
+
 // Takes the EMASTER entries of the records removed from MASTER and the XMASTER
 // securities of symbol (with their quote files) out of directory, each file swapped
 // with its backup and remembered in journal. False when nothing was there to take;
@@ -176,6 +193,13 @@ bool RemoveIndexEntries(const fs::path& directory, std::string_view symbol,
                         DeleteResult& result) {
   PortfolioIndex index;
   if (ReadPortfolioIndex(directory, index) != LIB_OK) return false;
+  if (WriteGuard guard; !guard.Writable(IndexFilesChanged(directory, symbol, removed))) {
+    result.code = kWriteRefused;
+    result.message = messages::DeleteSymbolFailed(symbol, guard.message);
+    for (const fs::path& lost : journal.Restore())
+      result.message += messages::UndoIncomplete(lost.string());
+    return true;
+  }
   std::vector<MasterRecord> gone = removed;
   for (const MasterRecord& r : index.extended) {
     if (r.Symbol() == symbol) gone.push_back(r);
@@ -274,7 +298,8 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
   FileJournal journal(steps);
   std::vector<fs::path> touched{master};
   touched.insert(touched.end(), doomed.begin(), doomed.end());
-  if (!guard.Writable(touched)) {
+  if (!guard.Writable(touched) ||
+      !guard.Writable(IndexFilesChanged(master.parent_path(), symbol, removedRecords))) {
     result.code = kWriteRefused;
     result.message = messages::DeleteSymbolFailed(symbol, guard.message);
     return result;

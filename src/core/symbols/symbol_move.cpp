@@ -254,11 +254,18 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
   const MasterRecord& record = found.record;
   const std::string& sourceDir = found.directory;
   std::vector<fs::path> changed{MasterFileOf(MasterPathOf(destination))};
+  // The destination's index files may take the new entry.
+  for (const char* name : {kEmasterFileName, kXmasterFileName})
+    changed.push_back(fs::FindNoCase(std::string(destination), name));
   if (move) {
     changed.push_back(MasterFileOf(MasterPathOf(sourceDir)));
-    for (const char* extension : {"DAT", "DOP", "BAK"})
+    for (const char* extension : {record.QuoteFileExtension(), "DOP", "BAK"})
       changed.push_back(
-          fs::FindNoCase(sourceDir, fs::QuoteFileName(record.FileNumber(), extension)));
+          fs::FindNoCase(sourceDir, fs::QuoteFileName(record.QuoteFileNumber(), extension)));
+    if (ListedInIndexFiles(sourceDir, record)) {
+      changed.push_back(fs::FindNoCase(
+          sourceDir, record.wideFileNumber != 0 ? kXmasterFileName : kEmasterFileName));
+    }
   }
   if (!guard.Writable(changed)) return refused(guard.message);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/edit/rewrite.h"
 #include "core/lib/quote_series.h"
@@ -129,6 +130,36 @@ TEST(IndexWrites, EveryWriteKeepsMasterEmasterAndXmasterInStep) {
         }
       }
     }
+  }
+}
+
+// A read-only index file that a write would change refuses the write, and
+// nothing changes.
+TEST(IndexWrites, AReadOnlyIndexFileRefusesTheWriteUnchanged) {
+  if (testing::RealDataDir().empty()) GTEST_SKIP() << "no real data in this checkout";
+  struct Case {
+    const char* readOnly;
+    std::function<LibResult(const std::string& dir, const std::string& other)> write;
+  } cases[] = {
+      {"XMASTER", [](const std::string& d, const std::string&) {
+         return DeleteSymbol(MasterPathOf(d), "AZMT.MI").code;
+       }},
+      {"EMASTER", [](const std::string& d, const std::string&) {
+         return EditSymbol(d, MasterPathOf(d), ".FTSE", "NEWSYM", "NEW NAME").code;
+       }},
+      {"XMASTER", [](const std::string& d, const std::string& other) {
+         return TransferSymbol(other, "2HR.DE", d, TransferMode::Copy).code;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.readOnly);
+    testing::TempDir tmp;
+    const stdfs::path dir = CopyOf(tmp.root(), "equis_a", {"F3.DAT", "F257.MWD"});
+    const stdfs::path other = CopyOf(tmp.root(), "stooq_intraday", {"F1.DAT"});
+    stdfs::permissions(dir / c.readOnly, stdfs::perms::owner_write, stdfs::perm_options::remove);
+    const testing::TreeSnapshot before = testing::SnapshotTree(tmp.root());
+    EXPECT_EQ(c.write(dir.string(), other.string()), kWriteRefused);
+    EXPECT_EQ(testing::SnapshotTree(tmp.root()), before);
   }
 }
 

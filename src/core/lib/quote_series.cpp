@@ -105,7 +105,7 @@ template <size_t N>
 // The days before month m in a year without a leap day ((367m - 362) / 12, less 2
 // from March on), for m from 1 to 12, lane-wise; sixteen lanes look it up with
 // one permute. Lanes with other months get any value.
-constexpr std::array<int32_t, 16> kDaysBeforeMonth = [] {
+[[maybe_unused]] constexpr std::array<int32_t, 16> kDaysBeforeMonth = [] {
   std::array<int32_t, 16> days{};
   for (int32_t m = 1; m <= 12; ++m) days[static_cast<size_t>(m)] = (367 * m - 362) / 12 - (m > 2 ? 2 : 0);
   return days;
@@ -114,11 +114,14 @@ template <size_t N>
 [[gnu::always_inline]] inline void DaysBeforeMonth(const typename Lanes<N>::Ints& m,
                                                    typename Lanes<N>::Ints& before) {
   using Ints = typename Lanes<N>::Ints;
+#if !defined(__clang__)  // clang (the fuzz build) has no __builtin_shuffle: the formula
   if constexpr (N == 16) {
     Ints table;
     std::memcpy(&table, kDaysBeforeMonth.data(), sizeof table);
     before = __builtin_shuffle(table, m);
-  } else {
+  } else
+#endif
+  {
     // Eight lanes hold no table of thirteen: the formula.
     using Words = typename Lanes<N>::Words;
     const Words mu = reinterpret_cast<const Words&>(m);

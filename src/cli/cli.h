@@ -37,6 +37,7 @@ struct Options {
   std::optional<std::string> columns;
   std::string delimiter = "comma";
   std::string format = "csv";
+  int fileNumber = 0;
 };
 
 struct Command {

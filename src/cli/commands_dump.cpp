@@ -9,12 +9,13 @@
 #include "core/fs/folder_listing.h"
 #include "core/fs/folders.h"
 #include "core/fs/text_output.h"
+#include "core/lib/index_files.h"
 #include "core/messages/export.h"
 #include "core/messages/read.h"
 #include "core/portfolio/load.h"
 
 // dump: every series of a Portfolio as one long table, streamed a series at a
-// time (a series is at most 32 766 quotes), so memory stays the same whatever
+// time (a series is at most 65 534 quotes), so memory stays the same whatever
 // the Portfolio holds.
 namespace quillet::cli {
 namespace {
@@ -63,8 +64,8 @@ class Dump {
     if (level >= kMasterMaxLevels || !seen_.insert(ec ? folder : canonical).second) return;
     const std::string dir = folder.string();
     const PortfolioLoad load = LoadPortfolio(MasterPathOf(dir), DamagedMaster::Refuse);
-    MasterFile master;
-    if (!load.ok() || master.ReadIn(folder) != LIB_OK) {
+    PortfolioIndex index;
+    if (!load.ok() || ReadPortfolioIndex(folder, index) != LIB_OK) {
       if (!load.detail.empty()) Error(load.detail);
       Error(load.ok() ? messages::DescribeReadFailure(LIB_FILE_OPEN, dir, "", true) : load.message);
       seriesFailed_ = true;
@@ -75,7 +76,9 @@ class Dump {
     std::vector<stdfs::path> folders;
     for (const SymbolRow& row : load.list.rows) {
       if (!ok_) return;
-      const MasterRecord& record = master.Records()[static_cast<size_t>(row.record - 1)];
+      const MasterRecord& record =
+          (row.source == IndexSource::Xmaster ? index.extended : index.master.Records())
+              [static_cast<size_t>(row.record - 1)];
       if (row.isDirectory) {
         const std::string name = record.DirectoryName();
         if (recursive_ && name != "." && name != ".." && name.find('/') == std::string::npos) {

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "core/base/strings.h"
 #include "core/fs/folders.h"
+#include "core/lib/index_files.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/symbols.h"
 #include "core/portfolio/load.h"
@@ -90,13 +91,20 @@ int RunSymbols(const Options& o) {
     return kExitFailed;
   }
   if (!load.list.notice.empty()) Error(load.list.notice);
+  for (const std::string& warning : load.list.warnings) Error(warning);
   Table table;
   for (const SymbolRow& row : load.list.rows) {
-    table.AddRow({row.symbol, row.name, std::to_string(row.fileNumber)},
-                 {{"symbol", JsonText(row.symbol, true)},
-                  {"name", JsonText(row.name, true)},
-                  {"file_number", row.fileNumber},
-                  {"directory", row.isDirectory}});
+    std::vector<std::string> fields = {row.symbol, row.name, std::to_string(row.fileNumber)};
+    Json json = {{"symbol", JsonText(row.symbol, true)},
+                 {"name", JsonText(row.name, true)},
+                 {"file_number", row.fileNumber},
+                 {"directory", row.isDirectory}};
+    // Which index file lists each row, once there is more than MASTER.
+    if (load.list.indexFiles) {
+      fields.push_back(IndexSourceText(row.source));
+      json["source"] = IndexSourceText(row.source);
+    }
+    table.AddRow(fields, json);
   }
   table.Print(o.json);
   return kExitOk;

@@ -13,7 +13,7 @@ int RunQuotes(const Options& o) {
   const std::string& dir = o.arg[0];
   const std::string& symbol = o.arg[1];
   SeriesData series;
-  if (LibResult r = ReadWholeSeries(dir, symbol, series); r != LIB_OK) {
+  if (LibResult r = ReadNumberedSeries(dir, symbol, o.fileNumber, series); r != LIB_OK) {
     Error(std::string(messages::kErrorInFillQuotesGrid) + ": " +
           messages::DescribeReadFailure(r, dir, symbol, series.masterUnreadable));
     return kExitFailed;
@@ -53,7 +53,7 @@ int RunFacts(const Options& o) {
   const std::string& dir = o.arg[0];
   const std::string& symbol = o.arg[1];
   SeriesFacts facts;
-  if (LibResult r = ReadSeriesFacts(dir, symbol, facts); r != LIB_OK) {
+  if (LibResult r = ReadSeriesFacts(dir, symbol, facts, o.fileNumber); r != LIB_OK) {
     Error(messages::DescribeReadFailure(r, dir, symbol, facts.masterUnreadable));
     return kExitFailed;
   }
@@ -72,7 +72,7 @@ int RunFacts(const Options& o) {
             ? Json(nullptr)
             : Json{{"input", facts.inputFormats[f]}, {"display", facts.displayFormats[f]}};
   }
-  PrintJson(Json{{"path", JsonText(facts.directory)},
+  Json json{{"path", JsonText(facts.directory)},
                  {"file_number", facts.fileNumber},
                  {"record_length", facts.recordLength},
                  {"field_count", facts.fieldCount},
@@ -82,7 +82,13 @@ int RunFacts(const Options& o) {
                  {"last_date", IsoDate(DayFromDateField(facts.lastDate))},
                  {"periodicity", JsonText(facts.periodicity)},
                  {"symbol", JsonText(facts.symbol, true)},
-                 {"fields", formats}});
+                 {"fields", formats}};
+  if (facts.indexFacts) {
+    json["long_name"] = JsonText(facts.longName, true);
+    json["field_mask"] = JsonText(facts.fields);
+    json["index_file"] = JsonText(facts.source);
+  }
+  PrintJson(json);
   return kExitOk;
 }
 

@@ -136,6 +136,7 @@ int RunExport(const Options& o) {
                                                : ExportDelimiter::Comma;
   options.order = o.newestFirst ? ExportOrder::NewestFirst : ExportOrder::OldestFirst;
   options.title = o.title;
+  options.fileNumber = o.fileNumber;
 
   // An existing file is the question unanswered: --force is the Yes.
   const ExportResult result = ExportQuotes(dir, symbol, options, o.force);

@@ -22,8 +22,15 @@ void DefineScan(CLI::App& c, Options& o) {
   c.add_option("--filter", o.filter, "Only Portfolios below PATH (the Search Filter).")
       ->type_name("PATH");
 }
+void DefineFileNumber(CLI::App& c, Options& o) {
+  c.add_option("--file-number", o.fileNumber,
+               "The security of file number N, where two share a symbol.")
+      ->type_name("N")
+      ->check(CLI::Range(1, 65535));
+}
 void DefineQuotes(CLI::App& c, Options& o) {
   c.add_flag("--oldest-first", o.oldestFirst, "Oldest quote first.");
+  DefineFileNumber(c, o);
 }
 void DefineSplitSearch(CLI::App& c, Options& o) {
   c.add_option("-o", o.output, "Save the result lines to FILE.")->type_name("FILE");
@@ -45,6 +52,7 @@ void DefineExport(CLI::App& c, Options& o) {
   c.add_flag("--newest-first", o.newestFirst, "Newest quote first.");
   c.add_flag("--title", o.title, "Add the title row.");
   c.add_flag("--force", o.force, "Replace FILE when it exists.");
+  DefineFileNumber(c, o);
 }
 
 constexpr const char* kDescription =
@@ -153,9 +161,10 @@ const std::vector<Command>& Commands() {
        "Check the MASTER file, then list symbol, name and file number.", DefineSymbols, RunSymbols},
       {"check", "DIR", "Run the MASTER damage tests only.", nullptr, RunCheck},
       {"repair", "DIR", "Repair the MASTER file if it is damaged.", nullptr, RunRepair},
-      {"quotes", "DIR SYMBOL [--oldest-first]", "Show the quotes of a series, newest first.",
-       DefineQuotes, RunQuotes},
-      {"facts", "DIR SYMBOL", "Show the facts of a series.", nullptr, RunFacts},
+      {"quotes", "DIR SYMBOL [--oldest-first] [--file-number N]",
+       "Show the quotes of a series, newest first.", DefineQuotes, RunQuotes},
+      {"facts", "DIR SYMBOL [--file-number N]", "Show the facts of a series.", DefineFileNumber,
+       RunFacts},
       {"edit", "DIR SYMBOL DATE OPEN HIGH LOW CLOSE VOLUME OI", "Replace the values of that day.",
        nullptr, RunEdit},
       {"split", "DIR SYMBOL DATE NEW OLD", "Apply a NEW for OLD split to the quotes before DATE.",
@@ -172,7 +181,7 @@ const std::vector<Command>& Commands() {
        "Write every series as one table (stdout when FILE is - or left out).", DefineDump, RunDump},
       {"export",
        "DIR SYMBOL FILE [--columns open,high,low,close,vol,oi] [--delimiter comma|tab|space] "
-       "[--newest-first] [--title] [--force]",
+       "[--newest-first] [--title] [--force] [--file-number N]",
        "Write a series as delimited text.", DefineExport, RunExport},
       {"symbol-edit", "DIR SYMBOL NEWSYMBOL NEWNAME", "Change a symbol and its name.", nullptr,
        RunSymbolEdit},

@@ -218,12 +218,12 @@ std::vector<CliRow> Rows() {
        "01/04/00\tN/A\tN/A\tN/A\t6.0000\tN/A\tN/A\n01/03/00\tN/A\tN/A\tN/A\t5.0000\tN/A\tN/A\n"},
       {"quotes {T}/missing IBM", 2,
        "2> {T}/missing is not a folder\n2> usage: quillet-cli quotes DIR SYMBOL "
-       "[--oldest-first]\n"},
+       "[--oldest-first] [--file-number N]\n"},
       {"quotes {T}/Q NOPE", 1,
        "2> Error in FillQuotesGrid: Symbol NOPE was not found in the Portfolio {T}/Q\n"},
       {"quotes {T}/Q IBM --bogus", 2,
        "2> The following argument was not expected: --bogus\n2> usage: quillet-cli quotes DIR "
-       "SYMBOL [--oldest-first]\n"},
+       "SYMBOL [--oldest-first] [--file-number N]\n"},
       {"facts {T}/Q IBM", 0,
        "Path:\t{T}/Q\nFile number\t1\nDAT file record length\t28\nDAT file number of "
        "fields\t7\nNumber of quotes\t3\nName of issue\tINTL BUS MACH   \nFirst date in "
@@ -236,7 +236,7 @@ std::vector<CliRow> Rows() {
       {"facts {T}/Q NOPE", 1, "2> Symbol NOPE was not found in the Portfolio {T}/Q\n"},
       {"facts {T}/Q", 2,
        "2> wrong number of arguments: SYMBOL is required\n2> usage: quillet-cli facts DIR "
-       "SYMBOL\n"},
+       "SYMBOL [--file-number N]\n"},
       // edit, split, adjust, add, delete
       {"edit {T}/E AAA 01/10/00 1 2 3 4.5 500 7", 0, "", {"+E/F1.BAK", "E/F1.DAT"}},
       {"edit {T}/E NOI 01/10/00 1 2 3 4 5 N/A", 0, "", {"+E/F2.BAK", "E/F2.DAT"}},
@@ -314,11 +314,11 @@ std::vector<CliRow> Rows() {
       {"export {T}/S XYZ {T}/out.csv --delimiter semicolon", 2,
        "2> --delimiter: semicolon not in {comma,tab,space}\n2> usage: quillet-cli export DIR "
        "SYMBOL FILE [--columns open,high,low,close,vol,oi] [--delimiter comma|tab|space] "
-       "[--newest-first] [--title] [--force]\n"},
+       "[--newest-first] [--title] [--force] [--file-number N]\n"},
       {"export {T}/S XYZ {T}/out.csv --columns open,price", 2,
        "2> unknown column 'price' (open, high, low, close, vol, oi)\n2> usage: quillet-cli export "
        "DIR SYMBOL FILE [--columns open,high,low,close,vol,oi] [--delimiter comma|tab|space] "
-       "[--newest-first] [--title] [--force]\n"},
+       "[--newest-first] [--title] [--force] [--file-number N]\n"},
       {"export {T}/S NOPE {T}/out.csv", 1, "2> Symbol NOPE was not found in the Portfolio {T}/S\n"},
       {"export {T}/S XYZ {T}/no/out.csv", 1, "2> file export error\n"},
       // dump: absent fields empty, negative values kept, ISO dates; an unreadable series

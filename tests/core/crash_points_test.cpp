@@ -10,6 +10,7 @@
 #include "core/edit/rewrite.h"
 #include "core/export/export.h"
 #include "core/fs/safe_replace.h"
+#include "core/lib/index_files.h"
 #include "core/portfolio/master_edit.h"
 #include "core/portfolio/master_repair.h"
 #include "core/splitsearch/split_search.h"
@@ -114,6 +115,30 @@ void TwoPortfolios(const path& root) {
   b.AddSeries(1, "D1", "ONE", DailyRows(kFirstDay, 2))
       .AddSeries(2, "D2", "TWO", DailyRows(kFirstDay, 3));
   b.WriteMaster();
+}
+
+// TwoSeries with an EMASTER entry for each and an XMASTER security XS in F256.MWD.
+void WithIndexFiles(const path& root) {
+  TwoSeries(root);
+  PortfolioIndex index;
+  ReadPortfolioIndex(root, index);
+  std::vector<uint8_t> emaster(kEmasterRecordSize, 0), xmaster(kXmasterRecordSize, 0);
+  std::copy(kXmasterMagic.begin(), kXmasterMagic.end(), xmaster.begin());
+  IndexFile e, x;
+  e.Assign(emaster, IndexKind::Emaster, root / "EMASTER");
+  x.Assign(xmaster, IndexKind::Xmaster, root / "XMASTER");
+  for (MasterRecord r : index.master.Records()) {
+    r.fieldMask = 0x7F;
+    e.AppendEmaster(r);
+  }
+  MasterRecord xs = index.master.Records()[1];
+  xs.SetText(kMasterSymbol, "XS");
+  xs.wideFileNumber = 256;
+  xs.fieldMask = 0x7F;
+  x.AppendXmaster(xs);
+  WriteBytes(root / "EMASTER", e.Bytes());
+  WriteBytes(root / "XMASTER", x.Bytes());
+  WriteBytes(root / "F256.MWD", ReadBytes(root / "F2.DAT"));
 }
 
 auto Transfer(TransferMode mode) {
@@ -230,6 +255,38 @@ std::vector<CrashPointCase> Rows() {
        .changes = {"A/MASTER", "-A/F7.DAT", "-A/F7.DOP", "-A/F7.BAK", "B/MASTER", "+B/F3.DAT",
                    "+B/F3.DOP"},
        .keepOne = {{"A/F7.DAT", "B/F3.DAT"}, {"A/F7.DOP", "B/F3.DOP"}},
+       .retryAfterCrash = false},
+      // EMASTER and XMASTER swapped with their backups like MASTER.
+      {.name = "RewriteDeleteLastQuoteWithEmaster",
+       .build = WithIndexFiles,
+       .operation = Rewrite(Change(CHANGE_DELETE, NthDay(kQuotes - 1), NthDay(kQuotes - 1))),
+       .changes = {"F1.DAT", "+F1.BAK", "MASTER", "+MASTER.BAK", "EMASTER", "+EMASTER.BAK"},
+       .backups = {{"F1.DAT", "F1.BAK"}, {"MASTER", "MASTER.BAK"}, {"EMASTER", "EMASTER.BAK"}},
+       .retryAfterCrash = false},
+      {.name = "RewriteXmasterSeries",
+       .build = WithIndexFiles,
+       .operation = Rewrite(Change(CHANGE_DELETE, NthDay(8), NthDay(8)), "XS"),
+       .changes = {"F256.MWD", "+F256.BAK", "XMASTER", "+XMASTER.BAK"},
+       .backups = {{"F256.MWD", "F256.BAK"}, {"XMASTER", "XMASTER.BAK"}},
+       .retryAfterCrash = false},
+      {.name = "SymbolDeleteXmasterSeries",
+       .build = WithIndexFiles,
+       .operation =
+           [](const path& root, Steps& steps) {
+             return DeleteSymbol((root / "MASTER").string(), "XS", steps).code;
+           },
+       .changes = {"XMASTER", "-F256.MWD"},
+       .retryAfterCrash = false},
+      {.name = "SymbolEditWithEmaster",
+       .build = WithIndexFiles,
+       .operation =
+           [](const path& root, Steps& steps) {
+             return EditSymbol(root.string() + "/", (root / "MASTER").string(), "IBM", "IBMX",
+                               "RENAMED", steps)
+                 .code;
+           },
+       .changes = {"MASTER", "+MASTER.BAK", "EMASTER", "+EMASTER.BAK"},
+       .backups = {{"MASTER", "MASTER.BAK"}, {"EMASTER", "EMASTER.BAK"}},
        .retryAfterCrash = false},
       {"Export", TwoSeries, Export, {"+IBM.TXT"}},
       {"ExportOverAnEarlierFile", With(TwoSeries, "IBM.TXT", {'o', 'l', 'd'}), Export, {"IBM.TXT"}},

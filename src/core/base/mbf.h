@@ -48,6 +48,10 @@ inline void StoreMbf(float value, uint8_t* bytes) {
 inline int16_t LoadInt16(const uint8_t* bytes) {
   return static_cast<int16_t>(bytes[0] | (bytes[1] << 8));
 }
+// The record counter of a quote file header, read unsigned.
+inline int32_t LoadQuoteCount(const uint8_t* bytes) {
+  return static_cast<int32_t>(bytes[0] | (bytes[1] << 8));
+}
 inline void StoreInt16(int16_t value, uint8_t* bytes) {
   bytes[0] = static_cast<uint8_t>(value & 0xFF);
   bytes[1] = static_cast<uint8_t>((static_cast<uint16_t>(value) >> 8) & 0xFF);

@@ -229,8 +229,10 @@ QuoteTarget ReadQuoteTarget(std::string_view directory, std::string_view symbol,
     // A header that counts no quotes over whole records is damaged: every
     // command would find no quote and blame the input.
     const int rl = target.series.info.record.RecordLength();
-    const fs::path dat = fs::FindNoCase(
-        target.series.directory, fs::QuoteFileName(target.series.info.record.FileNumber(), "DAT"));
+    const MasterRecord& record = target.series.info.record;
+    const fs::path dat =
+        fs::FindNoCase(target.series.directory,
+                       fs::QuoteFileName(record.QuoteFileNumber(), record.QuoteFileExtension()));
     std::error_code ec;
     const uintmax_t size = dat.empty() || rl <= 0 ? 0 : std::filesystem::file_size(dat, ec);
     const uintmax_t records = ec || rl <= 0 ? 0 : size / static_cast<uintmax_t>(rl);

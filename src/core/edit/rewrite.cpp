@@ -15,6 +15,7 @@
 #include "core/fs/safe_replace.h"
 #include "core/fs/swap_intent.h"
 #include "core/lib/field_layout.h"
+#include "core/lib/index_files.h"
 #include "core/lib/master.h"
 #include "core/lib/quote_series.h"
 #include "core/messages/edit.h"
@@ -265,15 +266,18 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   const std::string& directory = lookup.directory;
   // Found in a sub-directory: that Portfolio is the one changed.
   if (!guard.Lock({fs::path(directory)})) return Refused(guard.message);
-  const int fileNumber = record.FileNumber();
+  const int fileNumber = record.QuoteFileNumber();
   const int recordLength = record.RecordLength();
   FieldLayout layout;
-  if (LibResult r = ReadFieldLayout(directory, fileNumber, recordLength, layout); r != LIB_OK) {
+  if (LibResult r = ReadSecurityLayout(directory, fileNumber, recordLength, record.fieldMask,
+                                       record.Periodicity(), layout);
+      r != LIB_OK) {
     return Fail(r);
   }
   if (!UsableRecordLength(recordLength)) return Fail(LIB_UNKNOWN_LAYOUT);
 
-  const fs::path dat = fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, "DAT"));
+  const fs::path dat =
+      fs::FindNoCase(directory, fs::QuoteFileName(fileNumber, record.QuoteFileExtension()));
   std::vector<uint8_t> old;
   if (dat.empty() || !fs::ReadWholeFile(dat, old, steps)) return Fail(LIB_FILE_OPEN);
   const RecordShape shape(layout, recordLength, record.FieldCount());
@@ -298,11 +302,12 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     // reporting the edit done would be a lie.
     return Fail(LIB_RECORD_NOT_FOUND);
   }
-  const int32_t count = LoadInt16(old.data() + 2) + delta;
-  if (count > std::numeric_limits<int16_t>::max() || count < std::numeric_limits<int16_t>::min()) {
+  // The counter is read unsigned (intraday files pass 32 767); past 65 535 it cannot count.
+  const int32_t count = LoadQuoteCount(old.data() + 2) + delta;
+  if (count > std::numeric_limits<uint16_t>::max() || count < 0) {
     return Fail(LIB_INVALID_PARM);  // the header cannot count that many quotes
   }
-  StoreInt16(static_cast<int16_t>(count), next.bytes.data() + 2);
+  StoreInt16(static_cast<int16_t>(static_cast<uint16_t>(count)), next.bytes.data() + 2);
 
   // The MASTER dates follow a delete of the first or the last quote.
   std::optional<MbfFloat> firstDate, lastDate;
@@ -316,9 +321,23 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
       firstDate = lastDate = DateFieldFromDay(dayAt(0));
     }
   }
+  // A security that EMASTER or XMASTER also lists: every index file takes the
+  // quote file's own first and last dates, whatever they held before.
+  // count is the number of the last record in use: the quotes are records 1 to count - 1.
+  if (ListedInIndexFiles(directory, record) && count >= 2 &&
+      next.bytes.size() >= static_cast<size_t>(count) * shape.length) {
+    firstDate = DateFieldFromDay(shape.DayOf(next.bytes.data() + shape.length));
+    lastDate = DateFieldFromDay(
+        shape.DayOf(next.bytes.data() + static_cast<size_t>(count - 1) * shape.length));
+  }
   MasterFile oldMaster, newMaster;
   bool masterChanges = false;
-  if (firstDate || lastDate) {
+  // EMASTER and XMASTER keep the same dates (an XMASTER security has no MASTER entry).
+  MasterRecord datedRecord = record;
+  if (firstDate) std::memcpy(&datedRecord.bytes[kMasterFirstDate], firstDate->data(), 4);
+  if (lastDate) std::memcpy(&datedRecord.bytes[kMasterLastDate], lastDate->data(), 4);
+  const bool indexChanges = (firstDate || lastDate) && datedRecord.bytes != record.bytes;
+  if ((firstDate || lastDate) && record.source == IndexSource::Master) {
     if (oldMaster.Read(master_edit::MasterFileFor(directory, masterPath), steps) != LIB_OK) {
       return Fail(LIB_FILE_OPEN);
     }
@@ -335,6 +354,15 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
       (masterChanges && !guard.BackupPlace(master_edit::MasterBackupPath(oldMaster.Path())))) {
     return Refused(guard.message);
   }
+  // EMASTER and XMASTER, where they change, as MASTER: writable, with room for a backup.
+  for (const char* name : {kEmasterFileName, kXmasterFileName}) {
+    const fs::path index = indexChanges ? fs::FindNoCase(directory, name) : fs::path();
+    if (index.empty()) continue;
+    if (!guard.Writable({index}) || !guard.BackupPlace(fs::PathNoCase(
+                                        directory, index.filename().string() + ".BAK"))) {
+      return Refused(guard.message);
+    }
+  }
 
   // The backup is written from the bytes already read: the same copy, one read less.
   fs::path backupWorking = backup;
@@ -346,12 +374,29 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
     return Fail(r);
   }
   if (!out.Write(next.bytes)) return Fail(LIB_FILE_WRITE);
-  if (!masterChanges) {
-    if (LibResult r = out.Commit(); r != LIB_OK) return Fail(r);
-    return {};
+  // EMASTER or XMASTER takes the dates first, swapped with its backup; put back
+  // when the quote file (and MASTER) do not follow.
+  std::vector<IndexFile> oldIndexFiles;
+  if (indexChanges) {
+    if (LibResult r = UpdateIndexFiles(directory, record, datedRecord, IndexChange::Dates, steps,
+                                       IndexSwap::WithBackup, &oldIndexFiles);
+        r != LIB_OK) {
+      return Fail(r);
+    }
   }
-  if (LibResult r = master_edit::BackUpMaster(oldMaster, steps); r != LIB_OK) return Fail(r);
-  return CommitWithMaster(out, oldMaster, newMaster, dat, steps);
+  RewriteResult result;
+  if (!masterChanges) {
+    if (LibResult r = out.Commit(); r != LIB_OK) result = Fail(r);
+  } else if (LibResult r = master_edit::BackUpMaster(oldMaster, steps); r != LIB_OK) {
+    result = Fail(r);
+  } else {
+    result = CommitWithMaster(out, oldMaster, newMaster, dat, steps);
+  }
+  if (!result.ok() && RestoreIndexFiles(oldIndexFiles, steps) != LIB_OK &&
+      result.masterNotRestored.empty()) {
+    result.masterNotRestored = oldIndexFiles.front().Path().string();
+  }
+  return result;
 }
 
 }  // namespace quillet

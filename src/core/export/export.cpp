@@ -282,7 +282,8 @@ ExportResult ExportQuotes(std::string_view directory, std::string_view symbol,
   }
   // The whole series with one lookup and one open, before the file is touched.
   SeriesData series;
-  if (LibResult r = ReadWholeSeries(directory, symbol, series, steps); r != LIB_OK) {
+  if (LibResult r = ReadNumberedSeries(directory, symbol, options.fileNumber, series, steps);
+      r != LIB_OK) {
     return Failed(ExportStatus::ReadFailed, r,
                   messages::DescribeReadFailure(r, directory, symbol, series.masterUnreadable));
   }

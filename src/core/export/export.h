@@ -35,6 +35,7 @@ struct ExportOptions {
   bool useVolume = true;
   bool title = false;
   ExportOrder order = ExportOrder::OldestFirst;
+  int fileNumber = 0;  // nonzero: the security of that file number (two share a symbol)
 };
 
 // The longest output path the dialog takes.

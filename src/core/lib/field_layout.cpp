@@ -77,6 +77,17 @@ FieldLayout ParseFieldLayout(std::string_view text) {
   return layout;
 }
 
+uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
+  uint8_t mask = 0;
+  int next = 1;
+  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
+    if (layout.positions[f] == 0) continue;
+    if (layout.positions[f] != next++) return 0;
+    mask = static_cast<uint8_t>(mask | kFieldMaskBits[f]);
+  }
+  return 4 * (next - 1) == recordLength ? mask : 0;
+}
+
 namespace {
 
 // find: the case-blind lookup of a name in the series' folder.
@@ -131,7 +142,43 @@ LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayo
   return LIB_OK;
 }
 
+// The layout of a security: its DOP file, else its bitmask or the intraday
+// records, else LayoutOf's inference.
+template <class Find>
+LibResult SecurityLayoutOf(const Find& find, int fileNumber, int recordLength, uint8_t fieldMask,
+                           char periodicity, FieldLayout& layout) {
+  const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
+  if (fieldMask == 0 && !intraday) return LayoutOf(find, fileNumber, recordLength, layout);
+  layout = FieldLayout{};
+  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
+  std::vector<uint8_t> bytes;
+  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
+    layout = ParseFieldLayout(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return LIB_OK;
+  }
+  if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
+  int16_t position = 1;
+  for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
+    if ((fieldMask & kFieldMaskBits[f]) != 0) layout.positions[f] = position++;
+  }
+  return LIB_OK;
+}
+
 }  // namespace
+
+LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
+  const std::string folder(directory);
+  return SecurityLayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); },
+                          fileNumber, recordLength, fieldMask, periodicity, layout);
+}
+
+LibResult ReadSecurityLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
+  return SecurityLayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
+                          recordLength, fieldMask, periodicity, layout);
+}
 
 LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
                           FieldLayout& layout) {

@@ -8,6 +8,7 @@
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
+#include "core/lib/index_files.h"
 
 namespace quillet {
 
@@ -191,12 +192,13 @@ MasterLookup Lookup(std::string_view directory,
   // (links, odd names) is searched once and always ends.
   std::set<std::pair<uint64_t, uint64_t>> searched;
   searched.insert(fs::FolderIdentity(stack.back().path));
-  MasterFile master;
+  PortfolioIndex index;
+  const MasterFile& master = index.master;
 
   while (true) {
     Level& level = stack.back();
     int count = 0;
-    if (master.ReadIn(level.path) != LIB_OK) {
+    if (ReadPortfolioIndex(level.path, index) != LIB_OK) {
       level.resume = 1;
       if (stack.size() == 1) lookup.masterUnreadable = true;
     } else {
@@ -221,6 +223,14 @@ MasterLookup Lookup(std::string_view directory,
           }
         }
         if (level.resume == 0) level.resume = count + 1;
+        // XMASTER's securities after MASTER's, before any sub-directory.
+        for (const MasterRecord& candidate : index.extended) {
+          if (!matches(candidate)) continue;
+          lookup.code = LIB_OK;
+          lookup.record = candidate;
+          lookup.directory = level.path;
+          return lookup;
+        }
       }
       // Step into the next sub-directory entry of this level, if any.
       std::string subPath;
@@ -263,6 +273,27 @@ MasterLookup LookupMasterRecord(std::string_view directory, std::string_view que
   // A symbol area cut by a control or non-ASCII byte is listed by the text before
   // that byte: the lookup finds it by that text too, when nothing else answers.
   return Lookup(directory, [&](const MasterRecord& r) { return EqualsNoCase(r.Symbol(), query); });
+}
+
+MasterLookup LookupByFileNumber(std::string_view directory, std::string_view query,
+                                int fileNumber) {
+  MasterLookup lookup;
+  PortfolioIndex index;
+  if (ReadPortfolioIndex(std::string(directory), index) != LIB_OK) {
+    lookup.masterUnreadable = true;
+    return lookup;
+  }
+  std::vector<MasterRecord> records = index.master.Records();
+  records.insert(records.end(), index.extended.begin(), index.extended.end());
+  for (const MasterRecord& r : records) {
+    if (r.IsDirectory() || r.QuoteFileNumber() != fileNumber) continue;
+    if (!MasterRecordMatches(r, query) && !EqualsNoCase(r.Symbol(), query)) continue;
+    lookup.code = LIB_OK;
+    lookup.record = r;
+    lookup.directory = fs::WithSeparator(directory);
+    break;
+  }
+  return lookup;
 }
 
 LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,

@@ -34,10 +34,25 @@ inline constexpr const char* kMasterFileName = "MASTER";
 inline constexpr int kMasterMaxLevels = 34;
 inline constexpr size_t kMasterMaxPath = 307;
 
+// Which index file lists a security: MASTER (file numbers 1 to 255), EMASTER
+// standing in for a missing MASTER, or XMASTER (file numbers from 256).
+enum class IndexSource : uint8_t { Master = 0, Emaster = 1, Xmaster = 2 };
+
 // One 53-byte MASTER entry, kept exactly as stored (dates in MBF); the accessors
-// give the converted values.
+// give the converted values. A security that EMASTER or XMASTER lists is given
+// the same 53 bytes as MASTER would hold them (record length and field count from
+// its bitmask, dates in MBF), and carries what those bytes cannot: only bytes is
+// ever written to MASTER.
 struct MasterRecord {
   std::array<uint8_t, kMasterRecordSize> bytes{};
+  IndexSource source = IndexSource::Master;
+  uint16_t wideFileNumber = 0;  // an XMASTER number (256 and up); 0: FileNumber()
+  uint8_t fieldMask = 0;        // EMASTER's or XMASTER's field bitmask; 0 when none applies
+  std::string longName;         // EMASTER's long name or XMASTER's name; empty when none
+
+  // The n of the quote file F<n>.DAT, or of F<n>.MWD for an XMASTER security.
+  int QuoteFileNumber() const { return wideFileNumber != 0 ? wideFileNumber : bytes[0]; }
+  const char* QuoteFileExtension() const { return wideFileNumber != 0 ? "MWD" : "DAT"; }
 
   uint8_t FileNumber() const { return bytes[kMasterFileNumber]; }
   int8_t RecordLength() const { return static_cast<int8_t>(bytes[kMasterRecordLength]); }
@@ -149,6 +164,10 @@ struct MasterLookup {
 // when no security matches; LIB_FILE_READ when a MASTER cannot be read while
 // following sub-directories.
 MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query);
+// The security of fileNumber (XMASTER's from 256) among those of directory's own
+// index files that answer query as the lookup's rule matches: for the rare
+// database where two securities share a symbol.
+MasterLookup LookupByFileNumber(std::string_view directory, std::string_view query, int fileNumber);
 // The same, with both out values written only on success.
 LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,
                            std::string& foundDirectory);

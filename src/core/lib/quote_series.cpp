@@ -411,17 +411,18 @@ LibResult LocateRecord(std::string directory, const MasterRecord& record, Locate
   out.info.record = record;
   out.directory = std::move(directory);
   const MasterRecord& rec = out.info.record;
-  if (LibResult r = folder ? ReadFieldLayout(*folder, rec.FileNumber(), rec.RecordLength(),
-                                             out.info.layout)
-                           : ReadFieldLayout(out.directory, rec.FileNumber(), rec.RecordLength(),
-                                             out.info.layout);
+  if (LibResult r = folder ? ReadSecurityLayout(*folder, rec.QuoteFileNumber(), rec.RecordLength(),
+                                                 rec.fieldMask, rec.Periodicity(), out.info.layout)
+                           : ReadSecurityLayout(out.directory, rec.QuoteFileNumber(),
+                                                rec.RecordLength(), rec.fieldMask,
+                                                rec.Periodicity(), out.info.layout);
       r != LIB_OK) {
     return r;
   }
   // A layout from a DOP file says nothing of the record length; one the reader
   // cannot hold is as unknown as one it cannot infer.
   if (!UsableRecordLength(rec.RecordLength())) return LIB_UNKNOWN_LAYOUT;
-  const std::string dat = fs::QuoteFileName(rec.FileNumber(), "DAT");
+  const std::string dat = fs::QuoteFileName(rec.QuoteFileNumber(), rec.QuoteFileExtension());
   out.dat = folder ? folder->PathOf(dat) : fs::PathNoCase(out.directory, dat);
   return LIB_OK;
 }
@@ -433,10 +434,10 @@ LibResult LocateSeries(std::string_view directory, std::string_view query, Locat
   return LocateRecord(std::move(lookup.directory), lookup.record, out);
 }
 
-// L, the number of the last record in use; a header too short to hold it reads as
-// a file without quotes.
+// L, the number of the last record in use, unsigned: real intraday files hold up
+// to 65 534 quotes. A header too short to hold it reads as a file without quotes.
 int32_t LastRecordNumber(const std::vector<uint8_t>& head) {
-  return head.size() >= 4 ? LoadInt16(head.data() + 2) : 1;
+  return head.size() >= 4 ? LoadQuoteCount(head.data() + 2) : 1;
 }
 
 }  // namespace
@@ -575,6 +576,15 @@ LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, i
     return r;
   }
   return ReadLocatedWindow(located, start, count, out, steps);
+}
+
+LibResult ReadNumberedSeries(std::string_view directory, std::string_view query, int fileNumber,
+                             SeriesData& out, fs::FileSteps& steps) {
+  if (fileNumber == 0) return ReadWholeSeries(directory, query, out, steps);
+  const MasterLookup lookup = LookupByFileNumber(directory, query, fileNumber);
+  out.masterUnreadable = lookup.masterUnreadable;
+  if (!lookup.ok()) return lookup.code;
+  return ReadRecordSeries(lookup.directory, lookup.record, out, steps);
 }
 
 LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,

@@ -95,6 +95,10 @@ inline LibResult ReadWholeSeries(std::string_view directory, std::string_view qu
   return ReadSeriesWindow(directory, query, 0, -1, out, steps);
 }
 
+// ReadWholeSeries, or with fileNumber nonzero the series of LookupByFileNumber.
+LibResult ReadNumberedSeries(std::string_view directory, std::string_view query, int fileNumber,
+                             SeriesData& out, fs::FileSteps& steps = fs::EveryStep());
+
 // The whole series of a security of the MASTER in directory, found by its record
 // (no lookup: two records with one symbol are two series). Failures as above
 // without the lookup's.

@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "core/fs/files.h"
+#include "core/lib/index_files.h"
 #include "core/lib/master.h"
 #include "core/messages/read.h"
 
 namespace quillet {
 
-LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts) {
-  const MasterLookup lookup = LookupMasterRecord(directory, query);
+LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts,
+                          int fileNumber) {
+  const MasterLookup lookup = fileNumber != 0 ? LookupByFileNumber(directory, query, fileNumber)
+                                              : LookupMasterRecord(directory, query);
   if (!lookup.ok()) {
     facts.masterUnreadable = lookup.masterUnreadable;
     return lookup.code;
@@ -19,27 +22,35 @@ LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, Se
   const MasterRecord& record = lookup.record;
   const std::string& found = lookup.directory;
   FieldLayout layout;
-  if (LibResult r = ReadFieldLayout(found, record.FileNumber(), record.RecordLength(), layout);
+  const int number = record.QuoteFileNumber();
+  if (LibResult r = ReadSecurityLayout(found, number, record.RecordLength(), record.fieldMask,
+                                       record.Periodicity(), layout);
       r != LIB_OK) {
     return r;
   }
-  fs::InputFile dat(fs::PathNoCase(found, fs::QuoteFileName(record.FileNumber(), "DAT")));
+  fs::InputFile dat(
+      fs::PathNoCase(found, fs::QuoteFileName(number, record.QuoteFileExtension())));
   if (!dat.IsOpen()) return LIB_FILE_OPEN;
   std::vector<uint8_t> head;
   if (!dat.ReadAt(0, 4, head)) return 1;
-  const int last = head.size() >= 4 ? LoadInt16(head.data() + 2) : 1;
+  const int last = head.size() >= 4 ? LoadQuoteCount(head.data() + 2) : 1;
 
   facts = SeriesFacts{};
   facts.directory = std::string(directory);
-  facts.fileNumber = record.FileNumber();
+  facts.fileNumber = number;
   facts.recordLength = record.RecordLength();
   facts.fieldCount = record.FieldCount();
-  facts.quoteCount = static_cast<int16_t>(last - 1);
+  facts.quoteCount = last - 1;
   facts.name = record.Name();
   facts.firstDate = record.FirstDate();
   facts.lastDate = record.LastDate();
   facts.periodicity = messages::PeriodicityText(record.Periodicity());
   facts.symbol = record.SymbolField();
+  facts.indexFacts = record.source != IndexSource::Master || record.fieldMask != 0 ||
+                     !record.longName.empty();
+  facts.longName = record.longName;
+  facts.fields = FieldMaskText(record.fieldMask);
+  facts.source = IndexSourceText(record.source);
   for (size_t f = 0; f < kQuoteFieldCount; ++f) {
     if (layout.positions[f] == 0) continue;
     facts.inputFormats[f] = messages::FormatCodeText(layout.inputFormats[f]);
@@ -70,6 +81,11 @@ std::vector<FactLine> SeriesFactLines(const SeriesFacts& facts) {
   for (size_t f = 0; f < kQuoteFieldCount; ++f) {
     lines.push_back({messages::FieldFormatLabel(f, false), facts.inputFormats[f]});
     lines.push_back({messages::FieldFormatLabel(f, true), facts.displayFormats[f]});
+  }
+  if (facts.indexFacts) {
+    lines.push_back({messages::kFactLongName, facts.longName});
+    lines.push_back({messages::kFactFields, facts.fields});
+    lines.push_back({messages::kFactIndexFile, facts.source});
   }
   return lines;
 }

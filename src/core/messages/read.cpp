@@ -26,6 +26,20 @@ std::string DescribeReadFailure(LibResult code, std::string_view directory, std:
   }
 }
 
+std::string IndexFileIgnored(std::string_view file) {
+  return std::string(file) + " is not an index file Quillet knows; it is ignored";
+}
+
+std::string IndexFileSize(std::string_view file, size_t count, size_t size) {
+  return std::string(file) + " counts " + std::to_string(count) + " records but holds " +
+         std::to_string(size) + " bytes; only its whole records are read";
+}
+
+std::string IndexEntryIgnored(std::string_view file, int record, std::string_view why) {
+  return std::string(file) + " record " + std::to_string(record) + " is ignored: " +
+         std::string(why);
+}
+
 std::string JoinLines(std::initializer_list<std::string_view> parts) {
   std::string text;
   for (std::string_view part : parts) {

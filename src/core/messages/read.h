@@ -19,6 +19,11 @@ inline constexpr const char* kErrorInFillQuotesGrid = "Error in FillQuotesGrid";
 std::string DescribeReadFailure(LibResult code, std::string_view directory, std::string_view query,
                                 bool masterUnreadable);
 
+// Warnings about EMASTER and XMASTER: what is ignored, never fatal.
+std::string IndexFileIgnored(std::string_view file);
+std::string IndexFileSize(std::string_view file, size_t count, size_t size);
+std::string IndexEntryIgnored(std::string_view file, int record, std::string_view why);
+
 // Messages shown one after another, as one text: the non-empty parts, each on
 // a line of its own (a part already ending in a line break gets no second one).
 std::string JoinLines(std::initializer_list<std::string_view> parts);
@@ -42,6 +47,10 @@ inline constexpr std::array<const char*, 10> kFactLabels = {"Path:",
                                                             "Last date in file*",
                                                             "Data format",
                                                             "Symbol"};
+// Facts lines of a security that EMASTER or XMASTER describes, after the others.
+inline constexpr const char* kFactLongName = "Long name";
+inline constexpr const char* kFactFields = "Fields";
+inline constexpr const char* kFactIndexFile = "Index file";
 // "Date Input", "Close Display", ...: field 0 to 7 (Date, Time, Open, High, Low,
 // Close, Vol, OI).
 std::string FieldFormatLabel(size_t field, bool display);

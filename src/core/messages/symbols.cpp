@@ -73,4 +73,9 @@ std::string UndoIncomplete(std::string_view file) {
   return "\nThe earlier state could not be restored completely: check " + std::string(file);
 }
 
+std::string LayoutNotForXmaster() {
+  return "the destination's MASTER is full and the quote file's layout cannot be kept in its "
+         "XMASTER";
+}
+
 }  // namespace quillet::messages

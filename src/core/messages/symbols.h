@@ -55,6 +55,8 @@ std::string MoveCopyFailed(bool move, std::string_view symbol, std::string_view 
 std::string CannotWrite(std::string_view file, std::string_view osReason = {});
 std::string CannotRead(std::string_view file, std::string_view osReason = {});
 std::string CannotRemove(std::string_view file, std::string_view osReason = {});
+// A MASTER full, and the security's fields cannot be told by an XMASTER bitmask.
+std::string LayoutNotForXmaster();
 // An undo that could not put a file back: where the data is now.
 std::string UndoIncomplete(std::string_view file);
 

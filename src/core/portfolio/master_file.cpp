@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/fs/files.h"
+#include "core/lib/index_files.h"
 #include "core/messages/portfolio.h"
 
 namespace quillet {
@@ -102,11 +103,15 @@ bool SymbolListLess(std::string_view a, std::string_view b) {
 
 SymbolList ReadSymbolList(std::string_view masterPath) {
   SymbolList list;
-  MasterFile master;
-  if (master.Read(MasterFileOf(masterPath)) != LIB_OK) {
+  PortfolioIndex index;
+  if (ReadPortfolioIndex(MasterFileOf(masterPath).parent_path(), index) != LIB_OK) {
     list.result = LIB_FILE_OPEN;
     return list;
   }
+  const MasterFile& master = index.master;
+  list.warnings = index.warnings;
+  list.fromEmaster = index.fromEmaster;
+  list.indexFiles = index.emaster.Present() || index.xmaster.Present();
   list.count = master.Count();
   size_t shown = static_cast<size_t>(std::max<int>(list.count, 0));
   if (shown > static_cast<size_t>(kMaxSymbols)) {
@@ -120,7 +125,12 @@ SymbolList ReadSymbolList(std::string_view masterPath) {
   for (size_t i = 0; i < shown; ++i) {
     const MasterRecord& record = master.Records()[i];
     list.rows.push_back({record.Symbol(), record.Name(), record.FileNumber(),
-                         static_cast<int>(i) + 1, record.IsDirectory()});
+                         static_cast<int>(i) + 1, record.IsDirectory(), record.source});
+  }
+  for (size_t i = 0; i < index.extended.size(); ++i) {
+    const MasterRecord& record = index.extended[i];
+    list.rows.push_back({record.Symbol(), record.Name(), record.wideFileNumber,
+                         static_cast<int>(i) + 1, false, IndexSource::Xmaster});
   }
   // The list keeps its rows in ascending order of the symbol text.
   std::stable_sort(list.rows.begin(), list.rows.end(), [](const SymbolRow& a, const SymbolRow& b) {

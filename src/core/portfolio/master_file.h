@@ -60,9 +60,12 @@ MasterCheck TestMaster(const MasterFile& master);
 struct SymbolRow {
   std::string symbol;  // MasterRecord::Symbol
   std::string name;    // the 16 name bytes as stored (trailing blanks kept)
-  uint8_t fileNumber = 0;
-  int record = 0;            // 1-based record number in MASTER
+  uint16_t fileNumber = 0;
+  // 1-based record number in MASTER (in the EMASTER that stands in for it), or
+  // for an XMASTER security its place among PortfolioIndex::extended.
+  int record = 0;
   bool isDirectory = false;  // a <DIR> entry: listed, but it holds no quotes of its own
+  IndexSource source = IndexSource::Master;
 };
 
 struct SymbolList {
@@ -72,12 +75,17 @@ struct SymbolList {
   // equal texts in file order.
   std::vector<SymbolRow> rows;
   std::string notice;  // the 255-symbol notice, shown before the list; empty when none
+  // Set when EMASTER or XMASTER took part: the lists then tell each row's source.
+  bool indexFiles = false;
+  bool fromEmaster = false;           // no MASTER: EMASTER's securities are listed
+  std::vector<std::string> warnings;  // index entries and files ignored
 };
 
 // The list's sort rule: letter case set aside, then byte order.
 bool SymbolListLess(std::string_view a, std::string_view b);
 
-// Reads the rows of the first min(N, 255) records. LIB_FILE_OPEN when the file or
+// Reads the rows of the first min(N, 255) records, then those of XMASTER (and
+// those of EMASTER when there is no MASTER). LIB_FILE_OPEN when the file or
 // its header cannot be read, LIB_FILE_READ when it holds fewer records than the
 // list needs ("Failure while filling symbols grid2" either way).
 SymbolList ReadSymbolList(std::string_view masterPath);

@@ -6,6 +6,7 @@
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
+#include "core/lib/index_files.h"
 #include "core/messages/symbols.h"
 #include "core/portfolio/master_edit.h"
 #include "core/portfolio/master_file.h"
@@ -42,6 +43,34 @@ std::optional<MasterRecord> OtherAnswering(std::string_view libDir, std::string_
   const MasterLookup other = LookupMasterRecord(libDir, listText);
   if (other.ok() && other.directory != self.directory) return other.record;
   return std::nullopt;
+}
+
+// RenameMasterEntry, with EMASTER and XMASTER kept in step: a security that only
+// they list is renamed there alone.
+LibResult RenameSecurity(std::string_view libDir, std::string_view masterPath,
+                         std::string_view oldSymbol, std::string_view newSymbol,
+                         std::string_view newName, fs::FileSteps& steps) {
+  const MasterLookup self = LookupMasterRecord(libDir, oldSymbol);
+  if (!self.ok()) return self.code;
+  MasterRecord renamed = self.record;
+  renamed.SetText(kMasterName, newName);
+  renamed.SetText(kMasterSymbol, newSymbol);
+  if (self.record.source != IndexSource::Master) {
+    return UpdateIndexFiles(self.directory, self.record, renamed, IndexChange::Texts, steps);
+  }
+  MasterFile old;
+  if (old.Read(master_edit::MasterFileFor(self.directory, masterPath), steps) != LIB_OK) {
+    return LIB_FILE_OPEN;
+  }
+  if (LibResult r = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
+      r != LIB_OK) {
+    return r;
+  }
+  const LibResult r =
+      UpdateIndexFiles(self.directory, self.record, renamed, IndexChange::Texts, steps);
+  // EMASTER stayed as it was: MASTER goes back with it.
+  if (r != LIB_OK) master_edit::RestoreMaster(old, steps);
+  return r;
 }
 
 }  // namespace
@@ -85,6 +114,15 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
         !guard.BackupPlace(master_edit::MasterBackupPath(master))) {
       result.code = kWriteRefused;
     }
+    // EMASTER and XMASTER are renamed in as MASTER is, with their backups.
+    for (const char* name : {kEmasterFileName, kXmasterFileName}) {
+      const fs::path index = fs::FindNoCase(self.directory, name);
+      if (result.code == LIB_OK && !index.empty() &&
+          (!guard.Writable({index}) ||
+           !guard.BackupPlace(fs::PathNoCase(self.directory, index.filename().string() + ".BAK")))) {
+        result.code = kWriteRefused;
+      }
+    }
   } else if (!guard.message.empty()) {
     result.code = kWriteRefused;
   }
@@ -104,7 +142,7 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
     return result;
   }
   fs::NoteFailure(0);
-  result.code = RenameMasterEntry(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
+  result.code = RenameSecurity(libDir, masterPath, oldSymbol, newSymbol, newName, steps);
   if (result.code != LIB_OK) {
     std::string reason(LibResultText(result.code));
     const bool fileStep = result.code == LIB_FILE_OPEN || result.code == LIB_FILE_READ ||
@@ -129,6 +167,56 @@ std::vector<fs::path> QuoteFilesOf(const fs::path& directory, int fileNumber) {
   return files;
 }
 
+// Takes the EMASTER entries of the records removed from MASTER and the XMASTER
+// securities of symbol (with their quote files) out of directory, each file swapped
+// with its backup and remembered in journal. False when nothing was there to take;
+// a failure puts back every journalled file and says so in result.
+bool RemoveIndexEntries(const fs::path& directory, std::string_view symbol,
+                        const std::vector<MasterRecord>& removed, FileJournal& journal,
+                        DeleteResult& result) {
+  PortfolioIndex index;
+  if (ReadPortfolioIndex(directory, index) != LIB_OK) return false;
+  std::vector<MasterRecord> gone = removed;
+  for (const MasterRecord& r : index.extended) {
+    if (r.Symbol() == symbol) gone.push_back(r);
+  }
+  const auto fail = [&](LibResult code, const std::string& reason) {
+    result.code = code;
+    result.message = messages::DeleteSymbolFailed(symbol, reason);
+    for (const fs::path& lost : journal.Restore())
+      result.message += messages::UndoIncomplete(lost.string());
+    result.filesDeleted.clear();
+    return true;
+  };
+  bool any = false;
+  for (const MasterRecord& r : gone) {
+    const IndexFile& file = r.wideFileNumber != 0 ? index.xmaster : index.emaster;
+    if (!file.Present()) continue;
+    any = true;
+    if (!journal.Remember(file.Path()))
+      return fail(LIB_FILE_READ, messages::CannotRead(file.Path().string(), fs::LastFailureReason()));
+    if (UpdateIndexFiles(directory, r, r, IndexChange::Remove, journal.Steps(),
+                         IndexSwap::Journaled) != LIB_OK) {
+      return fail(LIB_FILE_WRITE,
+                  messages::CannotWrite(file.Path().string(), fs::LastFailureReason()));
+    }
+    if (r.wideFileNumber == 0) continue;
+    ++result.removed;
+    result.fileNumbers.push_back(r.wideFileNumber);
+    for (const char* extension : {"MWD", "DOP", "BAK"}) {
+      const fs::path quoteFile =
+          fs::FindNoCase(directory, fs::QuoteFileName(r.wideFileNumber, extension));
+      if (quoteFile.empty()) continue;
+      if (!journal.Remember(quoteFile) || fs::RemoveFile(quoteFile, journal.Steps()) != LIB_OK) {
+        return fail(LIB_FILE_WRITE,
+                    messages::CannotRemove(quoteFile.string(), fs::LastFailureReason()));
+      }
+      result.filesDeleted.push_back(quoteFile.string());
+    }
+  }
+  return any;
+}
+
 }  // namespace
 
 DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
@@ -150,11 +238,17 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
   }
   const fs::path master = listing.Path();
   listing.DropPartialRecord();
+  std::vector<MasterRecord> removedRecords;
   result.removed = listing.RemoveIf([&](const MasterRecord& record) {
     if (record.Symbol() != symbol) return false;
     result.fileNumbers.push_back(record.FileNumber());
+    removedRecords.push_back(record);
     return true;
   });
+  if (result.removed == 0) {
+    FileJournal journal(steps);
+    if (RemoveIndexEntries(master.parent_path(), symbol, {}, journal, result)) return result;
+  }
   if (result.removed == 0) {
     result.code = LIB_RECORD_NOT_FOUND;
     result.message = messages::SymbolNotInMaster(symbol, masterPath);
@@ -168,10 +262,10 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
 
   // Quote files go only when no security left in MASTER still uses them.
   std::vector<fs::path> doomed;
-  std::vector<uint8_t> numbers = result.fileNumbers;
+  std::vector<uint16_t> numbers = result.fileNumbers;
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-  for (uint8_t n : numbers) {
+  for (uint16_t n : numbers) {
     if (stillUsed[n]) continue;
     for (const fs::path& quoteFile : QuoteFilesOf(master.parent_path(), n))
       doomed.push_back(quoteFile);
@@ -211,6 +305,7 @@ DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
     }
     result.filesDeleted.push_back(file.string());
   }
+  RemoveIndexEntries(master.parent_path(), symbol, removedRecords, journal, result);
   return result;
 }
 

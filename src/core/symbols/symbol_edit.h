@@ -28,16 +28,17 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
                    fs::FileSteps& steps = fs::EveryStep());
 
 struct DeleteResult : Outcome {
-  int removed = 0;                   // records taken out of MASTER
-  std::vector<uint8_t> fileNumbers;  // their file numbers
+  int removed = 0;                    // records taken out of MASTER and XMASTER
+  std::vector<uint16_t> fileNumbers;  // their file numbers
   std::vector<std::string> filesDeleted;
 };
 
 // Delete Symbol: removes every record whose symbol text (MasterRecord::Symbol) equals
 // symbol exactly, lowers N and the second counter by the number removed, writes
 // MASTER through master path + ".~NU" and deletes F<n>.DAT, F<n>.DOP and F<n>.BAK
-// of each removed file number that no remaining security uses. No match: nothing
-// changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every file as it was.
+// of each removed file number that no remaining security uses; then the EMASTER
+// entries of the removed records, and the XMASTER securities of that symbol with
+// their F<n>.MWD. No match: nothing changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every file as it was.
 DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
                           fs::FileSteps& steps = fs::EveryStep());
 

@@ -21,11 +21,13 @@ enum class TransferMode { Copy = 0, Move = 1 };
 // error otherwise, with message saying why.
 struct TransferResult : Outcome {
   AddStatus status = AddStatus::Failed;
-  uint8_t fileNumber = 0;  // the new file number in the destination
+  uint16_t fileNumber = 0;  // the new file number in the destination (from 256: in XMASTER)
 };
 
 // Adds record (as stored in its source MASTER) to the Portfolio destination under
-// the lowest file number its MASTER does not use. symbol (upper case, trimmed) is
+// the lowest file number its MASTER does not use; when MASTER is full and the
+// destination keeps an XMASTER, as an XMASTER security under the lowest free
+// number from 256, its quotes in F<n>.MWD. symbol (upper case, trimmed) is
 // looked up in the destination tree first. The quote files F<n>.DAT and F<n>.DOP
 // of sourceDirectory are copied to the new number first (a leftover file of that
 // number is overwritten, or removed when the source has none), then the record is

@@ -74,8 +74,14 @@ void FillPixels(const PlotPixels& to, int x0, int x1, int y0, int y1, QRgb colou
   const int width = x1 - x0;
   int rows = y1 - y0;
   // Never a pointer past the last row.
-  if (width == 1) {  // most bars of a long series: one pixel wide
-    for (;; line += to.stride) {
+  if (width == 1) {  // most bars of a long series: one pixel wide, four rows a step
+    const qsizetype stride = to.stride;
+    for (; rows >= 4; rows -= 4) {
+      line[0] = line[stride] = line[2 * stride] = line[3 * stride] = colour;
+      if (rows == 4) return;
+      line += 4 * stride;
+    }
+    for (;; line += stride) {
       *line = colour;
       if (--rows == 0) return;
     }
@@ -207,6 +213,14 @@ CQuoteChart::CQuoteChart(QWidget* parent) : QChartView(parent) {
     QPen pen = axis->linePen();
     pen.setWidth(0);
     axis->setLinePen(pen);
+    // The grid lines and shades are hidden, yet still asked for their bounds.
+    for (auto [get, set] : {std::pair{&QAbstractAxis::gridLinePen, &QAbstractAxis::setGridLinePen},
+                            {&QAbstractAxis::minorGridLinePen, &QAbstractAxis::setMinorGridLinePen},
+                            {&QAbstractAxis::shadesPen, &QAbstractAxis::setShadesPen}}) {
+      pen = (axis->*get)();
+      pen.setWidth(0);
+      (axis->*set)(pen);
+    }
   }
   // An empty series holds the axes to the plot: Qt Charts lays out a date axis
   // only for the domain of a series.
@@ -363,10 +377,15 @@ void CQuoteChart::Redraw() {
       if (m_dayTo == 0) m_dayFrom = 0;
     }
   }
-  const std::optional<qint64> from = DayToX(m_dayFrom), to = DayToX(m_dayTo);
-  if (from && to) {
-    m_dateAxis->setRange(QDateTime::fromMSecsSinceEpoch(*from - kHalfDay),
-                         QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
+  // Days as local times cost the time zone rules each: only when the days change.
+  if (m_dayFrom != m_axisFrom || m_dayTo != m_axisTo) {
+    const std::optional<qint64> from = DayToX(m_dayFrom), to = DayToX(m_dayTo);
+    if (from && to) {
+      m_dateAxis->setRange(QDateTime::fromMSecsSinceEpoch(*from - kHalfDay),
+                           QDateTime::fromMSecsSinceEpoch(*to + kHalfDay));
+      m_axisFrom = m_dayFrom;
+      m_axisTo = m_dayTo;
+    }
   }
   m_plot->update();
 }

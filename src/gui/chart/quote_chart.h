@@ -129,6 +129,7 @@ class CQuoteChart : public QChartView {
   QValueAxis* m_volumeAxis;
   // The axes' ranges: whole days dayFrom .. dayTo, prices, volume from 0.
   QuoteDay m_dayFrom = 0, m_dayTo = 0;
+  QuoteDay m_axisFrom = 0, m_axisTo = 0;  // the days the date axis was last set to
   double m_priceLow = 0, m_priceHigh = 1;
   double m_volumeHigh = 1;
 

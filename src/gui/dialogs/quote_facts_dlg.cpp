@@ -48,9 +48,17 @@ CQuoteFactsDlg::CQuoteFactsDlg(QWidget* parent, const QString& path, const Serie
     masterGrid->addWidget(new QLabel(dlg::Q(lines[i].label)), row, 0);
     masterGrid->addWidget(Value(lines[i]), row, 1);
   }
+  // What EMASTER or XMASTER add (long name, fields, index file) follows the
+  // per-field lines, for a security they describe.
+  const size_t indexLines = kGroupLines + 2 * messages::kFactsFieldCaptions.size();
+  for (size_t i = indexLines; i < lines.size(); ++i) {
+    const int row = static_cast<int>(i - indexLines + kGroupLines - 1);
+    masterGrid->addWidget(new QLabel(dlg::Q(lines[i].label)), row, 0);
+    masterGrid->addWidget(Value(lines[i]), row, 1);
+  }
   masterGrid->setColumnMinimumWidth(0, dlg::DluX(this, 88));
   masterGrid->setColumnMinimumWidth(1, dlg::DluX(this, 64));
-  masterGrid->setRowStretch(static_cast<int>(kGroupLines), 1);
+  masterGrid->setRowStretch(static_cast<int>(kGroupLines + lines.size() - indexLines), 1);
 
   auto* dop = new QGroupBox(messages::kFactsDopGroup);
   auto* dopGrid = new QGridLayout(dop);

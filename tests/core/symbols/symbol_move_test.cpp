@@ -246,10 +246,13 @@ TEST(TransferRealDataTest, CopyAndMoveBetweenSampleCopies) {
   const std::string bb = (tmp / "bbfinance").string();
   // bbfinance: N = 40, second counter 44; AEMI is F20.
   const auto bbMaster = ReadBytes(tmp / "bbfinance" / "MASTER");
+  // equis_a's MASTER is full: the copy goes into its XMASTER, after its highest number.
   const TransferResult full =
       TransferSymbol(bb, "AEMI", (tmp / "equis_a").string(), TransferMode::Copy);
-  EXPECT_EQ(full.status, AddStatus::Full);
+  ASSERT_EQ(full.status, AddStatus::Added) << full.message;
+  EXPECT_EQ(full.fileNumber, 2854);
   const auto dat = ReadBytes(tmp / "bbfinance" / "F20.DAT");
+  EXPECT_EQ(ReadBytes(tmp / "equis_a" / "F2854.MWD"), dat);
   const TransferResult moved =
       TransferSymbol(bb, "aemi", (tmp / "equis_b").string(), TransferMode::Move);
   ASSERT_TRUE(moved.ok()) << moved.message;

@@ -1,22 +1,23 @@
 #include "core/fs/folder_listing.h"
 
+#include <dirent.h>
+
 #include <algorithm>
-#include <system_error>
 
 #include "core/base/strings.h"
 
 namespace quillet::fs {
 
 FolderListing::FolderListing(std::string directory) : directory_(WithSeparator(directory)) {
-  std::error_code ec;
-  std::filesystem::directory_iterator it(
-      directory_.empty() ? path(".") : path(directory_),
-      std::filesystem::directory_options::skip_permission_denied, ec);
-  if (ec) return;
-  for (const auto& entry : it) {
-    std::string name = entry.path().filename().string();
-    entries_.push_back({ToUpperAscii(name), std::move(name), entries_.size()});
+  // Read as FindNoCase reads a folder: a failed read ends the listing, it never throws.
+  DIR* const folder = ::opendir(directory_.empty() ? "." : directory_.c_str());
+  if (!folder) return;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    entries_.push_back({ToUpperAscii(name), std::string(name), entries_.size()});
   }
+  ::closedir(folder);
   std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
     return a.upper != b.upper ? a.upper < b.upper : a.order < b.order;
   });

@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "core/edit/rewrite.h"
 #include "core/lib/index_files.h"
 #include "core/lib/quote_series.h"
 #include "core/lib/series_facts.h"
 #include "core/portfolio/load.h"
 #include "support/index_oracle.h"
 #include "support/portfolio_builder.h"
+#include "support/quote_changes.h"
 
 namespace quillet {
 namespace {
@@ -89,6 +91,42 @@ TEST(RealData, EverySecurityOfEveryDatabaseReads) {
       }
     }
     EXPECT_EQ(readable, c.readable);
+  }
+}
+
+// Quote counts read unsigned up to 65 534; a write past 65 535 is refused with
+// the file untouched. Intraday records without DOP: TIME after DATE, OI only in 32.
+TEST(IndexLayouts, LongFilesAndIntradayRecords) {
+  testing::TempDir tmp;
+  const QuoteDay day = DayFromYmd(2013, 11, 15);
+  const std::vector<testing::DatRow> many(65534, testing::Row28(day, 1, 2, 0.5f, 1.5f, 9, 0));
+  testing::PortfolioBuilder b(tmp.root());
+  b.AddSeries(1, "LONG", "LONG", many);
+  const std::vector<testing::DatRow> bars = {{static_cast<float>(DateValueFromDay(day)), 93500, 8.5f,
+                                              8.6f, 8.4f, 8.55f, 1713, 44}};
+  b.AddSeries(2, "I28", "I28", bars, 28, 7).SetPeriodicity('I');
+  b.AddSeries(3, "I32", "I32", bars, 32, 8).SetPeriodicity('I');
+  b.WriteMaster();
+  SeriesData series;
+  ASSERT_EQ(ReadWholeSeries(tmp.str(), "LONG", series), LIB_OK);
+  EXPECT_EQ(series.quotes.size(), 65534u);
+  SeriesFacts facts;
+  ASSERT_EQ(ReadSeriesFacts(tmp.str(), "LONG", facts), LIB_OK);
+  EXPECT_EQ(facts.quoteCount, 65534);
+  const auto dat = testing::ReadBytes(tmp / "F1.DAT");
+  EXPECT_EQ(RewriteSeries(tmp.str(), MasterPathOf(tmp.str()),
+                          testing::Change(CHANGE_INSERT, day, day), "LONG")
+                .code,
+            LIB_INVALID_PARM);
+  EXPECT_EQ(testing::ReadBytes(tmp / "F1.DAT"), dat);
+  for (const char* symbol : {"I28", "I32"}) {
+    ASSERT_EQ(ReadWholeSeries(tmp.str(), symbol, series), LIB_OK) << symbol;
+    ASSERT_EQ(series.quotes.size(), 1u);
+    const Quote& q = series.quotes[0];
+    EXPECT_EQ(q.time, TimeFromHms(9, 35, 0)) << symbol;
+    EXPECT_EQ(q.Value(FIELD_OPEN), 8.5f) << symbol;
+    EXPECT_EQ(q.Value(FIELD_VOL), 1713.0f) << symbol;
+    EXPECT_EQ(q.Value(FIELD_OI), symbol == std::string("I32") ? 44.0f : kAbsentValue) << symbol;
   }
 }
 

@@ -320,6 +320,7 @@ LibResult ReadPortfolioIndex(const std::filesystem::path& directory, PortfolioIn
     }
   }
   if (index.xmaster.ReadIn(directory, IndexKind::Xmaster) != LIB_FILE_OPEN) note(index.xmaster);
+  index.extended.reserve(index.xmaster.Entries());
   for (size_t i = 0; i < index.xmaster.Entries(); ++i) {
     MasterRecord record;
     std::string why;

@@ -234,6 +234,11 @@ std::vector<CliRow> Rows() {
        "Display\tWhole Num.\nVol Input\tWhole Num.\nVol Display\tWhole Num.\nOI Input\tWhole "
        "Num.\nOI Display\tWhole Num.\n"},
       {"facts {T}/Q NOPE", 1, "2> Symbol NOPE was not found in the Portfolio {T}/Q\n"},
+      // --file-number: the security of that number alone answers.
+      {"quotes {T}/Q IBM --file-number 2", 1,
+       "2> Error in FillQuotesGrid: Symbol IBM was not found in the Portfolio {T}/Q\n"},
+      {"quotes {T}/Q DC --file-number 2", 0,
+       "01/04/00\tN/A\tN/A\tN/A\t6.0000\tN/A\tN/A\n01/03/00\tN/A\tN/A\tN/A\t5.0000\tN/A\tN/A\n"},
       {"facts {T}/Q", 2,
        "2> wrong number of arguments: SYMBOL is required\n2> usage: quillet-cli facts DIR "
        "SYMBOL [--file-number N]\n"},

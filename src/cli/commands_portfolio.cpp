@@ -120,6 +120,10 @@ int RunCheck(const Options& o) {
     Error(check.Describe(current.masterPath));
     return kExitFailed;
   }
+  // What EMASTER or XMASTER hold that is ignored: told, never damage.
+  PortfolioIndex index;
+  ReadPortfolioIndex(current.libDir.empty() ? "." : current.libDir, index);
+  for (const std::string& warning : index.warnings) Error(warning);
   const std::string unfinished = DescribeUnfinishedChange(current.masterPath);
   const bool sound = check.Sound() && unfinished.empty();
   const std::string result =

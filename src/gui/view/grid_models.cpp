@@ -1,17 +1,22 @@
 #include "gui/view/grid_models.h"
 
+#include <algorithm>
+
+#include "core/lib/index_files.h"
 #include "core/lib/quote_text.h"
 #include "core/messages/read.h"
 
 namespace quillet {
 
 namespace {
-constexpr const char* kSymbolColumns[] = {"Symbol", "Name"};
+constexpr const char* kSymbolColumns[] = {"Symbol", "Name", "File", "Index"};
 }
 
 void SymbolGridModel::SetRows(std::vector<SymbolRow> rows) {
   beginResetModel();
   m_rows = std::move(rows);
+  m_indexColumns = std::any_of(m_rows.begin(), m_rows.end(),
+                               [](const SymbolRow& r) { return r.source != IndexSource::Master; });
   endResetModel();
 }
 
@@ -20,18 +25,28 @@ int SymbolGridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SymbolGridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 2;
+  return parent.isValid() ? 0 : m_indexColumns ? 4 : 2;
 }
 
 QVariant SymbolGridModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const SymbolRow& row = m_rows[static_cast<size_t>(index.row())];
-  return QString::fromLatin1(index.column() == 0 ? row.symbol : row.name);
+  switch (index.column()) {
+    case 0:
+      return QString::fromLatin1(row.symbol);
+    case 1:
+      return QString::fromLatin1(row.name);
+    case 2:
+      return QString::number(row.fileNumber);
+    default:
+      return QString::fromLatin1(IndexSourceText(row.source));
+  }
 }
 
 QVariant SymbolGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 1) {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= columnCount()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
   return QString(kSymbolColumns[section]);

@@ -25,6 +25,9 @@ class SymbolGridModel : public QAbstractTableModel {
 
  private:
   std::vector<SymbolRow> m_rows;
+  // Set when EMASTER or XMASTER list a row: the file number and the index file
+  // that lists each row are shown too.
+  bool m_indexColumns = false;
 };
 
 // The quote grid over a whole loaded series, newest first: row 0 is the last

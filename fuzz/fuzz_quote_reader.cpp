@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const int rl = static_cast<int8_t>(recordLength);
   FUZZ_CHECK(UsableRecordLength(rl));
-  const int32_t last = dat.size() >= 4 ? LoadInt16(dat.data() + 2) : 1;
+  const int32_t last = dat.size() >= 4 ? LoadQuoteCount(dat.data() + 2) : 1;  // unsigned
   FUZZ_CHECK(whole.total == last - 1);
   const size_t inFile = dat.size() / static_cast<size_t>(rl);
   const size_t held = inFile > 0 ? inFile - 1 : 0;

@@ -111,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK((now.size() - dat.size()) % length == 0 || (dat.size() - now.size()) % length == 0);
   const size_t oldRecords = dat.size() / length - 1, newRecords = now.size() / length - 1;
   const int64_t added = static_cast<int64_t>(newRecords) - static_cast<int64_t>(oldRecords);
-  const int16_t oldCount = LoadInt16(dat.data() + 2), newCount = LoadInt16(now.data() + 2);
+  const int32_t oldCount = LoadQuoteCount(dat.data() + 2);  // unsigned, as the readers take it
+  const int32_t newCount = LoadQuoteCount(now.data() + 2);
   FUZZ_CHECK(newCount - oldCount == added);
   if (oldCount == static_cast<int64_t>(oldRecords) + 1)
     FUZZ_CHECK(newCount == static_cast<int64_t>(newRecords) + 1);

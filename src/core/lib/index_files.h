@@ -80,7 +80,8 @@ class IndexFile {
   void AppendXmaster(const MasterRecord& record);
   // A new EMASTER entry for a MASTER security (file number, dates, texts, bitmask).
   void AppendEmaster(const MasterRecord& record);
-  // The lowest free number from 256 up for a new XMASTER security.
+  // The number for a new XMASTER security: from 256 up, past every number the
+  // file has given (never one of a deleted security).
   int NextFreeNumber() const;
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }

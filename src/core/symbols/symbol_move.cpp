@@ -72,7 +72,7 @@ void TakeQuoteFileDates(const std::string& destDir, MasterRecord& added) {
 }
 
 // The record as a new XMASTER security of destDir: its quote file copied to
-// F<n>.MWD under the lowest free number from 256, then the entry appended.
+// F<n>.MWD under the next number XMASTER has not given, then the entry appended.
 template <class Fail>
 TransferResult AddXmasterEntry(const MasterRecord& record, const fs::path& sourceDir,
                                const std::string& destDir, IndexFile& xmaster,

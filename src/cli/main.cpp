@@ -155,8 +155,8 @@ int Main(int argc, char** argv) {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {
-      {"scan", "ROOT [--filter PATH]", "Walk ROOT for Portfolios (folders holding a MASTER file).",
-       DefineScan, RunScan},
+      {"scan", "ROOT [--filter PATH]",
+       "Walk ROOT for Portfolios (folders holding a MASTER or EMASTER file).", DefineScan, RunScan},
       {"symbols", "DIR [--repair]",
        "Check the MASTER file, then list symbol, name, file number (and index file).",
        DefineSymbols, RunSymbols},

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "core/lib/index_files.h"
 #include "support/cli_runner.h"
 #include "support/crash_points.h"
 #include "support/portfolio_builder.h"
@@ -149,6 +150,17 @@ void DemoWithBareDir(const path& t) {
   WriteBytes(t / "demo" / "Stocks" / "MASTER", master);
 }
 
+// B listed by an EMASTER named in lower case alone, its MASTER gone.
+void BEmasterOnly(const path& t) {
+  PortfolioIndex index;
+  ReadPortfolioIndex(t / "B", index);
+  IndexFile e;
+  e.Assign(std::vector<uint8_t>(kEmasterRecordSize, 0), IndexKind::Emaster, t / "B" / "emaster");
+  for (const MasterRecord& r : index.master.Records()) e.AppendEmaster(r);
+  WriteBytes(e.Path(), e.Bytes());
+  stdfs::remove(t / "B" / "MASTER");
+}
+
 // N: a name holding a comma, quotes, a tab, a line end, a backslash, ESC and DEL.
 void OddName(const path& t) {
   PortfolioBuilder(t / "N")
@@ -184,6 +196,10 @@ std::vector<CliRow> Rows() {
       {"check {T}/A", 0, "sound\n"},
       {"check {T}/C", 1, "symbols: record 2 has no symbol\n"},
       {"check {T}/none", 2, "2> {T}/none is not a folder\n2> usage: quillet-cli check DIR\n"},
+      // EMASTER alone lists a Portfolio: found, sound, never rewritten.
+      {"scan {T} --filter {T}/b", 0, "{T}/B/\n", {}, BEmasterOnly},
+      {"check {T}/B", 0, "sound\n", {}, BEmasterOnly},
+      {"repair {T}/B", 0, "sound: nothing to repair\n", {}, BEmasterOnly},
       {"repair {T}/A",
        0,
        "damaged: size: the header counts 2 records, so the file should be 159 bytes long, but it "

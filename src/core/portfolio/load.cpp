@@ -27,12 +27,6 @@ PortfolioLoad LoadPortfolio(std::string_view masterPath, DamagedMaster onDamage,
     load.list = {};
     return load;
   };
-  if (load.check.result == LIB_FILE_OPEN) {
-    // A folder without MASTER whose EMASTER lists the securities: there is no
-    // MASTER to test or repair.
-    load.list = ReadSymbolList(masterPath);
-    if (load.list.result == LIB_OK && load.list.fromEmaster) return load;
-  }
   if (load.check.result != LIB_OK) {
     return fail(load.check.result, load.check.Describe(masterPath),
                 messages::kFailureFillingSymbolsGrid1);

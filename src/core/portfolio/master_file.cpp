@@ -55,9 +55,20 @@ std::string MasterCheck::Describe(std::string_view masterPath) const {
 
 MasterCheck TestMasterFile(std::string_view masterPath) {
   MasterFile master;
-  if (LibResult r = master.Read(MasterFileOf(masterPath)); r != LIB_OK) {
+  const std::filesystem::path file = MasterFileOf(masterPath);
+  if (LibResult r = master.Read(file); r != LIB_OK) {
     MasterCheck check;
     check.result = r;
+    // No MASTER at all: an EMASTER that reads stands in for it. Its securities
+    // are never tested as MASTER records, so nothing offers to rewrite it.
+    PortfolioIndex index;
+    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
+    if (fs::FindNoCase(dir, kMasterFileName).empty() && ReadPortfolioIndex(dir, index) == LIB_OK &&
+        index.fromEmaster) {
+      check.result = LIB_OK;
+      check.count = index.master.Count();
+      check.fromEmaster = true;
+    }
     return check;
   }
   return TestMaster(master);

@@ -46,12 +46,14 @@ struct MasterCheck {
   uint64_t size = 0;  // bytes in the file
   int record = 0;     // 1-based record that failed the file-number or symbol test
   uint8_t fileNumber = 0;
+  bool fromEmaster = false;  // no MASTER: its EMASTER reads and stands in, untested
 
   bool Sound() const { return result == LIB_OK && damage == MasterDamage::None; }
   // "sound", the failed test in words, or the read failure.
   std::string Describe(std::string_view masterPath) const;
 };
 
+// A folder without MASTER whose EMASTER reads is sound (fromEmaster).
 MasterCheck TestMasterFile(std::string_view masterPath);
 // The same tests on a MASTER file already read.
 MasterCheck TestMaster(const MasterFile& master);

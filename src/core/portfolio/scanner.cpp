@@ -7,6 +7,7 @@
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/folders.h"
+#include "core/lib/index_files.h"
 #include "core/lib/master.h"
 
 namespace quillet {
@@ -55,8 +56,10 @@ class Walker {
         if (sub.size() <= fs::MaxPathLength() && Passes(sub, filter_)) {
           folders.push_back(std::move(sub));
         }
-      } else if (!hasMaster && EqualsNoCase(name, kMasterFileName)) {
-        // A MASTER reached through a link counts when the link leads to a file.
+      } else if (!hasMaster &&
+                 (EqualsNoCase(name, kMasterFileName) || EqualsNoCase(name, kEmasterFileName))) {
+        // EMASTER alone lists a Portfolio's securities too. A MASTER or EMASTER
+        // reached through a link counts when the link leads to a file.
         hasMaster = type == fs::EntryType::File ||
                     (type == fs::EntryType::Link && folder.IsFileEntry(name));
       }

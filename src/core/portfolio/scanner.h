@@ -18,7 +18,7 @@ struct SearchFilter {
 // occurs in the filter text (the path lies on the way down to it).
 bool PassesSearchFilter(std::string_view pathUpper, const SearchFilter& filter);
 
-// Whether a folder holding a MASTER file is listed: it passes the filter, and
+// Whether a folder holding a MASTER (or EMASTER) file is listed: it passes the filter, and
 // a path shorter than 4 characters (the root of a volume) only when the filter
 // text occurs in it.
 bool ListsFolder(std::string_view pathUpper, const SearchFilter& filter);
@@ -32,8 +32,8 @@ struct ScanResult {
   bool cancelled = false;
 };
 
-// Walks directory for folders holding a MASTER file (any letter case, not a
-// folder) and appends them to result.folders in the order found. Sub-folders
+// Walks directory for folders holding a MASTER or EMASTER file (any letter
+// case, not a folder) and appends them to result.folders in the order found. Sub-folders
 // whose name starts with "." are never entered; the others are walked in the
 // reverse of the order the file system lists them. The walk stays on the volume
 // directory is on, never follows a symbolic link to a folder, enters every

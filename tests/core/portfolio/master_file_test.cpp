@@ -182,6 +182,7 @@ TEST(PortfolioRealDataTest, SamplesPassTheChecksAndList) {
       {"bbfinance", 40, "AEMI"},
       {"equis_a", 255 + 2591, nullptr},  // with XMASTER's
       {"equis_b", 2 + 2, nullptr},
+      {"emaster_only", 255, nullptr},  // no MASTER
       {"mixed_index_lowercase", 128 + 294, nullptr},  // its MASTER is named "master"
       {"stooq_intraday", 1, nullptr},
   };

@@ -73,7 +73,7 @@ class ScannerTreeTest : public ::testing::Test {
     MakePortfolio(tmp_ / "DATA" / "MS");
     MakePortfolio(tmp_ / "DATA" / "MS" / "SUB", "master");  // any letter case
     MakePortfolio(tmp_ / "GAMES");
-    MakePortfolio(tmp_ / "GAMES" / "XMSX");
+    MakePortfolio(tmp_ / "GAMES" / "XMSX", "Emaster");  // EMASTER alone
     MakePortfolio(tmp_ / ".hidden");
     MakePortfolio(tmp_ / "DATA" / ".dot" / "inner");
     stdfs::create_directories(tmp_ / "NOMASTER" / "MASTER");  // a folder named MASTER is no file

@@ -156,7 +156,10 @@ void BEmasterOnly(const path& t) {
   ReadPortfolioIndex(t / "B", index);
   IndexFile e;
   e.Assign(std::vector<uint8_t>(kEmasterRecordSize, 0), IndexKind::Emaster, t / "B" / "emaster");
-  for (const MasterRecord& r : index.master.Records()) e.AppendEmaster(r);
+  for (MasterRecord r : index.master.Records()) {
+    r.fieldMask = 0x7F;
+    e.AppendEmaster(r);
+  }
   WriteBytes(e.Path(), e.Bytes());
   stdfs::remove(t / "B" / "MASTER");
 }

@@ -47,9 +47,9 @@ class RecordingReporter : public benchmark::ConsoleReporter {
       // Of repeated runs the fastest ("min", where a benchmark computes it) tells best
       // what the code costs on a shared machine; else their median; else the one run.
       const int rank = run.run_type == Run::RT_Iteration ? 1
-                       : run.aggregate_name == "median"   ? 2
-                       : run.aggregate_name == "min"      ? 3
-                                                          : 0;
+                       : run.aggregate_name == "median"  ? 2
+                       : run.aggregate_name == "min"     ? 3
+                                                         : 0;
       int& best = rank_[run.run_name.function_name];
       if (rank == 0 || rank < best) continue;
       best = rank;

@@ -77,8 +77,9 @@ class Dump {
     for (const SymbolRow& row : load.list.rows) {
       if (!ok_) return;
       const MasterRecord& record =
-          (row.source == IndexSource::Xmaster ? index.extended : index.master.Records())
-              [static_cast<size_t>(row.record - 1)];
+          (row.source == IndexSource::Xmaster
+               ? index.extended
+               : index.master.Records())[static_cast<size_t>(row.record - 1)];
       if (row.isDirectory) {
         const std::string name = record.DirectoryName();
         if (recursive_ && name != "." && name != ".." && name.find('/') == std::string::npos) {

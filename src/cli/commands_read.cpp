@@ -73,16 +73,16 @@ int RunFacts(const Options& o) {
             : Json{{"input", facts.inputFormats[f]}, {"display", facts.displayFormats[f]}};
   }
   Json json{{"path", JsonText(facts.directory)},
-                 {"file_number", facts.fileNumber},
-                 {"record_length", facts.recordLength},
-                 {"field_count", facts.fieldCount},
-                 {"quotes", facts.quoteCount},
-                 {"name", JsonText(facts.name, true)},
-                 {"first_date", IsoDate(DayFromDateField(facts.firstDate))},
-                 {"last_date", IsoDate(DayFromDateField(facts.lastDate))},
-                 {"periodicity", JsonText(facts.periodicity)},
-                 {"symbol", JsonText(facts.symbol, true)},
-                 {"fields", formats}};
+            {"file_number", facts.fileNumber},
+            {"record_length", facts.recordLength},
+            {"field_count", facts.fieldCount},
+            {"quotes", facts.quoteCount},
+            {"name", JsonText(facts.name, true)},
+            {"first_date", IsoDate(DayFromDateField(facts.firstDate))},
+            {"last_date", IsoDate(DayFromDateField(facts.lastDate))},
+            {"periodicity", JsonText(facts.periodicity)},
+            {"symbol", JsonText(facts.symbol, true)},
+            {"fields", formats}};
   if (facts.indexFacts) {
     json["long_name"] = JsonText(facts.longName, true);
     json["field_mask"] = JsonText(facts.fields);

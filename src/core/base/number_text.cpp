@@ -231,8 +231,9 @@ char* AppendShortest(char* p, float value) {
       const bool up = rest + (truncated & 1) > half;
       const uint64_t distance = up ? (mask + 1) - rest : rest;
       const bool narrow = !up & (rest != 0) & ((bits & 0x7FFFFFu) == 0);
-      const bool back = narrow ? 4 * distance <= 10000
-                               : (2 * distance < 10000) | ((2 * distance == 10000) & !(mantissa & 1));
+      const bool back = narrow
+                            ? 4 * distance <= 10000
+                            : (2 * distance < 10000) | ((2 * distance == 10000) & !(mantissa & 1));
       if (back) return WriteFourPlaces(q, static_cast<uint32_t>(truncated + up), true);
     }
   }

@@ -358,8 +358,8 @@ RewriteResult RewriteSeries(std::string_view libDir, std::string_view masterPath
   for (const char* name : {kEmasterFileName, kXmasterFileName}) {
     const fs::path index = indexChanges ? fs::FindNoCase(directory, name) : fs::path();
     if (index.empty()) continue;
-    if (!guard.Writable({index}) || !guard.BackupPlace(fs::PathNoCase(
-                                        directory, index.filename().string() + ".BAK"))) {
+    if (!guard.Writable({index}) ||
+        !guard.BackupPlace(fs::PathNoCase(directory, index.filename().string() + ".BAK"))) {
       return Refused(guard.message);
     }
   }

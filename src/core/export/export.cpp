@@ -108,8 +108,7 @@ ExportFormatter TypedFormatter(TypedForm form, const SeriesInfo& info, bool time
   return ExportFormatter::Typed(form, held, decoder.Offset(FIELD_TIME) >= 0, timeKey);
 }
 
-ExportFormatter::Piece::Piece(std::string_view text)
-    : size(std::min(text.size(), kRoom)) {
+ExportFormatter::Piece::Piece(std::string_view text) : size(std::min(text.size(), kRoom)) {
   std::copy_n(text.begin(), size, bytes.begin());
 }
 
@@ -120,7 +119,8 @@ char* ExportFormatter::Piece::Write(char* p) const {
 
 size_t ExportFormatter::RowRoom() const {
   // Per column its prefix, quotes, a date with its time, and a value's room.
-  return rowStart_.size() + Piece::kRoom + columns_.size() * (Piece::kRoom + 2 + 21 + kExportValueRoom);
+  return rowStart_.size() + Piece::kRoom +
+         columns_.size() * (Piece::kRoom + 2 + 21 + kExportValueRoom);
 }
 
 void ExportFormatter::AppendTitle(std::string& out) const {
@@ -191,7 +191,7 @@ char* AppendTime(char* p, QuoteTime time) {
 }  // namespace
 
 [[gnu::always_inline]] inline char* ExportFormatter::WriteColumn(char* p, const Column& c,
-                                                                   const Quote& quote) {
+                                                                 const Quote& quote) {
   if (c.content == Content::Value) [[likely]] {
     const float v = quote.Value(c.field);
     if (typed_) {

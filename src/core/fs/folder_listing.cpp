@@ -28,8 +28,9 @@ path FolderListing::Find(std::string_view name) const {
   // A folder that cannot be listed may still be searched for its exact names.
   if (!listed_) return FindNoCase(directory_, name);
   const std::string key = ToUpperAscii(name);
-  const auto first = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                      [](const Entry& e, const std::string& k) { return e.upper < k; });
+  const auto first =
+      std::lower_bound(entries_.begin(), entries_.end(), key,
+                       [](const Entry& e, const std::string& k) { return e.upper < k; });
   auto last = first;
   while (last != entries_.end() && last->upper == key) ++last;
   if (first == last) return {};

@@ -17,7 +17,9 @@
 namespace quillet {
 namespace {
 
-uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t LoadU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 void StoreU16(unsigned v, uint8_t* p) {
   p[0] = static_cast<uint8_t>(v & 0xFF);
   p[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
@@ -29,8 +31,12 @@ uint32_t LoadU32(const uint8_t* p) {
 void StoreU32(uint32_t v, uint8_t* p) {
   for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>((v >> (8 * k)) & 0xFF);
 }
-float LoadIeee(const uint8_t* p) { return std::bit_cast<float>(LoadU32(p)); }
-void StoreIeee(float v, uint8_t* p) { StoreU32(std::bit_cast<uint32_t>(v), p); }
+float LoadIeee(const uint8_t* p) {
+  return std::bit_cast<float>(LoadU32(p));
+}
+void StoreIeee(float v, uint8_t* p) {
+  StoreU32(std::bit_cast<uint32_t>(v), p);
+}
 
 // Zero-terminated text of at most size bytes.
 std::string TextAt(const uint8_t* p, size_t size) {
@@ -58,7 +64,9 @@ uint32_t YyyymmddOf(float cyymmdd) {
   return cyymmdd <= 0.0f ? 0u : static_cast<uint32_t>(std::lround(cyymmdd)) + 19000000u;
 }
 
-int Bits(uint8_t mask) { return std::popcount(static_cast<unsigned>(mask)); }
+int Bits(uint8_t mask) {
+  return std::popcount(static_cast<unsigned>(mask));
+}
 
 // The MASTER bytes of a security an index entry describes.
 void FillMasterBytes(MasterRecord& r, uint8_t number, uint8_t mask, std::string_view symbol,
@@ -118,8 +126,9 @@ LibResult IndexFile::Assign(std::span<const uint8_t> bytes, IndexKind kind,
                             const std::filesystem::path& file) {
   *this = IndexFile{};
   kind_ = kind;
-  const std::string name = file.empty() ? std::string(kind == IndexKind::Emaster ? "EMASTER" : "XMASTER")
-                                        : file.filename().string();
+  const std::string name = file.empty()
+                               ? std::string(kind == IndexKind::Emaster ? "EMASTER" : "XMASTER")
+                               : file.filename().string();
   const size_t size = RecordSize();
   const bool xmaster = kind == IndexKind::Xmaster;
   if (bytes.size() < size ||

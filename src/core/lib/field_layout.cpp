@@ -91,16 +91,21 @@ uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
 namespace {
 
 // find: the case-blind lookup of a name in the series' folder.
+// The layout the series' DOP file names, when one opens; else an empty layout.
 template <class Find>
-LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayout& layout) {
+bool DopLayoutOf(const Find& find, int fileNumber, FieldLayout& layout) {
   layout = FieldLayout{};
   const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
   std::vector<uint8_t> bytes;
-  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
-    layout = ParseFieldLayout(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return LIB_OK;
-  }
+  if (dop.empty() || !fs::ReadWholeFile(dop, bytes)) return false;
+  layout =
+      ParseFieldLayout(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return true;
+}
+
+template <class Find>
+LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayout& layout) {
+  if (DopLayoutOf(find, fileNumber, layout)) return LIB_OK;
   switch (static_cast<int8_t>(recordLength)) {
     case 12:
       SetPositions(layout, {FIELD_DATE, FIELD_CLOSE, FIELD_VOL});
@@ -149,14 +154,7 @@ LibResult SecurityLayoutOf(const Find& find, int fileNumber, int recordLength, u
                            char periodicity, FieldLayout& layout) {
   const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
   if (fieldMask == 0 && !intraday) return LayoutOf(find, fileNumber, recordLength, layout);
-  layout = FieldLayout{};
-  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
-  std::vector<uint8_t> bytes;
-  if (!dop.empty() && fs::ReadWholeFile(dop, bytes)) {
-    layout = ParseFieldLayout(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return LIB_OK;
-  }
+  if (DopLayoutOf(find, fileNumber, layout)) return LIB_OK;
   if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
   int16_t position = 1;
   for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {

@@ -10,7 +10,6 @@
 #include "core/portfolio/master_file.h"
 #include "core/portfolio/master_repair.h"
 #include "core/portfolio/scanner.h"
-#include "core/portfolio/write_guard.h"
 #include "core/symbols/symbol_edit.h"
 #include "core/symbols/symbol_move.h"
 
@@ -115,19 +114,14 @@ int RunCheck(const Options& o) {
   int exit = kExitOk;
   CurrentPortfolio current;
   if (!OpenPortfolio(command, o.arg[0], current, exit)) return exit;
-  const MasterCheck check = TestMasterFile(current.masterPath);
-  if (check.result != LIB_OK) {
-    Error(check.Describe(current.masterPath));
+  const PortfolioReport report = ReportPortfolio(current.libDir, current.masterPath);
+  if (report.check.result != LIB_OK) {
+    Error(report.check.Describe(current.masterPath));
     return kExitFailed;
   }
-  // What EMASTER or XMASTER hold that is ignored: told, never damage.
-  PortfolioIndex index;
-  ReadPortfolioIndex(current.libDir.empty() ? "." : current.libDir, index);
-  for (const std::string& warning : index.warnings) Error(warning);
-  const std::string unfinished = DescribeUnfinishedChange(current.masterPath);
-  const bool sound = check.Sound() && unfinished.empty();
-  const std::string result =
-      check.Sound() && !sound ? unfinished : check.Describe(current.masterPath);
+  for (const std::string& warning : report.warnings) Error(warning);
+  const bool sound = report.Sound();
+  const std::string result = report.Describe(current.masterPath);
   if (o.json) {
     PrintJson({{"sound", sound}, {"result", JsonText(result)}});
   } else {

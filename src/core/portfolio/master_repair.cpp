@@ -8,6 +8,7 @@
 #include "core/base/mbf.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
+#include "core/lib/index_files.h"
 #include "core/messages/portfolio.h"
 #include "core/messages/writes.h"
 #include "core/portfolio/write_guard.h"
@@ -110,6 +111,17 @@ CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairP
   result.repair = RepairMasterFile(masterPath, masterFix, prompt);
   result.sound = result.repair.repaired;
   return result;
+}
+
+PortfolioReport ReportPortfolio(std::string_view libDir, std::string_view masterPath) {
+  PortfolioReport report;
+  report.check = TestMasterFile(masterPath);
+  if (report.check.result != LIB_OK) return report;
+  PortfolioIndex index;
+  ReadPortfolioIndex(libDir.empty() ? std::string_view(".") : libDir, index);
+  report.warnings = std::move(index.warnings);
+  report.unfinished = DescribeUnfinishedChange(masterPath);
+  return report;
 }
 
 }  // namespace quillet

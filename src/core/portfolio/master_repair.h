@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/result.h"
 #include "core/fs/file_steps.h"
@@ -53,5 +54,19 @@ struct CheckResult {
   Outcome finished;
 };
 CheckResult CheckMasterFile(std::string_view masterPath, bool masterFix, RepairPrompt& prompt);
+
+// What `check` tells of a Portfolio, changing nothing: the damage tests, a change
+// cut short (told, not finished) and the index-file entries that are ignored
+// (told, never damage; only when the MASTER tests could run).
+struct PortfolioReport {
+  MasterCheck check;
+  std::string unfinished;             // the change cut short, in the user's words
+  std::vector<std::string> warnings;  // ignored EMASTER or XMASTER entries
+  bool Sound() const { return check.Sound() && unfinished.empty(); }
+  std::string Describe(std::string_view masterPath) const {
+    return check.Sound() && !unfinished.empty() ? unfinished : check.Describe(masterPath);
+  }
+};
+PortfolioReport ReportPortfolio(std::string_view libDir, std::string_view masterPath);
 
 }  // namespace quillet

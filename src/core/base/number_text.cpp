@@ -12,30 +12,10 @@ namespace quillet {
 namespace {
 
 constexpr std::array<uint64_t, 5> kPowersOfTen = {1, 10, 100, 1000, 10000};
-constexpr uint64_t kAsciiZeros = 0x3030303030303030u;
-
-// The eight decimal digits of v (below 10^8), leading zeros included, as ASCII in
-// memory order (byte 0 the most significant digit): both halves of four digits
-// are split into pairs and the pairs into digits side by side in one word, with
-// multiplications in place of divisions (exact in these ranges).
-[[gnu::always_inline]] inline uint64_t EightDigits(uint32_t v) {
-  const uint64_t halves = (v / 10000) | (uint64_t{v % 10000} << 32);
-  const uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Fu;
-  const uint64_t pairs = ((halves - 100 * hundreds) << 16) | hundreds;
-  uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Fu;
-  tens |= (pairs - 10 * tens) << 8;
-  return tens | kAsciiZeros;
-}
-
-// v (below 10^8) without leading zeros. Stores 8 bytes.
-[[gnu::always_inline]] inline char* WriteWhole(char* p, uint32_t v) {
-  const uint64_t digits = EightDigits(v);
-  // The leading zeros are the low bytes that hold '0'; the last digit stays.
-  const int zeros = std::countr_zero((digits ^ kAsciiZeros) | (uint64_t{1} << 56)) / 8;
-  const uint64_t kept = digits >> (8 * zeros);
-  std::memcpy(p, &kept, sizeof kept);
-  return p + 8 - zeros;
-}
+using number_text::EightDigits;
+using number_text::kAsciiZeros;
+using number_text::WriteFourPlaces;
+using number_text::WriteWhole;
 
 // "." and the Places digits of fraction (below 10^Places). With trim the trailing
 // zeros go, and the point too when no digit is left. Stores 8 bytes.
@@ -50,23 +30,6 @@ template <int Places>
   // Trailing zeros are the high bytes that hold '0' (all of them for no fraction).
   const int zeros = (std::countl_zero(digits ^ (kAsciiZeros >> kUnused)) - kUnused) / 8;
   return zeros == Places ? p : p + 1 + Places - zeros;
-}
-
-// scaled / 10^4 (scaled below 10^8) as whole "." four places: one word of digits
-// serves both parts. With trim the trailing zeros go; the fraction must then not
-// be 0. Stores 16 bytes.
-[[gnu::always_inline]] inline char* WriteFourPlaces(char* p, uint32_t scaled, bool trim) {
-  const uint64_t digits = EightDigits(scaled);
-  const uint64_t marks = digits ^ kAsciiZeros;  // zero bytes where a '0' is
-  const int leading = std::countr_zero(marks | (uint64_t{1} << 24)) / 8;  // at most 3
-  const uint64_t whole = (digits & 0xFFFFFFFFu) >> (8 * leading);
-  std::memcpy(p, &whole, sizeof whole);
-  p += 4 - leading;
-  const uint64_t point = '.' | ((digits >> 32) << 8);
-  std::memcpy(p, &point, sizeof point);
-  if (!trim) return p + 5;
-  // A fraction digit is not '0', so marks is not 0: no branch for the count.
-  return p + 5 - __builtin_clzll(marks) / 8;
 }
 
 // value (finite, not negative) * 10^Decimals rounded to the nearest integer,
@@ -144,10 +107,8 @@ template char* AppendFixed<0>(char* p, float value);
 template char* AppendFixed<2>(char* p, float value);
 template char* AppendFixed<4>(char* p, float value);
 
-namespace {
-
 // Every finite value; AppendShortest takes the usual ones itself.
-[[gnu::noinline]] char* AppendShortestSlow(char* p, float value) {
+char* AppendShortestGeneral(char* p, float value) {
   const uint32_t bits = std::bit_cast<uint32_t>(value);
   const float a = std::fabs(value);
   // Outside this range the library's shortest fixed text; inside it the fewest
@@ -204,40 +165,6 @@ namespace {
     return WritePoint<4>(p, static_cast<uint32_t>(four % 10000), true);
   }
   return std::to_chars(p, p + kNumberTextRoom, a, std::chars_format::fixed).ptr;
-}
-
-}  // namespace
-
-char* AppendShortest(char* p, float value) {
-  // The usual values without the general steps: whole ones (volumes, open
-  // interest) and prices below 1024 whose nearest four-place decimal reads back
-  // (see AppendShortestSlow for why that is the shortest text).
-  const uint32_t bits = std::bit_cast<uint32_t>(value);
-  const float a = std::fabs(value);
-  if (a >= 0.001f && a < 16777216.0f) {
-    *p = '-';
-    char* const q = p + (bits >> 31);
-    if (const auto whole = static_cast<uint32_t>(a); static_cast<float>(whole) == a) {
-      return WriteWhole(q, whole);
-    }
-    const uint32_t biased = (bits >> 23) & 0xFFu;
-    if (biased < 137) {
-      const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-      const int shift = 150 - static_cast<int>(biased);  // 14 and more
-      const uint64_t mask = (uint64_t{1} << shift) - 1, half = uint64_t{1} << (shift - 1);
-      const uint64_t product = mantissa * 10000;
-      const uint64_t rest = product & mask;
-      const uint64_t truncated = product >> shift;
-      const bool up = rest + (truncated & 1) > half;
-      const uint64_t distance = up ? (mask + 1) - rest : rest;
-      const bool narrow = !up & (rest != 0) & ((bits & 0x7FFFFFu) == 0);
-      const bool back = narrow
-                            ? 4 * distance <= 10000
-                            : (2 * distance < 10000) | ((2 * distance == 10000) & !(mantissa & 1));
-      if (back) return WriteFourPlaces(q, static_cast<uint32_t>(truncated + up), true);
-    }
-  }
-  return AppendShortestSlow(p, value);
 }
 
 }  // namespace quillet

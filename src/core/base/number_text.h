@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace quillet {
 
@@ -16,9 +20,94 @@ inline constexpr size_t kNumberTextRoom = 64;
 template <int Decimals>
 char* AppendFixed(char* p, float value);
 
+// AppendShortest for every finite value, the general steps.
+char* AppendShortestGeneral(char* p, float value);
+
+// The digit writers, here so that the usual values are written inline in a
+// caller's row loop. Little-endian words: byte 0 is the first character.
+namespace number_text {
+
+inline constexpr uint64_t kAsciiZeros = 0x3030303030303030u;
+
+// The four decimal digits of every number below 10^4, leading zeros included,
+// as ASCII in memory order: a lookup is cheaper than working out the digits.
+constexpr std::array<uint32_t, 10000> FourDigitTable() {
+  std::array<uint32_t, 10000> table{};
+  for (uint32_t i = 0; i < table.size(); ++i) {
+    table[i] = (0x30u + i / 1000) | (0x30u + i / 100 % 10) << 8 | (0x30u + i / 10 % 10) << 16 |
+               (0x30u + i % 10) << 24;
+  }
+  return table;
+}
+alignas(64) inline constexpr std::array<uint32_t, 10000> kFourDigits = FourDigitTable();
+
+// The eight decimal digits of v (below 10^8), leading zeros included, as ASCII in
+// memory order (byte 0 the most significant digit).
+[[gnu::always_inline]] inline uint64_t EightDigits(uint32_t v) {
+  return kFourDigits[v / 10000] | uint64_t{kFourDigits[v % 10000]} << 32;
+}
+
+// v (below 10^8) without leading zeros. Stores 8 bytes.
+[[gnu::always_inline]] inline char* WriteWhole(char* p, uint32_t v) {
+  const uint64_t digits = EightDigits(v);
+  // The leading zeros are the low bytes that hold '0'; the last digit stays.
+  const int zeros = std::countr_zero((digits ^ kAsciiZeros) | (uint64_t{1} << 56)) / 8;
+  const uint64_t kept = digits >> (8 * zeros);
+  std::memcpy(p, &kept, sizeof kept);
+  return p + 8 - zeros;
+}
+
+// scaled / 10^4 (scaled below 10^8) as whole "." four places: one word of digits
+// serves both parts. With trim the trailing zeros go, and the point too when the
+// fraction is 0. Stores 16 bytes.
+[[gnu::always_inline]] inline char* WriteFourPlaces(char* p, uint32_t scaled, bool trim) {
+  const uint64_t digits = EightDigits(scaled);
+  const uint64_t marks = digits ^ kAsciiZeros;  // zero bytes where a '0' is
+  const int leading = std::countr_zero(marks | (uint64_t{1} << 24)) / 8;  // at most 3
+  const uint64_t whole = (digits & 0xFFFFFFFFu) >> (8 * leading);
+  std::memcpy(p, &whole, sizeof whole);
+  p += 4 - leading;
+  const uint64_t point = '.' | ((digits >> 32) << 8);
+  std::memcpy(p, &point, sizeof point);
+  if (!trim) return p + 5;
+  const auto fraction = static_cast<uint32_t>(marks >> 32);
+  return p + (fraction == 0 ? 0 : 5 - std::countl_zero(fraction) / 8);
+}
+
+}  // namespace number_text
+
 // The stored float's shortest text that reads back to it, in fixed notation
 // (what std::to_chars gives with chars_format::fixed and no precision). The value
-// must be finite.
-char* AppendShortest(char* p, float value);
+// must be finite. The usual values take no general steps: prices below 1024
+// whose nearest four-place decimal reads back, which is then the shortest text
+// (see AppendShortestGeneral), and whole values below 2^24 (volumes, open
+// interest).
+[[gnu::always_inline]] inline char* AppendShortest(char* p, float value) {
+  constexpr uint32_t kFrom = 0x3A83126Fu;    // 0.001f
+  constexpr uint32_t kPrices = 0x44800000u;  // 1024.0f
+  constexpr uint32_t kWholes = 0x4B800000u;  // 2^24
+  const uint32_t bits = std::bit_cast<uint32_t>(value);
+  const uint32_t magnitude = bits & 0x7FFFFFFFu;
+  const float a = std::bit_cast<float>(magnitude);
+  *p = '-';
+  char* const q = p + (bits >> 31);
+  if (magnitude - kFrom < kPrices - kFrom) {
+    // The nearest four-place decimal: the product is exact in a double, and
+    // adding 1.5 * 2^52 rounds it to a whole number, ties to even, which the
+    // low bits then hold. It reads back when the quotient of the two exact
+    // floats (both below 2^24) is the value, as the parse of its text rounds
+    // the same way.
+    const double rounded = static_cast<double>(a) * 10000.0 + 6755399441055744.0;
+    const auto scaled = static_cast<uint32_t>(std::bit_cast<uint64_t>(rounded));
+    if (static_cast<float>(scaled) / 10000.0f == a) {
+      return number_text::WriteFourPlaces(q, scaled, true);
+    }
+  } else if (magnitude - kPrices < kWholes - kPrices) {
+    if (const auto whole = static_cast<uint32_t>(a); static_cast<float>(whole) == a) {
+      return number_text::WriteWhole(q, whole);
+    }
+  }
+  return AppendShortestGeneral(p, value);
+}
 
 }  // namespace quillet

@@ -40,10 +40,16 @@ TEST(ExportValue, SameTextAsPrintf) {
   std::mt19937 random(20240611);
   std::uniform_int_distribution<uint32_t> bits(0, 0xFFFFFFFF);  // every float, NaN and signs too
   std::uniform_real_distribution<double> price(0.0, 100000.0);
-  std::vector<float> values = {0.0f,     -0.0f,        0.00005f,  0.125f,      0.375f,  2.5f,
-                               0.005f,   1.005f,       1e-8f,     16777216.0f, 3.4e38f, -0.00001f,
-                               FLT_MAX,  FLT_TRUE_MIN, INFINITY,  -INFINITY,   NAN,     -NAN,
-                               1e8f,     99999999.0f,  1e12f,     1023.9999f,  0.5f,    10.05f};
+  std::vector<float> values = {
+      0.0f, -0.0f, 0.00005f, 0.125f, 0.375f, 2.5f, 0.005f, 1.005f, 1e-8f, 16777216.0f, 3.4e38f,
+      -0.00001f, FLT_MAX, FLT_TRUE_MIN, INFINITY, -INFINITY, NAN, -NAN, 1e8f, 99999999.0f, 1e12f,
+      1023.9999f, 0.5f, 10.05f,
+      // Whole and not around the bounds of the shortest text's usual cases.
+      1.0f, -7.0f, 1023.0f, 1024.0f, 1024.5f, 0.001f, 16777215.0f};
+  for (float bound : {0.001f, 1024.0f, 16777216.0f}) {
+    values.insert(values.end(), {std::nextafter(bound, 0.0f), std::nextafter(bound, INFINITY),
+                                 -std::nextafter(bound, 0.0f)});
+  }
   for (int i = 0; i < 200000; ++i) {
     const uint32_t b = bits(random);
     float v;

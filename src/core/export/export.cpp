@@ -117,9 +117,16 @@ char* ExportFormatter::Piece::Write(char* p) const {
   return p + size;
 }
 
+void ExportFormatter::SetRowStart(std::string text) {
+  rowStart_ = std::move(text);
+  shortRowStart_.fill('\0');
+  std::copy_n(rowStart_.begin(), std::min(rowStart_.size(), kShortRowStart),
+              shortRowStart_.begin());
+}
+
 size_t ExportFormatter::RowRoom() const {
   // Per column its prefix, quotes, a date with its time, and a value's room.
-  return rowStart_.size() + Piece::kRoom +
+  return rowStart_.size() + kShortRowStart + Piece::kRoom +
          columns_.size() * (Piece::kRoom + 2 + 21 + kExportValueRoom);
 }
 
@@ -132,48 +139,49 @@ void ExportFormatter::AppendTitle(std::string& out) const {
   out += kTextLineEnd;
 }
 
-char* ExportFormatter::AppendDate(char* p, QuoteDay day) {
+void ExportFormatter::CacheMonth(QuoteDay day) {
+  const Ymd d = YmdFromDay(day);
+  cachedFirst_ = static_cast<QuoteDay>(day - d.day + 1);
+  cachedFirstDay_ = 1;
+  const bool december = d.month == 12;
+  const QuoteDay next = DayFromYmd(static_cast<int16_t>(december ? d.year + 1 : d.year),
+                                   static_cast<int16_t>(december ? 1 : d.month + 1), 1);
+  cachedDays_ = next - cachedFirst_;
+  if (next <= cachedFirst_ || cachedDays_ > 31) {
+    // The last month the day count reaches: this day on its own.
+    cachedFirst_ = day;
+    cachedFirstDay_ = d.day;
+    cachedDays_ = 1;
+  }
+  char* t = cachedText_.data();
+  if (dateText_ != DateText::Mdy) {
+    const int year = d.year + 1900;
+    WriteTwo(t, year / 100);
+    WriteTwo(t + 2, year % 100);
+    t[4] = '-';
+    WriteTwo(t + 5, d.month);
+    t[7] = '-';
+  } else {
+    WriteTwo(t, d.month);
+    t[2] = '/';
+    t[5] = '/';
+    WriteTwo(t + 6, d.year % 100);
+  }
+}
+
+[[gnu::always_inline]] inline char* ExportFormatter::AppendDate(char* p, QuoteDay day) {
   // MM/DD/YY as FormatDate writes it (00/00/00 for no date), or YYYY-MM-DD.
   // Rows of one month share the month's text; only the day changes.
   const bool iso = dateText_ != DateText::Mdy;
-  const size_t size = iso ? 10 : 8;
-  const size_t dayAt = iso ? 8 : 3;
   if (day == 0) {
     std::memcpy(p, "00/00/00", 8);
     return p + 8;
   }
-  if (day < cachedFirst_ || day - cachedFirst_ >= cachedDays_) {
-    const Ymd d = YmdFromDay(day);
-    cachedFirst_ = static_cast<QuoteDay>(day - d.day + 1);
-    cachedFirstDay_ = 1;
-    const bool december = d.month == 12;
-    const QuoteDay next = DayFromYmd(static_cast<int16_t>(december ? d.year + 1 : d.year),
-                                     static_cast<int16_t>(december ? 1 : d.month + 1), 1);
-    cachedDays_ = next - cachedFirst_;
-    if (next <= cachedFirst_ || cachedDays_ > 31) {
-      // The last month the day count reaches: this day on its own.
-      cachedFirst_ = day;
-      cachedFirstDay_ = d.day;
-      cachedDays_ = 1;
-    }
-    char* t = cachedText_.data();
-    if (iso) {
-      const int year = d.year + 1900;
-      WriteTwo(t, year / 100);
-      WriteTwo(t + 2, year % 100);
-      t[4] = '-';
-      WriteTwo(t + 5, d.month);
-      t[7] = '-';
-    } else {
-      WriteTwo(t, d.month);
-      t[2] = '/';
-      t[5] = '/';
-      WriteTwo(t + 6, d.year % 100);
-    }
-  }
-  std::memcpy(p, cachedText_.data(), size);
-  WriteTwo(p + dayAt, cachedFirstDay_ + (day - cachedFirst_));
-  return p + size;
+  if (day < cachedFirst_ || day - cachedFirst_ >= cachedDays_) [[unlikely]]
+    CacheMonth(day);
+  std::memcpy(p, cachedText_.data(), cachedText_.size());
+  WriteTwo(p + (iso ? 8 : 3), cachedFirstDay_ + (day - cachedFirst_));
+  return p + (iso ? 10 : 8);
 }
 
 namespace {
@@ -190,15 +198,13 @@ char* AppendTime(char* p, QuoteTime time) {
 
 }  // namespace
 
+template <bool Typed>
 [[gnu::always_inline]] inline char* ExportFormatter::WriteColumn(char* p, const Column& c,
                                                                  const Quote& quote) {
   if (c.content == Content::Value) [[likely]] {
     const float v = quote.Value(c.field);
-    if (typed_) {
-      if (!c.held || !std::isfinite(v)) return absent_.Write(p);
-      return AppendShortest(p, v);
-    }
-    // The grid shows a stored not-a-number as printf does, the export as absent.
+    // Typed values are written by WriteRowAs. The grid shows a stored not-a-number as printf does,
+    // the export as absent.
     if (v < 0.0f || (!gridNan_ && std::isnan(v))) return absent_.Write(p);
     switch (c.decimals) {
       case 0:
@@ -210,7 +216,7 @@ char* AppendTime(char* p, QuoteTime time) {
     }
   }
   if (c.content == Content::Date) {
-    if (typed_ && quote.date == 0) return absent_.Write(p);
+    if (Typed && quote.date == 0) return absent_.Write(p);
     if (quoteTexts_) *p++ = '"';
     p = AppendDate(p, quote.date);
     if (dateText_ == DateText::IsoWithTime) {
@@ -227,11 +233,34 @@ char* AppendTime(char* p, QuoteTime time) {
   return p;
 }
 
-char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
-  std::memcpy(p, rowStart_.data(), rowStart_.size());
+template <bool Typed>
+char* ExportFormatter::WriteRowAs(char* p, const Quote& quote) {
+  // A short row start with one copy of a fixed size, which the row's room covers.
+  if (rowStart_.size() <= kShortRowStart) {
+    std::memcpy(p, shortRowStart_.data(), kShortRowStart);
+  } else {
+    std::memcpy(p, rowStart_.data(), rowStart_.size());
+  }
   p += rowStart_.size();
-  for (const Column& c : columns_) p = WriteColumn(c.prefix.Write(p), c, quote);
+  if constexpr (Typed) {
+    // The date, the time if shown, then OPEN..OI in their order (see Typed): the
+    // values without the general column steps.
+    const Column* c = columns_.data();
+    const Column* const values = columns_.data() + columns_.size() - quote.values.size();
+    for (; c != values; ++c) p = WriteColumn<true>(c->prefix.Write(p), *c, quote);
+    for (const float v : quote.values) {
+      p = c->prefix.Write(p);
+      p = c->held && std::isfinite(v) ? AppendShortest(p, v) : absent_.Write(p);
+      ++c;
+    }
+  } else {
+    for (const Column& c : columns_) p = WriteColumn<false>(c.prefix.Write(p), c, quote);
+  }
   return lineEnd_.Write(p);
+}
+
+char* ExportFormatter::WriteRow(char* p, const Quote& quote) {
+  return typed_ ? WriteRowAs<true>(p, quote) : WriteRowAs<false>(p, quote);
 }
 
 void ExportFormatter::AppendRow(std::string& out, const Quote& quote) {

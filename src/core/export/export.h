@@ -79,7 +79,7 @@ class ExportFormatter {
   bool HasTitle() const { return title_; }
   bool NewestFirst() const { return newestFirst_; }
   // Text written at the start of every row (the symbol and name of a dump).
-  void SetRowStart(std::string text) { rowStart_ = std::move(text); }
+  void SetRowStart(std::string text);
   void AppendTitle(std::string& out) const;
   void AppendRow(std::string& out, const Quote& quote);
   // The longest row this formatter writes.
@@ -112,11 +112,17 @@ class ExportFormatter {
     bool held = true;
   };
   ExportFormatter() = default;
+  static constexpr size_t kShortRowStart = 64;
+  void CacheMonth(QuoteDay day);
   char* AppendDate(char* p, QuoteDay day);
+  template <bool Typed>
   char* WriteColumn(char* p, const Column& column, const Quote& quote);
+  template <bool Typed>
+  char* WriteRowAs(char* p, const Quote& quote);
 
   std::vector<Column> columns_;
   std::string rowStart_;
+  std::array<char, kShortRowStart> shortRowStart_{};  // rowStart_ when it fits, padded
   Piece lineEnd_ = "\r\n";
   Piece absent_;             // the text of a value not shown
   bool typed_ = false;       // absent by the layout and finiteness (not below zero)

@@ -113,6 +113,25 @@ TEST(ExportFormatter, DatesAsFormatDateWritesThemInAnyOrder) {
   }
 }
 
+TEST(ExportFormatter, RowStartsOfAnyLengthComeWholeAndOnce) {
+  // Short starts are copied with one fixed-size copy; the bounds of that and longer ones.
+  const Quote q{DayFromYmd(99, 11, 17), 0, {12.5f, 13.0f, 12.25f, 12.75f, 10500.0f, 3.0f}};
+  ExportFormatter plain =
+      ExportFormatter::Typed(TypedForm::Csv, {true, true, true, true, true, true}, false, true);
+  std::string row;
+  plain.AppendRow(row, q);
+  ASSERT_EQ(row, "1999-11-17,,12.5,13,12.25,12.75,10500,3\r\n");
+  for (size_t length : {0, 1, 63, 64, 65, 200}) {
+    const std::string start(length, 'S');
+    ExportFormatter f = plain;
+    f.SetRowStart(start);
+    std::string two;
+    f.AppendRow(two, q);
+    f.AppendRow(two, q);
+    EXPECT_EQ(two, start + row + start + row) << length;
+  }
+}
+
 class ExportFile : public ::testing::Test {
  protected:
   void SetUp() override {

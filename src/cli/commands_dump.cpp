@@ -6,10 +6,9 @@
 #include "cli/commands.h"
 #include "core/export/export.h"
 #include "core/fs/files.h"
-#include "core/fs/folder_listing.h"
 #include "core/fs/folders.h"
 #include "core/fs/text_output.h"
-#include "core/lib/index_files.h"
+#include "core/lib/security_lookup.h"
 #include "core/messages/export.h"
 #include "core/messages/read.h"
 #include "core/portfolio/load.h"
@@ -64,22 +63,21 @@ class Dump {
     if (level >= kMasterMaxLevels || !seen_.insert(ec ? folder : canonical).second) return;
     const std::string dir = folder.string();
     const PortfolioLoad load = LoadPortfolio(MasterPathOf(dir), DamagedMaster::Refuse);
-    PortfolioIndex index;
-    if (!load.ok() || ReadPortfolioIndex(folder, index) != LIB_OK) {
+    // Read once for the files of every series (a DOP is mostly absent).
+    const FolderIndex portfolio(dir);
+    if (!load.ok() || portfolio.code != LIB_OK) {
       if (!load.detail.empty()) Error(load.detail);
       Error(load.ok() ? messages::DescribeReadFailure(LIB_FILE_OPEN, dir, "", true) : load.message);
       seriesFailed_ = true;
       return;
     }
-    // Listed once for the lookups of every series' files (a DOP is mostly absent).
-    const fs::FolderListing names(dir);
     std::vector<stdfs::path> folders;
     for (const SymbolRow& row : load.list.rows) {
       if (!ok_) return;
       const MasterRecord& record =
           (row.source == IndexSource::Xmaster
-               ? index.extended
-               : index.master.Records())[static_cast<size_t>(row.record - 1)];
+               ? portfolio.index.extended
+               : portfolio.index.master.Records())[static_cast<size_t>(row.record - 1)];
       if (row.isDirectory) {
         const std::string name = record.DirectoryName();
         if (recursive_ && name != "." && name != ".." && name.find('/') == std::string::npos) {
@@ -87,7 +85,7 @@ class Dump {
         }
         continue;
       }
-      Series(dir, names, row, record);
+      Series(dir, portfolio.names, row, record);
     }
     for (const stdfs::path& sub : folders) {
       if (fs::IsDirectory(sub.string())) Portfolio(sub, level + 1);

@@ -85,34 +85,6 @@ path FindNoCase(const path& dir, std::string_view name) {
   return found;
 }
 
-std::vector<path> FindEachNoCase(const path& dir, std::span<const std::string_view> names) {
-  const path base = dir.empty() ? path(".") : dir;
-  const auto named = [&](std::string_view name) {
-    return dir.empty() ? path(std::string(name)) : base / std::string(name);
-  };
-  std::vector<path> found(names.size());
-  std::error_code ec;
-  bool missing = false;
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (std::filesystem::exists(base / std::string(names[i]), ec)) {
-      found[i] = named(names[i]);
-    } else {
-      missing = true;
-    }
-  }
-  if (!missing) return found;
-  std::filesystem::directory_iterator it(
-      base, std::filesystem::directory_options::skip_permission_denied, ec);
-  if (ec) return found;
-  for (const auto& entry : it) {
-    const std::string entryName = entry.path().filename().string();
-    for (size_t i = 0; i < names.size(); ++i) {
-      if (found[i].empty() && EqualsNoCase(entryName, names[i])) found[i] = named(entryName);
-    }
-  }
-  return found;
-}
-
 path PathNoCase(const path& dir, std::string_view name) {
   path found = FindNoCase(dir, name);
   if (!found.empty()) return found;

@@ -22,8 +22,6 @@ std::string WithSeparator(std::string_view directory);
 // (an exact match wins); empty when there is none. The format's names (MASTER,
 // F7.DAT, F7.DOP) come from a case-blind disk and may be stored in any case.
 path FindNoCase(const path& dir, std::string_view name);
-// FindNoCase for several names with at most one pass over the folder.
-std::vector<path> FindEachNoCase(const path& dir, std::span<const std::string_view> names);
 // The existing entry as above, or dir/name as given for a file still to be made.
 path PathNoCase(const path& dir, std::string_view name);
 

@@ -3,12 +3,20 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/base/strings.h"
 
 namespace quillet::fs {
 
-FolderListing::FolderListing(std::string directory) : directory_(WithSeparator(directory)) {
+FolderListing::FolderListing(std::string directory) : directory_(WithSeparator(directory)) {}
+
+path FolderListing::Named(std::string_view name) const {
+  return directory_.empty() ? path(std::string(name)) : path(directory_ + std::string(name));
+}
+
+void FolderListing::List() const {
+  tried_ = true;
   // Read as FindNoCase reads a folder: a failed read ends the listing, it never throws.
   DIR* const folder = ::opendir(directory_.empty() ? "." : directory_.c_str());
   if (!folder) return;
@@ -25,8 +33,14 @@ FolderListing::FolderListing(std::string directory) : directory_(WithSeparator(d
 }
 
 path FolderListing::Find(std::string_view name) const {
-  // A folder that cannot be listed may still be searched for its exact names.
-  if (!listed_) return FindNoCase(directory_, name);
+  if (!listed_) {
+    // Until a name is missing, one look at the name as asked costs less than a listing.
+    std::error_code ec;
+    path exact = Named(name);
+    if (std::filesystem::exists(directory_.empty() ? path(".") / exact : exact, ec)) return exact;
+    if (!tried_) List();
+    if (!listed_) return {};
+  }
   const std::string key = ToUpperAscii(name);
   const auto first =
       std::lower_bound(entries_.begin(), entries_.end(), key,
@@ -36,14 +50,12 @@ path FolderListing::Find(std::string_view name) const {
   if (first == last) return {};
   // An exact match wins, as in FindNoCase.
   const auto exact = std::find_if(first, last, [&](const Entry& e) { return e.name == name; });
-  const std::string& found = (exact != last ? exact : first)->name;
-  return directory_.empty() ? path(found) : path(directory_ + found);
+  return Named((exact != last ? exact : first)->name);
 }
 
 path FolderListing::PathOf(std::string_view name) const {
   path found = Find(name);
-  if (!found.empty()) return found;
-  return directory_.empty() ? path(std::string(name)) : path(directory_ + std::string(name));
+  return found.empty() ? Named(name) : found;
 }
 
 }  // namespace quillet::fs

@@ -8,9 +8,11 @@
 
 namespace quillet::fs {
 
-// A folder's names listed once, for many case-blind lookups in a row (every
-// series of a Portfolio): Find gives what FindNoCase gives for the folder as it
-// was listed, without listing it again for each name.
+// A folder's names for many case-blind lookups in a row (every series of a
+// Portfolio): Find gives what FindNoCase gives. A name that stands as asked is
+// found by its own path until a lookup misses; the folder is then listed, once,
+// and every later lookup answered from that listing. One object serves one
+// thread.
 class FolderListing {
  public:
   explicit FolderListing(std::string directory);
@@ -26,9 +28,13 @@ class FolderListing {
     std::string name;
     size_t order;  // place in the listing: the first case-blind match wins
   };
+  void List() const;
+  path Named(std::string_view name) const;
+
   std::string directory_;
-  bool listed_ = false;
-  std::vector<Entry> entries_;  // sorted by key, then order
+  mutable bool tried_ = false;   // a listing was attempted
+  mutable bool listed_ = false;  // and succeeded
+  mutable std::vector<Entry> entries_;  // sorted by key, then order
 };
 
 }  // namespace quillet::fs

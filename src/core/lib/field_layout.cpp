@@ -90,12 +90,10 @@ uint8_t FieldMaskOf(const FieldLayout& layout, int recordLength) {
 
 namespace {
 
-// find: the case-blind lookup of a name in the series' folder.
 // The layout the series' DOP file names, when one opens; else an empty layout.
-template <class Find>
-bool DopLayoutOf(const Find& find, int fileNumber, FieldLayout& layout) {
+bool DopLayoutOf(const fs::FolderListing& folder, int fileNumber, FieldLayout& layout) {
   layout = FieldLayout{};
-  const fs::path dop = find(fs::QuoteFileName(fileNumber, "DOP"));
+  const fs::path dop = folder.Find(fs::QuoteFileName(fileNumber, "DOP"));
   std::vector<uint8_t> bytes;
   if (dop.empty() || !fs::ReadWholeFile(dop, bytes)) return false;
   layout =
@@ -103,9 +101,11 @@ bool DopLayoutOf(const Find& find, int fileNumber, FieldLayout& layout) {
   return true;
 }
 
-template <class Find>
-LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayout& layout) {
-  if (DopLayoutOf(find, fileNumber, layout)) return LIB_OK;
+}  // namespace
+
+LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                          FieldLayout& layout) {
+  if (DopLayoutOf(folder, fileNumber, layout)) return LIB_OK;
   switch (static_cast<int8_t>(recordLength)) {
     case 12:
       SetPositions(layout, {FIELD_DATE, FIELD_CLOSE, FIELD_VOL});
@@ -130,7 +130,7 @@ LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayo
   }
   // 20 bytes: a price or a volume in field 5 of the first quote decides. Both
   // reads go into one buffer unchecked, so a file without quotes decides on its header.
-  const fs::path dat = find(fs::QuoteFileName(fileNumber, "DAT"));
+  const fs::path dat = folder.Find(fs::QuoteFileName(fileNumber, "DAT"));
   std::vector<uint8_t> head;
   if (dat.empty() || !fs::ReadFileRange(dat, 0, 40, head)) return LIB_UNKNOWN_LAYOUT;
   std::array<uint8_t, 20> record{};
@@ -147,14 +147,11 @@ LibResult LayoutOf(const Find& find, int fileNumber, int recordLength, FieldLayo
   return LIB_OK;
 }
 
-// The layout of a security: its DOP file, else its bitmask or the intraday
-// records, else LayoutOf's inference.
-template <class Find>
-LibResult SecurityLayoutOf(const Find& find, int fileNumber, int recordLength, uint8_t fieldMask,
-                           char periodicity, FieldLayout& layout) {
+LibResult ReadSecurityLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
+                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
   const bool intraday = periodicity == 'I' && (recordLength == 28 || recordLength == 32);
-  if (fieldMask == 0 && !intraday) return LayoutOf(find, fileNumber, recordLength, layout);
-  if (DopLayoutOf(find, fileNumber, layout)) return LIB_OK;
+  if (fieldMask == 0 && !intraday) return ReadFieldLayout(folder, fileNumber, recordLength, layout);
+  if (DopLayoutOf(folder, fileNumber, layout)) return LIB_OK;
   if (fieldMask == 0) fieldMask = recordLength == 28 ? 0xBF : 0xFF;  // no OI in 28 bytes
   int16_t position = 1;
   for (size_t f = 0; f < kFieldMaskBits.size(); ++f) {
@@ -163,32 +160,16 @@ LibResult SecurityLayoutOf(const Find& find, int fileNumber, int recordLength, u
   return LIB_OK;
 }
 
-}  // namespace
-
 LibResult ReadSecurityLayout(std::string_view directory, int fileNumber, int recordLength,
                              uint8_t fieldMask, char periodicity, FieldLayout& layout) {
-  const std::string folder(directory);
-  return SecurityLayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); },
-                          fileNumber, recordLength, fieldMask, periodicity, layout);
-}
-
-LibResult ReadSecurityLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
-                             uint8_t fieldMask, char periodicity, FieldLayout& layout) {
-  return SecurityLayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
-                          recordLength, fieldMask, periodicity, layout);
+  return ReadSecurityLayout(fs::FolderListing(std::string(directory)), fileNumber, recordLength,
+                            fieldMask, periodicity, layout);
 }
 
 LibResult ReadFieldLayout(std::string_view directory, int fileNumber, int recordLength,
                           FieldLayout& layout) {
-  const std::string folder(directory);
-  return LayoutOf([&](std::string_view name) { return fs::FindNoCase(folder, name); }, fileNumber,
-                  recordLength, layout);
-}
-
-LibResult ReadFieldLayout(const fs::FolderListing& folder, int fileNumber, int recordLength,
-                          FieldLayout& layout) {
-  return LayoutOf([&](std::string_view name) { return folder.Find(name); }, fileNumber,
-                  recordLength, layout);
+  return ReadFieldLayout(fs::FolderListing(std::string(directory)), fileNumber, recordLength,
+                         layout);
 }
 
 }  // namespace quillet

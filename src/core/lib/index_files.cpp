@@ -10,6 +10,7 @@
 #include "core/base/mbf.h"
 #include "core/base/strings.h"
 #include "core/fs/files.h"
+#include "core/fs/folder_listing.h"
 #include "core/fs/safe_replace.h"
 #include "core/lib/field_layout.h"
 #include "core/messages/read.h"
@@ -112,9 +113,10 @@ std::string FieldMaskText(uint8_t mask) {
 }
 
 LibResult IndexFile::ReadIn(const std::filesystem::path& directory, IndexKind kind) {
-  const std::string_view name = kind == IndexKind::Emaster ? kEmasterFileName : kXmasterFileName;
-  std::array<std::string_view, 1> names{name};
-  const std::filesystem::path file = fs::FindEachNoCase(directory, names)[0];
+  return Read(fs::FindNoCase(directory, NameOf(kind)), kind);
+}
+
+LibResult IndexFile::Read(const std::filesystem::path& file, IndexKind kind) {
   std::vector<uint8_t> bytes;
   *this = IndexFile{};
   kind_ = kind;
@@ -126,9 +128,7 @@ LibResult IndexFile::Assign(std::span<const uint8_t> bytes, IndexKind kind,
                             const std::filesystem::path& file) {
   *this = IndexFile{};
   kind_ = kind;
-  const std::string name = file.empty()
-                               ? std::string(kind == IndexKind::Emaster ? "EMASTER" : "XMASTER")
-                               : file.filename().string();
+  const std::string name = file.empty() ? std::string(NameOf(kind)) : file.filename().string();
   const size_t size = RecordSize();
   const bool xmaster = kind == IndexKind::Xmaster;
   if (bytes.size() < size ||
@@ -282,12 +282,17 @@ LibResult IndexFile::Write(const std::filesystem::path& working, fs::FileSteps& 
 }
 
 LibResult ReadPortfolioIndex(const std::filesystem::path& directory, PortfolioIndex& index) {
+  return ReadPortfolioIndex(fs::FolderListing(directory.string()), index);
+}
+
+LibResult ReadPortfolioIndex(const fs::FolderListing& folder, PortfolioIndex& index) {
   index = PortfolioIndex{};
-  const LibResult masterRead = index.master.ReadIn(directory);
+  const LibResult masterRead = index.master.Read(folder.Find(kMasterFileName));
   const auto note = [&](const IndexFile& file) {
     index.warnings.insert(index.warnings.end(), file.Warnings().begin(), file.Warnings().end());
   };
-  const bool haveEmaster = index.emaster.ReadIn(directory, IndexKind::Emaster) == LIB_OK;
+  const bool haveEmaster =
+      index.emaster.Read(folder.Find(kEmasterFileName), IndexKind::Emaster) == LIB_OK;
   note(index.emaster);
   if (masterRead != LIB_OK && !haveEmaster) return masterRead;
   const auto ignored = [&](const IndexFile& file, size_t i, const std::string& why) {
@@ -328,7 +333,9 @@ LibResult ReadPortfolioIndex(const std::filesystem::path& directory, PortfolioIn
       }
     }
   }
-  if (index.xmaster.ReadIn(directory, IndexKind::Xmaster) != LIB_FILE_OPEN) note(index.xmaster);
+  if (index.xmaster.Read(folder.Find(kXmasterFileName), IndexKind::Xmaster) != LIB_FILE_OPEN) {
+    note(index.xmaster);
+  }
   index.extended.reserve(index.xmaster.Entries());
   for (size_t i = 0; i < index.xmaster.Entries(); ++i) {
     MasterRecord record;

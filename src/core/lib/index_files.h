@@ -12,6 +12,9 @@
 #include "core/lib/master.h"
 
 namespace quillet {
+namespace fs {
+class FolderListing;
+}
 
 // EMASTER: a 192-byte header (count at 0 and 2), then 192-byte records.
 inline constexpr int kEmasterRecordSize = 192;
@@ -44,6 +47,9 @@ inline constexpr const char* kXmasterFileName = "XMASTER";
 inline constexpr int kFirstXmasterNumber = 256;
 
 enum class IndexKind { Emaster, Xmaster };
+inline const char* NameOf(IndexKind kind) {
+  return kind == IndexKind::Emaster ? kEmasterFileName : kXmasterFileName;
+}
 
 // EMASTER or XMASTER as stored, kept byte for byte: a write changes only the
 // entries and counters it names.
@@ -52,6 +58,8 @@ class IndexFile {
   // LIB_FILE_OPEN when the folder has no such file; LIB_FILE_READ (with a
   // warning) when the file is not one of its kind; the file is then absent.
   LibResult ReadIn(const std::filesystem::path& directory, IndexKind kind);
+  // The same for the file found beforehand (empty: the folder has none).
+  LibResult Read(const std::filesystem::path& file, IndexKind kind);
   LibResult Assign(std::span<const uint8_t> bytes, IndexKind kind,
                    const std::filesystem::path& file = {});
 
@@ -119,6 +127,8 @@ struct PortfolioIndex {
 // LIB_OK when MASTER reads or EMASTER stands in for it; otherwise what reading
 // MASTER gave (the other files are then not read).
 LibResult ReadPortfolioIndex(const std::filesystem::path& directory, PortfolioIndex& index);
+// The same in a folder whose names are looked up through folder.
+LibResult ReadPortfolioIndex(const fs::FolderListing& folder, PortfolioIndex& index);
 
 // Keeps EMASTER and XMASTER of directory in step with a change of the security
 // record: dates (MBF in record) and symbol and name as record now holds them, or

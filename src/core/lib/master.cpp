@@ -2,20 +2,27 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <utility>
 
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 #include "core/fs/safe_replace.h"
-#include "core/lib/index_files.h"
+#include "core/lib/security_lookup.h"
 
 namespace quillet {
 
+namespace {
+
+// The text at offset as stored, up to a zero byte.
+std::string_view StoredText(const MasterRecord& record, int offset) {
+  const char* begin = reinterpret_cast<const char*>(record.bytes.data() + offset);
+  return std::string_view(begin, strnlen(begin, kMasterTextSize));
+}
+
+}  // namespace
+
 std::string MasterRecord::Text(int offset) const {
-  const char* begin = reinterpret_cast<const char*>(bytes.data() + offset);
-  const size_t length = strnlen(begin, kMasterTextSize);
-  return std::string(begin, length);
+  return std::string(StoredText(*this, offset));
 }
 
 std::string MasterRecord::Symbol() const {
@@ -43,11 +50,13 @@ std::string MasterRecord::DirectoryName() const {
 }
 
 bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
-  std::string name = record.Name();
-  if (EqualsNoCase(query, TrimTrailingBlanks(name))) return true;
-  const std::string symbol = record.SymbolField();
-  const size_t end = IndexOfNthChar(symbol, ' ', CountChar(query, ' ') + 1);
-  return EqualsNoCase(query, std::string_view(symbol).substr(0, end));
+  // Over the stored bytes, without copies: a pass over many securities asks this
+  // of every record before the one it wants.
+  std::string_view name = StoredText(record, kMasterName);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  if (EqualsNoCase(query, name)) return true;
+  const std::string_view symbol = StoredText(record, kMasterSymbol);
+  return EqualsNoCase(query, symbol.substr(0, IndexOfNthChar(symbol, ' ', CountChar(query, ' ') + 1)));
 }
 
 LibResult MasterFile::Read(const std::filesystem::path& file, fs::FileSteps& steps) {
@@ -166,134 +175,13 @@ LibResult MasterFile::Write(const std::filesystem::path& working, fs::FileSteps&
   return fs::ReplaceFile(path_, working, Bytes(), steps);
 }
 
-namespace {
-
-struct Level {
-  std::string path;  // the directory of this level, ending in a separator
-  int resume = 0;    // 0 not yet visited; N + 1 exhausted; else next record to examine
-};
-
-// A sub-directory name that stays inside its parent: no separators, no "." or "..".
-bool SafeDirectoryName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\\') == std::string::npos;
-}
-
-}  // namespace
-
-namespace {
-
-MasterLookup Lookup(std::string_view directory,
-                    const std::function<bool(const MasterRecord&)>& matches) {
-  MasterLookup lookup;
-  std::vector<Level> stack;
-  stack.push_back({fs::WithSeparator(directory), 0});
-  // Folders already searched, so that a tree whose entries lead back to one
-  // (links, odd names) is searched once and always ends.
-  std::set<std::pair<uint64_t, uint64_t>> searched;
-  searched.insert(fs::FolderIdentity(stack.back().path));
-  PortfolioIndex index;
-  const MasterFile& master = index.master;
-
-  while (true) {
-    Level& level = stack.back();
-    int count = 0;
-    if (ReadPortfolioIndex(level.path, index) != LIB_OK) {
-      level.resume = 1;
-      if (stack.size() == 1) lookup.masterUnreadable = true;
-    } else {
-      count = master.Count();
-      const std::vector<MasterRecord>& records = master.Records();
-      const auto present = [&](int k) { return static_cast<size_t>(k) <= records.size(); };
-      if (level.resume == 0) {
-        for (int k = 1; k <= count; ++k) {
-          if (!present(k)) {
-            level.resume = 1;
-            count = 0;
-            break;
-          }
-          const MasterRecord& candidate = records[static_cast<size_t>(k - 1)];
-          if (candidate.IsDirectory()) {
-            if (level.resume == 0) level.resume = k;
-          } else if (matches(candidate)) {
-            lookup.code = LIB_OK;
-            lookup.record = candidate;
-            lookup.directory = level.path;
-            return lookup;
-          }
-        }
-        if (level.resume == 0) level.resume = count + 1;
-        // XMASTER's securities after MASTER's, before any sub-directory.
-        for (const MasterRecord& candidate : index.extended) {
-          if (!matches(candidate)) continue;
-          lookup.code = LIB_OK;
-          lookup.record = candidate;
-          lookup.directory = level.path;
-          return lookup;
-        }
-      }
-      // Step into the next sub-directory entry of this level, if any.
-      std::string subPath;
-      while (level.resume <= count && subPath.empty()) {
-        const int k = level.resume;
-        if (!present(k)) {
-          lookup.code = LIB_FILE_READ;
-          return lookup;
-        }
-        const MasterRecord& entry = records[static_cast<size_t>(k - 1)];
-        ++level.resume;
-        if (!entry.IsDirectory()) continue;
-        const std::string name = entry.DirectoryName();
-        if (!SafeDirectoryName(name) || stack.size() >= static_cast<size_t>(kMasterMaxLevels))
-          continue;
-        const fs::path sub = fs::FindNoCase(level.path, name);
-        if (sub.empty()) continue;
-        std::string candidate = fs::WithSeparator(sub.string());
-        if (candidate.size() > kMasterMaxPath) continue;
-        if (!searched.insert(fs::FolderIdentity(candidate)).second) continue;
-        subPath = std::move(candidate);
-      }
-      if (!subPath.empty()) {
-        stack.push_back({std::move(subPath), 0});
-        continue;
-      }
-    }
-    // Nothing left at this level.
-    if (stack.size() == 1) return lookup;
-    stack.pop_back();
-  }
-}
-
-}  // namespace
-
 MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query) {
-  MasterLookup lookup =
-      Lookup(directory, [&](const MasterRecord& r) { return MasterRecordMatches(r, query); });
-  if (lookup.code != LIB_FILE_NOT_FOUND || lookup.masterUnreadable || query.empty()) return lookup;
-  // A symbol area cut by a control or non-ASCII byte is listed by the text before
-  // that byte: the lookup finds it by that text too, when nothing else answers.
-  return Lookup(directory, [&](const MasterRecord& r) { return EqualsNoCase(r.Symbol(), query); });
+  return SecurityLookup().Find(directory, query);
 }
 
 MasterLookup LookupByFileNumber(std::string_view directory, std::string_view query,
                                 int fileNumber) {
-  MasterLookup lookup;
-  PortfolioIndex index;
-  if (ReadPortfolioIndex(std::string(directory), index) != LIB_OK) {
-    lookup.masterUnreadable = true;
-    return lookup;
-  }
-  std::vector<MasterRecord> records = index.master.Records();
-  records.insert(records.end(), index.extended.begin(), index.extended.end());
-  for (const MasterRecord& r : records) {
-    if (r.IsDirectory() || r.QuoteFileNumber() != fileNumber) continue;
-    if (!MasterRecordMatches(r, query) && !EqualsNoCase(r.Symbol(), query)) continue;
-    lookup.code = LIB_OK;
-    lookup.record = r;
-    lookup.directory = fs::WithSeparator(directory);
-    break;
-  }
-  return lookup;
+  return SecurityLookup().FindByFileNumber(directory, query, fileNumber);
 }
 
 LibResult FindMasterRecord(std::string_view directory, std::string_view query, MasterRecord& record,

@@ -407,34 +407,38 @@ struct LocatedSeries {
   bool masterUnreadable = false;
 };
 
-// The files of a security whose record is known, in its MASTER's folder (its
-// names listed beforehand when folder is given).
-LibResult LocateRecord(std::string directory, const MasterRecord& record, LocatedSeries& out,
-                       const fs::FolderListing* folder = nullptr) {
+// The files of a security whose record is known, in its MASTER's folder.
+LibResult LocateRecord(const fs::FolderListing& folder, const MasterRecord& record,
+                       LocatedSeries& out) {
   out.info.record = record;
-  out.directory = std::move(directory);
+  out.directory = folder.Directory();
   const MasterRecord& rec = out.info.record;
-  if (LibResult r = folder ? ReadSecurityLayout(*folder, rec.QuoteFileNumber(), rec.RecordLength(),
-                                                 rec.fieldMask, rec.Periodicity(), out.info.layout)
-                           : ReadSecurityLayout(out.directory, rec.QuoteFileNumber(),
-                                                rec.RecordLength(), rec.fieldMask,
-                                                rec.Periodicity(), out.info.layout);
+  if (LibResult r = ReadSecurityLayout(folder, rec.QuoteFileNumber(), rec.RecordLength(),
+                                       rec.fieldMask, rec.Periodicity(), out.info.layout);
       r != LIB_OK) {
     return r;
   }
   // A layout from a DOP file says nothing of the record length; one the reader
   // cannot hold is as unknown as one it cannot infer.
   if (!UsableRecordLength(rec.RecordLength())) return LIB_UNKNOWN_LAYOUT;
-  const std::string dat = fs::QuoteFileName(rec.QuoteFileNumber(), rec.QuoteFileExtension());
-  out.dat = folder ? folder->PathOf(dat) : fs::PathNoCase(out.directory, dat);
+  out.dat = folder.PathOf(fs::QuoteFileName(rec.QuoteFileNumber(), rec.QuoteFileExtension()));
   return LIB_OK;
 }
 
+// The security found by the lookup (by file number too when fileNumber is nonzero).
+LibResult LocateSeries(SecurityLookup& lookup, std::string_view directory, std::string_view query,
+                       int fileNumber, LocatedSeries& out) {
+  const MasterLookup found = fileNumber != 0
+                                 ? lookup.FindByFileNumber(directory, query, fileNumber)
+                                 : lookup.Find(directory, query);
+  out.masterUnreadable = found.masterUnreadable;
+  if (!found.ok()) return found.code;
+  return LocateRecord(lookup.Folder(found.directory).names, found.record, out);
+}
+
 LibResult LocateSeries(std::string_view directory, std::string_view query, LocatedSeries& out) {
-  MasterLookup lookup = LookupMasterRecord(directory, query);
-  out.masterUnreadable = lookup.masterUnreadable;
-  if (!lookup.ok()) return lookup.code;
-  return LocateRecord(std::move(lookup.directory), lookup.record, out);
+  SecurityLookup lookup;
+  return LocateSeries(lookup, directory, query, 0, out);
 }
 
 // L, the number of the last record in use, unsigned: real intraday files hold up
@@ -571,40 +575,47 @@ LibResult ReadLocatedWindow(const LocatedSeries& located, int32_t start, int32_t
 
 }  // namespace
 
+namespace {
+
+LibResult ReadFoundWindow(SecurityLookup& lookup, std::string_view directory,
+                          std::string_view query, int fileNumber, int32_t start, int32_t count,
+                          SeriesData& out, fs::FileSteps& steps) {
+  LocatedSeries located;
+  const LibResult r = LocateSeries(lookup, directory, query, fileNumber, located);
+  out.masterUnreadable = located.masterUnreadable;
+  if (r != LIB_OK) return r;
+  return ReadLocatedWindow(located, start, count, out, steps);
+}
+
+}  // namespace
+
 LibResult ReadSeriesWindow(std::string_view directory, std::string_view query, int32_t start,
                            int32_t count, SeriesData& out, fs::FileSteps& steps) {
-  LocatedSeries located;
-  if (LibResult r = LocateSeries(directory, query, located); r != LIB_OK) {
-    out.masterUnreadable = located.masterUnreadable;
-    return r;
-  }
-  return ReadLocatedWindow(located, start, count, out, steps);
+  SecurityLookup lookup;
+  return ReadFoundWindow(lookup, directory, query, 0, start, count, out, steps);
 }
 
 LibResult ReadNumberedSeries(std::string_view directory, std::string_view query, int fileNumber,
                              SeriesData& out, fs::FileSteps& steps) {
-  if (fileNumber == 0) return ReadWholeSeries(directory, query, out, steps);
-  const MasterLookup lookup = LookupByFileNumber(directory, query, fileNumber);
-  out.masterUnreadable = lookup.masterUnreadable;
-  if (!lookup.ok()) return lookup.code;
-  return ReadRecordSeries(lookup.directory, lookup.record, out, steps);
+  SecurityLookup lookup;
+  return ReadNumberedSeries(lookup, directory, query, fileNumber, out, steps);
+}
+
+LibResult ReadNumberedSeries(SecurityLookup& lookup, std::string_view directory,
+                             std::string_view query, int fileNumber, SeriesData& out,
+                             fs::FileSteps& steps) {
+  return ReadFoundWindow(lookup, directory, query, fileNumber, 0, -1, out, steps);
 }
 
 LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,
                            fs::FileSteps& steps) {
-  LocatedSeries located;
-  std::string folder(directory);
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  if (LibResult r = LocateRecord(std::move(folder), record, located); r != LIB_OK) return r;
-  return ReadLocatedWindow(located, 0, -1, out, steps);
+  return ReadRecordSeries(fs::FolderListing(std::string(directory)), record, out, steps);
 }
 
 LibResult ReadRecordSeries(const fs::FolderListing& folder, const MasterRecord& record,
                            SeriesData& out, fs::FileSteps& steps) {
   LocatedSeries located;
-  if (LibResult r = LocateRecord(folder.Directory(), record, located, &folder); r != LIB_OK) {
-    return r;
-  }
+  if (LibResult r = LocateRecord(folder, record, located); r != LIB_OK) return r;
   return ReadLocatedWindow(located, 0, -1, out, steps);
 }
 

@@ -12,6 +12,7 @@
 #include "core/fs/file_steps.h"
 #include "core/lib/field_layout.h"
 #include "core/lib/master.h"
+#include "core/lib/security_lookup.h"
 
 namespace quillet {
 
@@ -98,14 +99,23 @@ inline LibResult ReadWholeSeries(std::string_view directory, std::string_view qu
 // ReadWholeSeries, or with fileNumber nonzero the series of LookupByFileNumber.
 LibResult ReadNumberedSeries(std::string_view directory, std::string_view query, int fileNumber,
                              SeriesData& out, fs::FileSteps& steps = fs::EveryStep());
+// The same through lookup: one of many reads in a row, each folder read once.
+LibResult ReadNumberedSeries(SecurityLookup& lookup, std::string_view directory,
+                             std::string_view query, int fileNumber, SeriesData& out,
+                             fs::FileSteps& steps = fs::EveryStep());
+inline LibResult ReadWholeSeries(SecurityLookup& lookup, std::string_view directory,
+                                 std::string_view query, SeriesData& out,
+                                 fs::FileSteps& steps = fs::EveryStep()) {
+  return ReadNumberedSeries(lookup, directory, query, 0, out, steps);
+}
 
 // The whole series of a security of the MASTER in directory, found by its record
 // (no lookup: two records with one symbol are two series). Failures as above
 // without the lookup's.
 LibResult ReadRecordSeries(std::string_view directory, const MasterRecord& record, SeriesData& out,
                            fs::FileSteps& steps = fs::EveryStep());
-// The same in a folder whose names were listed beforehand: a walk over every
-// series of a Portfolio lists its folder once.
+// The same in a folder whose names are looked up through folder: a walk over
+// every series of a Portfolio lists its folder once.
 LibResult ReadRecordSeries(const fs::FolderListing& folder, const MasterRecord& record,
                            SeriesData& out, fs::FileSteps& steps = fs::EveryStep());
 

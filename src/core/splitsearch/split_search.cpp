@@ -154,13 +154,15 @@ SplitSearchResult SplitSearch(std::string_view directory, std::span<const std::s
                               SplitSearchObserver& observer) {
   SplitSearchResult result;
   SeriesData series;
+  // The Portfolio's index files and names read once for all its symbols.
+  SecurityLookup lookup;
   for (size_t k = 0; k < symbols.size(); ++k) {
     const std::string& symbol = symbols[k];
     if (!observer.Progress(k, symbols.size())) {
       result.end = SplitSearchEnd::Stopped;
       return result;
     }
-    if (LibResult r = ReadWholeSeries(directory, symbol, series); r != LIB_OK) {
+    if (LibResult r = ReadWholeSeries(lookup, directory, symbol, series); r != LIB_OK) {
       result.end = SplitSearchEnd::ReadError;
       result.failedSymbol = symbol;
       result.code = r;

@@ -153,6 +153,34 @@ void BM_SplitSearchIndexed(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitSearchIndexed)->Unit(benchmark::kMillisecond)->Apply(bench::FastestOf);
 
+// One security's series on its own, as the window reads it on a click: the
+// last one the lookup reaches, against reading its index files and quote file.
+void BM_ReadOneIndexedSeries(benchmark::State& state) {
+  const std::string dir = Indexed().dir.str();
+  const std::string last = "X" + std::to_string(kFirstXmasterNumber + kXmasterSecurities - 1);
+  SeriesData series;
+  for (auto _ : state) {
+    ReadWholeSeries(dir, last, series);
+    benchmark::DoNotOptimize(series.quotes.data());
+  }
+}
+BENCHMARK(BM_ReadOneIndexedSeries)->Unit(benchmark::kMicrosecond)->Apply(bench::FastestOf);
+
+void BM_ReadOneIndexedBytes(benchmark::State& state) {
+  const std::filesystem::path root = Indexed().dir.root();
+  std::vector<uint8_t> bytes;
+  for (auto _ : state) {
+    size_t total = 0;
+    for (const auto& file : {root / "MASTER", root / "EMASTER", root / "XMASTER",
+                             Indexed().quoteFiles.back()}) {
+      fs::ReadWholeFile(file, bytes);
+      total += bytes.size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+}
+BENCHMARK(BM_ReadOneIndexedBytes)->Unit(benchmark::kMicrosecond)->Apply(bench::FastestOf);
+
 void BM_ReadAllIndexedBytes(benchmark::State& state) {
   std::vector<uint8_t> bytes;
   for (auto _ : state) {
@@ -204,7 +232,8 @@ int main(int argc, char** argv) {
       {{"BM_SplitSearchPortfolio", "BM_ReadAllDatBytes", 2.0, true},
        // No target of its own: the reader's share of the search.
        {"BM_ReadWholeSeriesAll", "BM_ReadAllDatBytes", 0.0, true},
-       {"BM_SplitSearchIndexed", "BM_ReadAllIndexedBytes", 0.0, true}},
+       {"BM_SplitSearchIndexed", "BM_ReadAllIndexedBytes", 0.0, true},
+       {"BM_ReadOneIndexedSeries", "BM_ReadOneIndexedBytes", 0.0, true}},
       {}, [] {
         Portfolio();
         Indexed();

@@ -8,6 +8,13 @@
 #include "core/base/strings.h"
 
 namespace quillet::fs {
+namespace {
+
+// A series' lookup asks at most this many names (EMASTER, XMASTER, the DOP and
+// the quote file): so many are cheaper read through than sorted for.
+constexpr int kScansBeforeSorting = 4;
+
+}  // namespace
 
 FolderListing::FolderListing(std::string directory) : directory_(WithSeparator(directory)) {}
 
@@ -22,13 +29,9 @@ void FolderListing::List() const {
   if (!folder) return;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    entries_.push_back({ToUpperAscii(name), std::string(name), entries_.size()});
+    if (name != "." && name != "..") names_.emplace_back(name);
   }
   ::closedir(folder);
-  std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-    return a.upper != b.upper ? a.upper < b.upper : a.order < b.order;
-  });
   listed_ = true;
 }
 
@@ -41,16 +44,30 @@ path FolderListing::Find(std::string_view name) const {
     if (!tried_) List();
     if (!listed_) return {};
   }
+  // An exact match wins, as in FindNoCase; else the first case-blind one.
+  if (scans_ < kScansBeforeSorting) {
+    ++scans_;
+    const std::string* first = nullptr;
+    for (const std::string& entry : names_) {
+      if (!EqualsNoCase(entry, name)) continue;
+      if (entry == name) return Named(entry);
+      if (first == nullptr) first = &entry;
+    }
+    return first ? Named(*first) : path{};
+  }
+  if (keys_.size() != names_.size()) {
+    keys_.reserve(names_.size());
+    for (size_t i = 0; i < names_.size(); ++i) keys_.emplace_back(ToUpperAscii(names_[i]), i);
+    std::sort(keys_.begin(), keys_.end());
+  }
   const std::string key = ToUpperAscii(name);
-  const auto first =
-      std::lower_bound(entries_.begin(), entries_.end(), key,
-                       [](const Entry& e, const std::string& k) { return e.upper < k; });
+  const auto first = std::lower_bound(keys_.begin(), keys_.end(), std::make_pair(key, size_t{0}));
   auto last = first;
-  while (last != entries_.end() && last->upper == key) ++last;
+  while (last != keys_.end() && last->first == key) ++last;
   if (first == last) return {};
-  // An exact match wins, as in FindNoCase.
-  const auto exact = std::find_if(first, last, [&](const Entry& e) { return e.name == name; });
-  return Named((exact != last ? exact : first)->name);
+  const auto exact =
+      std::find_if(first, last, [&](const auto& k) { return names_[k.second] == name; });
+  return Named(names_[(exact != last ? exact : first)->second]);
 }
 
 path FolderListing::PathOf(std::string_view name) const {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/fs/files.h"
@@ -23,18 +24,17 @@ class FolderListing {
   path PathOf(std::string_view name) const;
 
  private:
-  struct Entry {
-    std::string upper;  // the key: the name in upper case
-    std::string name;
-    size_t order;  // place in the listing: the first case-blind match wins
-  };
   void List() const;
   path Named(std::string_view name) const;
 
   std::string directory_;
-  mutable bool tried_ = false;   // a listing was attempted
-  mutable bool listed_ = false;  // and succeeded
-  mutable std::vector<Entry> entries_;  // sorted by key, then order
+  mutable bool tried_ = false;          // a listing was attempted
+  mutable bool listed_ = false;         // and succeeded
+  mutable std::vector<std::string> names_;  // in listing order: the first case-blind match wins
+  mutable int scans_ = 0;               // lookups answered by reading names_ through
+  // The upper-case names with their places in names_, sorted: made once the
+  // lookups are more than one series asks.
+  mutable std::vector<std::pair<std::string, size_t>> keys_;
 };
 
 }  // namespace quillet::fs

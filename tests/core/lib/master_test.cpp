@@ -5,6 +5,7 @@
 
 #include "core/base/mbf.h"
 #include "core/lib/master.h"
+#include "core/lib/security_lookup.h"
 #include "support/portfolio_builder.h"
 
 namespace quillet {
@@ -146,6 +147,19 @@ TEST(FindMasterRecord, SubDirectoriesDepthFirstAfterTheSecurities) {
   EXPECT_EQ(deep.directory, tmp.str() + "/suba/DEEP/");
   EXPECT_EQ(Find(tmp.str(), "IN B").fileNumber, 4);
   EXPECT_EQ(Find(tmp.str(), "IN B").directory, tmp.str() + "/SUBB/");
+
+  // One lookup kept for many queries (each folder read once) answers each as a
+  // fresh one does, however the folder is spelled.
+  SecurityLookup kept;
+  for (const std::string& dir : {tmp.str(), tmp.str() + "/"}) {
+    for (const char* query : {"DEEPSYM", "TOP", "DUP", "IN B", "NONE", "in a", "NOT THIS"}) {
+      const MasterLookup fresh = LookupMasterRecord(dir, query);
+      const MasterLookup again = kept.Find(dir, query);
+      EXPECT_EQ(again.code, fresh.code) << query;
+      EXPECT_EQ(again.directory, fresh.directory) << query;
+      EXPECT_EQ(again.record.bytes, fresh.record.bytes) << query;
+    }
+  }
 }
 
 TEST(FindMasterRecord, EveryTreeEnds) {

@@ -8,10 +8,6 @@
 
 namespace quillet {
 
-namespace {
-constexpr const char* kSymbolColumns[] = {"Symbol", "Name", "File", "Index"};
-}
-
 void SymbolGridModel::SetRows(std::vector<SymbolRow> rows) {
   beginResetModel();
   m_rows = std::move(rows);
@@ -49,7 +45,7 @@ QVariant SymbolGridModel::headerData(int section, Qt::Orientation orientation, i
       section >= columnCount()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  return QString(kSymbolColumns[section]);
+  return QString(messages::kSymbolGridColumns[static_cast<size_t>(section)]);
 }
 
 void QuoteGridModel::SetQuotes(std::vector<Quote> quotes) {

@@ -115,6 +115,7 @@ QFrame* MakeNoticeBar(QPlainTextEdit* text) {
   icon->setAlignment(Qt::AlignTop);
   text->setAccessibleName("Portfolio notice");
   text->setReadOnly(true);
+  text->setTabChangesFocus(true);
   text->setFrameShape(QFrame::NoFrame);
   QPalette palette = text->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
@@ -123,7 +124,6 @@ QFrame* MakeNoticeBar(QPlainTextEdit* text) {
   text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   auto* close = new QToolButton;
   close->setAccessibleName("Close notice");
-  close->setToolTip("Close");
   close->setAutoRaise(true);
   close->setIcon(bar->style()->standardIcon(QStyle::SP_TitleBarCloseButton));
   QObject::connect(close, &QToolButton::clicked, bar, &QWidget::hide);
@@ -190,7 +190,8 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   layout->setRowStretch(2, 7);
   layout->setColumnStretch(0, 1);
   layout->setColumnStretch(1, 1);
-  setTabOrder(m_txtNotice, m_cboDrive);
+  setTabOrder(m_txtNotice, m_ctlNotice->findChild<QToolButton*>());
+  setTabOrder(m_ctlNotice->findChild<QToolButton*>(), m_cboDrive);
   setTabOrder(m_cboDrive, m_lstPortfolios);
   setTabOrder(m_lstPortfolios, m_lstSymbols);
   setTabOrder(m_lstSymbols, m_lstQuotes);

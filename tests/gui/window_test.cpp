@@ -289,7 +289,8 @@ class WindowTest : public QObject {
     badEntry.replace(0, 4, "\x5D\xFE\x58\x4D").replace(10, 1, "\x01");
     QTest::newRow("sound") << QByteArray() << QByteArray() << "";
     QTest::newRow("cut short") << QByteArray("F7.NEW\tF7.DAT\n") << QByteArray()
-                               << "A change of F7.DAT in {A} was cut short; repair finishes it";
+                               << "A change of F7.DAT in {A} was cut short; repair, or the next "
+                                  "change to the Portfolio, finishes it";
     QTest::newRow("ignored entry")
         << QByteArray() << badEntry
         << "XMASTER record 1 is ignored: its field bitmask holds no date";

@@ -285,20 +285,23 @@ class WindowTest : public QObject {
     QTest::addColumn<QByteArray>("intent");
     QTest::addColumn<QByteArray>("xmaster");
     QTest::addColumn<QString>("notice");
-    QByteArray badEntry(300, '\0');  // header and one entry whose bitmask holds no date
+    QTest::addColumn<int>("symbolColumns");  // File and Index once an index file takes part
+    QByteArray badEntry(300, '\0');          // header and one entry whose bitmask holds no date
     badEntry.replace(0, 4, "\x5D\xFE\x58\x4D").replace(10, 1, "\x01");
-    QTest::newRow("sound") << QByteArray() << QByteArray() << "";
+    QTest::newRow("sound") << QByteArray() << QByteArray() << "" << 2;
     QTest::newRow("cut short") << QByteArray("F7.NEW\tF7.DAT\n") << QByteArray()
                                << "A change of F7.DAT in {A} was cut short; repair, or the next "
-                                  "change to the Portfolio, finishes it";
+                                  "change to the Portfolio, finishes it"
+                               << 2;
     QTest::newRow("ignored entry")
         << QByteArray() << badEntry
-        << "XMASTER record 1 is ignored: its field bitmask holds no date";
+        << "XMASTER record 1 is ignored: its field bitmask holds no date" << 4;
   }
   void portfolioNotice() {
     QFETCH(QByteArray, intent);
     QFETCH(QByteArray, xmaster);
     QFETCH(QString, notice);
+    QFETCH(int, symbolColumns);
     const auto a = m_tree->root() / "A";
     const auto bytes = [](const QByteArray& b) { return std::vector<uint8_t>(b.begin(), b.end()); };
     if (!intent.isEmpty()) {
@@ -311,6 +314,7 @@ class WindowTest : public QObject {
     QVERIFY(view);
     QCOMPARE(view->m_txtNotice->toPlainText(), QString(notice).replace("{A}", Q(a.string())));
     QCOMPARE(view->m_ctlNotice->isHidden(), notice.isEmpty());
+    QCOMPARE(view->m_lstSymbols->model()->columnCount(), symbolColumns);
     view->m_lstPortfolios->setCurrentRow(1);
     QVERIFY(view->m_ctlNotice->isHidden());
     QVERIFY(answers.texts.isEmpty());

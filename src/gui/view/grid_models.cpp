@@ -1,18 +1,15 @@
 #include "gui/view/grid_models.h"
 
-#include <algorithm>
-
 #include "core/lib/index_files.h"
 #include "core/lib/quote_text.h"
 #include "core/messages/read.h"
 
 namespace quillet {
 
-void SymbolGridModel::SetRows(std::vector<SymbolRow> rows) {
+void SymbolGridModel::SetRows(std::vector<SymbolRow> rows, bool indexColumns) {
   beginResetModel();
   m_rows = std::move(rows);
-  m_indexColumns = std::any_of(m_rows.begin(), m_rows.end(),
-                               [](const SymbolRow& r) { return r.source != IndexSource::Master; });
+  m_indexColumns = indexColumns;
   endResetModel();
 }
 

@@ -476,7 +476,7 @@ void CQuilletView::FillSymbolList(int row) {
   if (!fill.list.notice.empty()) {
     ShowPlain(m_frame, fill.list.notice);
   }
-  m_symbolModel->SetRows(fill.list.rows);
+  m_symbolModel->SetRows(fill.list.rows, fill.list.indexFiles);
   m_nSymbols = m_symbolModel->rowCount();
   if (m_nSymbols == 0) {
     SetTitle(messages::NoSymbolsTitle(m_szPortfolioPath));
@@ -536,7 +536,7 @@ void CQuilletView::ClearLists(int level) {
       [[fallthrough]];
     case 3:
       m_ctlNotice->hide();
-      m_symbolModel->SetRows({});
+      m_symbolModel->SetRows({}, false);
       m_nSymbols = 0;
       [[fallthrough]];
     default:

@@ -220,10 +220,17 @@ std::vector<CliRow> Rows() {
        "made: {T}/C/MASTER.bak\n",
        {"+C/MASTER.bak", "C/MASTER"}},
       {"repair {T}/none", 2, "2> {T}/none is not a folder\n2> usage: quillet-cli repair DIR\n"},
-      {"check {T}/A", 1, "A change of F7.DAT in {T}/A was cut short; repair finishes it\n", {},
+      {"check {T}/A",
+       1,
+       "A change of F7.DAT in {T}/A was cut short; repair, or the next change to the Portfolio, "
+       "finishes it\n",
+       {},
        CutShort},
-      {"repair {T}/A", 0, "A change of F7.DAT in {T}/A that was cut short is now finished\n",
-       {"-A/F7.NEW", "-A/MASTER.~IN", "A/F7.DAT"}, CutShort},
+      {"repair {T}/A",
+       0,
+       "A change of F7.DAT in {T}/A that was cut short is now finished\n",
+       {"-A/F7.NEW", "-A/MASTER.~IN", "A/F7.DAT"},
+       CutShort},
       // quotes, facts
       {"quotes {T}/Q ibm", 0,
        "01/05/00\tN/A\t12.0000\t11.0000\t11.5000\t1000000000\t3\n01/04/"

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
@@ -34,6 +35,7 @@ using quillet::testing::Q;
 using quillet::testing::ReadBytes;
 using quillet::testing::SecurityEntry;
 using quillet::testing::TempDir;
+using quillet::testing::WriteBytes;
 
 Q_DECLARE_METATYPE(quillet::CommandState)
 
@@ -275,6 +277,47 @@ class WindowTest : public QObject {
     QCOMPARE(CHelpWindow::Current()->browser()->documentTitle(), QString("Fixing Bad Master"));
     QVERIFY(ReadBytes(dir / "MASTER.bak") == before);
     QCOMPARE(Cell(view->m_lstSymbols, 0, 0), QString("IBM"));
+  }
+
+  // What check tells besides damage shows in the notice bar, without a dialog, and
+  // goes when a sound Portfolio is picked.
+  void portfolioNotice_data() {
+    QTest::addColumn<QByteArray>("intent");
+    QTest::addColumn<QByteArray>("xmaster");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<int>("symbolColumns");  // File and Index once an index file takes part
+    QByteArray badEntry(300, '\0');          // header and one entry whose bitmask holds no date
+    badEntry.replace(0, 4, "\x5D\xFE\x58\x4D").replace(10, 1, "\x01");
+    QTest::newRow("sound") << QByteArray() << QByteArray() << "" << 2;
+    QTest::newRow("cut short") << QByteArray("F7.NEW\tF7.DAT\n") << QByteArray()
+                               << "A change of F7.DAT in {A} was cut short; repair, or the next "
+                                  "change to the Portfolio, finishes it"
+                               << 2;
+    QTest::newRow("ignored entry")
+        << QByteArray() << badEntry
+        << "XMASTER record 1 is ignored: its field bitmask holds no date" << 4;
+  }
+  void portfolioNotice() {
+    QFETCH(QByteArray, intent);
+    QFETCH(QByteArray, xmaster);
+    QFETCH(QString, notice);
+    QFETCH(int, symbolColumns);
+    const auto a = m_tree->root() / "A";
+    const auto bytes = [](const QByteArray& b) { return std::vector<uint8_t>(b.begin(), b.end()); };
+    if (!intent.isEmpty()) {
+      WriteBytes(a / "F7.NEW", ReadBytes(a / "F1.DAT"));
+      WriteBytes(a / "MASTER.~IN", bytes(intent));
+    }
+    if (!xmaster.isEmpty()) WriteBytes(a / "XMASTER", bytes(xmaster));
+    ModalAnswers answers({}, true);
+    CQuilletView* view = testing::StartWindow(FreshSettings(m_tree->root()));
+    QVERIFY(view);
+    QCOMPARE(view->m_txtNotice->toPlainText(), QString(notice).replace("{A}", Q(a.string())));
+    QCOMPARE(view->m_ctlNotice->isHidden(), notice.isEmpty());
+    QCOMPARE(view->m_lstSymbols->model()->columnCount(), symbolColumns);
+    view->m_lstPortfolios->setCurrentRow(1);
+    QVERIFY(view->m_ctlNotice->isHidden());
+    QVERIFY(answers.texts.isEmpty());
   }
 
   // OK keeps the dialog open unless the path lies on a listed volume (limit on).

@@ -137,8 +137,31 @@ char* AppendShortestGeneral(char* p, float value) {
   // five places reads back only when it is the nearest four-place one with its
   // trailing zeros dropped: one try finds the usual prices.
   const bool small = biased < 137;
-  uint64_t unit = small ? 10000 : 1;
-  for (int decimals = small ? 4 : 0; decimals <= 12; ++decimals, unit *= 10) {
+  if (!small) {
+    // From 1024 up a step is over 10^-4 (and the value not whole, so neither is
+    // the step below it halved): the nearest four-place decimal always reads
+    // back, and the fewest places are one to four. No whole number reads back,
+    // as those are floats here.
+    uint64_t unit = 10;
+    for (int decimals = 1;; ++decimals, unit *= 10) {
+      const uint64_t product = mantissa * unit;  // below 2^38
+      const uint64_t rest = product & mask;
+      const uint64_t truncated = product >> shift;
+      const bool up = rest + (truncated & 1) > half;
+      const uint64_t distance = up ? (mask + 1) - rest : rest;
+      if (decimals < 4 && !((2 * distance < unit) | ((2 * distance == unit) & !(mantissa & 1)))) {
+        continue;
+      }
+      // Whole part and four places; the last of the decimals' digits is not '0'.
+      const uint64_t four = (truncated + up) * kPowersOfTen[static_cast<size_t>(4 - decimals)];
+      p = WriteWhole(p, static_cast<uint32_t>(four / 10000));
+      const uint64_t point = '.' | uint64_t{number_text::kFourDigits[four % 10000]} << 8;
+      std::memcpy(p, &point, sizeof point);
+      return p + 1 + decimals;
+    }
+  }
+  uint64_t unit = 10000;
+  for (int decimals = 4; decimals <= 12; ++decimals, unit *= 10) {
     const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
     const uint64_t rest = product & mask;
     const uint64_t truncated = product >> shift;

@@ -31,6 +31,11 @@ std::string JoinLines(std::initializer_list<std::string_view> parts);
 // A value the file does not hold (below 0), in the quote grid and in an export.
 inline constexpr std::string_view kNotAvailable = "N/A";
 
+// The symbol grid's column headers; File and Index only while a row comes from
+// EMASTER or XMASTER.
+inline constexpr std::array<const char*, 4> kSymbolGridColumns = {"Symbol", "Name", "File",
+                                                                  "Index"};
+
 // The quote grid's column headers.
 inline constexpr std::array<const char*, 7> kQuoteGridColumns = {
     "Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"};

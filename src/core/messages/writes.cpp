@@ -24,7 +24,7 @@ std::string RepairRefused(std::string_view masterPath, std::string_view why) {
 
 std::string UnfinishedChange(std::string_view folder, std::string_view files) {
   return "A change of " + std::string(files) + " in " + std::string(folder) +
-         " was cut short; repair finishes it";
+         " was cut short; repair, or the next change to the Portfolio, finishes it";
 }
 
 std::string ChangeFinished(std::string_view folder, std::string_view files) {

@@ -92,7 +92,7 @@ void OnSymbolEdit(CQuilletView& view) {
   }
   row.symbol = newSymbol;
   row.name = newName;
-  view.m_symbolModel->SetRows(std::move(rows));
+  view.m_symbolModel->SetRows(std::move(rows), view.m_symbolModel->indexColumns());
   view.m_lstSymbols->selectionModel()->setCurrentIndex(
       view.m_symbolModel->index(r, 0),
       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -1,22 +1,15 @@
 #include "gui/view/grid_models.h"
 
-#include <algorithm>
-
 #include "core/lib/index_files.h"
 #include "core/lib/quote_text.h"
 #include "core/messages/read.h"
 
 namespace quillet {
 
-namespace {
-constexpr const char* kSymbolColumns[] = {"Symbol", "Name", "File", "Index"};
-}
-
-void SymbolGridModel::SetRows(std::vector<SymbolRow> rows) {
+void SymbolGridModel::SetRows(std::vector<SymbolRow> rows, bool indexColumns) {
   beginResetModel();
   m_rows = std::move(rows);
-  m_indexColumns = std::any_of(m_rows.begin(), m_rows.end(),
-                               [](const SymbolRow& r) { return r.source != IndexSource::Master; });
+  m_indexColumns = indexColumns;
   endResetModel();
 }
 
@@ -49,7 +42,7 @@ QVariant SymbolGridModel::headerData(int section, Qt::Orientation orientation, i
       section >= columnCount()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  return QString(kSymbolColumns[section]);
+  return QString(messages::kSymbolGridColumns[static_cast<size_t>(section)]);
 }
 
 void QuoteGridModel::SetQuotes(std::vector<Quote> quotes) {

@@ -15,8 +15,11 @@ class SymbolGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  void SetRows(std::vector<SymbolRow> rows);
+  // indexColumns: the File and Index columns, shown when EMASTER or XMASTER took
+  // part in the list (SymbolList::indexFiles), as the command line shows them.
+  void SetRows(std::vector<SymbolRow> rows, bool indexColumns);
   const std::vector<SymbolRow>& rows() const { return m_rows; }
+  bool indexColumns() const { return m_indexColumns; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -6,18 +6,25 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -28,6 +35,7 @@
 #include "core/messages/read.h"
 #include "core/messages/window.h"
 #include "core/portfolio/load.h"
+#include "core/portfolio/master_repair.h"
 #include "core/portfolio/scanner.h"
 #include "core/portfolio/volumes.h"
 #include "gui/app/command_ids.h"
@@ -92,6 +100,42 @@ QTableView* MakeGrid(QAbstractItemModel* model, const QString& name) {
   return grid;
 }
 
+// A bar in the tool-tip colours: an icon, the read-only text and a close button.
+QFrame* MakeNoticeBar(QPlainTextEdit* text) {
+  auto* bar = new QFrame;
+  bar->setAccessibleName("Portfolio notices");
+  bar->setFrameShape(QFrame::StyledPanel);
+  bar->setBackgroundRole(QPalette::ToolTipBase);
+  bar->setForegroundRole(QPalette::ToolTipText);
+  bar->setAutoFillBackground(true);
+  const int iconSize = bar->style()->pixelMetric(QStyle::PM_SmallIconSize);
+  auto* icon = new QLabel;
+  icon->setAccessibleName("Warning");
+  icon->setPixmap(bar->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+  icon->setAlignment(Qt::AlignTop);
+  text->setAccessibleName("Portfolio notice");
+  text->setReadOnly(true);
+  text->setTabChangesFocus(true);
+  text->setFrameShape(QFrame::NoFrame);
+  QPalette palette = text->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+  palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
+  text->setPalette(palette);
+  text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  auto* close = new QToolButton;
+  close->setAccessibleName("Close notice");
+  close->setAutoRaise(true);
+  close->setIcon(bar->style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+  QObject::connect(close, &QToolButton::clicked, bar, &QWidget::hide);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(4, 2, 2, 2);
+  layout->addWidget(icon, 0, Qt::AlignTop);
+  layout->addWidget(text, 1);
+  layout->addWidget(close, 0, Qt::AlignTop);
+  bar->hide();
+  return bar;
+}
+
 }  // namespace
 
 CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
@@ -127,6 +171,9 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   quoteSplit->setStretchFactor(1, 2);
   quoteLayout->addWidget(quoteSplit);
 
+  m_txtNotice = new QPlainTextEdit;
+  m_ctlNotice = MakeNoticeBar(m_txtNotice);
+
   const int cw = fontMetrics().averageCharWidth();
   const int lh = fontMetrics().height();
   m_lstPortfolios->setMinimumSize(cw * 16, lh * 4);
@@ -134,14 +181,17 @@ CQuilletView::CQuilletView(CQuilletApp& app, CMainFrame* frame)
   m_lstQuotes->setMinimumSize(cw * 24, lh * 4);
 
   auto* layout = new QGridLayout(this);
-  layout->addWidget(portfolios, 0, 0);
-  layout->addWidget(symbols, 0, 1);
-  layout->addWidget(m_ctlQuotesBox, 1, 0, 1, 2);
+  layout->addWidget(m_ctlNotice, 0, 0, 1, 2);
+  layout->addWidget(portfolios, 1, 0);
+  layout->addWidget(symbols, 1, 1);
+  layout->addWidget(m_ctlQuotesBox, 2, 0, 1, 2);
   // The quotes take the larger share of any height, as on the original form (110 : 255).
-  layout->setRowStretch(0, 3);
-  layout->setRowStretch(1, 7);
+  layout->setRowStretch(1, 3);
+  layout->setRowStretch(2, 7);
   layout->setColumnStretch(0, 1);
   layout->setColumnStretch(1, 1);
+  setTabOrder(m_txtNotice, m_ctlNotice->findChild<QToolButton*>());
+  setTabOrder(m_ctlNotice->findChild<QToolButton*>(), m_cboDrive);
   setTabOrder(m_cboDrive, m_lstPortfolios);
   setTabOrder(m_lstPortfolios, m_lstSymbols);
   setTabOrder(m_lstSymbols, m_lstQuotes);
@@ -413,6 +463,8 @@ void CQuilletView::FillSymbolList(int row) {
   FixMasterPrompt prompt(m_frame);
   const PortfolioLoad fill = LoadPortfolio(
       m_szMasterPath, m_bMasterFix ? DamagedMaster::Repair : DamagedMaster::Ask, &prompt);
+  // After the load's own questions and any repair, so that it tells of the files as they are now.
+  ShowPortfolioReport();
   if (!fill.ok()) {
     // The reason in plain words first (none when the user declined), then the failure.
     if (!fill.detail.empty()) QMessageBox::warning(m_frame, messages::kAppTitle, Q(fill.detail));
@@ -424,7 +476,7 @@ void CQuilletView::FillSymbolList(int row) {
   if (!fill.list.notice.empty()) {
     ShowPlain(m_frame, fill.list.notice);
   }
-  m_symbolModel->SetRows(fill.list.rows);
+  m_symbolModel->SetRows(fill.list.rows, fill.list.indexFiles);
   m_nSymbols = m_symbolModel->rowCount();
   if (m_nSymbols == 0) {
     SetTitle(messages::NoSymbolsTitle(m_szPortfolioPath));
@@ -483,7 +535,8 @@ void CQuilletView::ClearLists(int level) {
     }
       [[fallthrough]];
     case 3:
-      m_symbolModel->SetRows({});
+      m_ctlNotice->hide();
+      m_symbolModel->SetRows({}, false);
       m_nSymbols = 0;
       [[fallthrough]];
     default:
@@ -491,6 +544,19 @@ void CQuilletView::ClearLists(int level) {
       m_nQuotes = 0;
   }
   updateCommands();
+}
+
+void CQuilletView::ShowPortfolioReport() {
+  const PortfolioReport report = ReportPortfolio(m_szLibDir, m_szMasterPath);
+  QStringList lines;
+  if (!report.unfinished.empty()) lines << Q(report.unfinished);
+  for (const std::string& warning : report.warnings) lines << Q(warning);
+  m_txtNotice->setPlainText(lines.join('\n'));
+  // Up to four lines high; a longer list scrolls.
+  const int shown = static_cast<int>(std::min<qsizetype>(std::max<qsizetype>(lines.size(), 1), 4));
+  m_txtNotice->setFixedHeight(shown * m_txtNotice->fontMetrics().lineSpacing() +
+                              2 * static_cast<int>(m_txtNotice->document()->documentMargin()) + 2);
+  m_ctlNotice->setVisible(!lines.isEmpty());
 }
 
 void CQuilletView::OnSymbolSelectionChanged() {

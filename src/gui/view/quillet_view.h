@@ -7,8 +7,10 @@
 #include <vector>
 
 class QComboBox;
+class QFrame;
 class QGroupBox;
 class QListWidget;
+class QPlainTextEdit;
 class QTableView;
 
 namespace quillet {
@@ -50,6 +52,9 @@ class CQuilletView : public QWidget {
   // Clears from level on: 1 the found flag, 2 the Portfolio list, 3 the symbol
   // grid, 4 the quote grid (each level also clears every higher one).
   void ClearLists(int level);
+  // Tells, without stopping the user, what check would tell of the current
+  // Portfolio besides damage: a change cut short and ignored index entries.
+  void ShowPortfolioReport();
   // Applies every enabling rule and the status pane texts.
   void updateCommands();
 
@@ -68,6 +73,9 @@ class CQuilletView : public QWidget {
   SymbolGridModel* m_symbolModel;
   QuoteGridModel* m_quoteModel;
   CQuoteChart* m_chart;
+  // The notice bar above the lists, hidden while there is nothing to tell.
+  QFrame* m_ctlNotice;
+  QPlainTextEdit* m_txtNotice;
 
   // Settings of the "Search" section, read at construction.
   int m_bMasterFix = 0;

@@ -171,8 +171,8 @@ void BM_ReadOneIndexedBytes(benchmark::State& state) {
   std::vector<uint8_t> bytes;
   for (auto _ : state) {
     size_t total = 0;
-    for (const auto& file : {root / "MASTER", root / "EMASTER", root / "XMASTER",
-                             Indexed().quoteFiles.back()}) {
+    for (const auto& file :
+         {root / "MASTER", root / "EMASTER", root / "XMASTER", Indexed().quoteFiles.back()}) {
       fs::ReadWholeFile(file, bytes);
       total += bytes.size();
     }

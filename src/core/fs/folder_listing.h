@@ -28,10 +28,10 @@ class FolderListing {
   path Named(std::string_view name) const;
 
   std::string directory_;
-  mutable bool tried_ = false;          // a listing was attempted
-  mutable bool listed_ = false;         // and succeeded
+  mutable bool tried_ = false;              // a listing was attempted
+  mutable bool listed_ = false;             // and succeeded
   mutable std::vector<std::string> names_;  // in listing order: the first case-blind match wins
-  mutable int scans_ = 0;               // lookups answered by reading names_ through
+  mutable int scans_ = 0;                   // lookups answered by reading names_ through
   // The upper-case names with their places in names_, sorted: made once the
   // lookups are more than one series asks.
   mutable std::vector<std::pair<std::string, size_t>> keys_;

@@ -56,7 +56,8 @@ bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   if (EqualsNoCase(query, name)) return true;
   const std::string_view symbol = StoredText(record, kMasterSymbol);
-  return EqualsNoCase(query, symbol.substr(0, IndexOfNthChar(symbol, ' ', CountChar(query, ' ') + 1)));
+  return EqualsNoCase(query,
+                      symbol.substr(0, IndexOfNthChar(symbol, ' ', CountChar(query, ' ') + 1)));
 }
 
 LibResult MasterFile::Read(const std::filesystem::path& file, fs::FileSteps& steps) {

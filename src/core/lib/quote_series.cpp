@@ -428,9 +428,8 @@ LibResult LocateRecord(const fs::FolderListing& folder, const MasterRecord& reco
 // The security found by the lookup (by file number too when fileNumber is nonzero).
 LibResult LocateSeries(SecurityLookup& lookup, std::string_view directory, std::string_view query,
                        int fileNumber, LocatedSeries& out) {
-  const MasterLookup found = fileNumber != 0
-                                 ? lookup.FindByFileNumber(directory, query, fileNumber)
-                                 : lookup.Find(directory, query);
+  const MasterLookup found = fileNumber != 0 ? lookup.FindByFileNumber(directory, query, fileNumber)
+                                             : lookup.Find(directory, query);
   out.masterUnreadable = found.masterUnreadable;
   if (!found.ok()) return found.code;
   return LocateRecord(lookup.Folder(found.directory).names, found.record, out);

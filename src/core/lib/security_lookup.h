@@ -20,7 +20,7 @@ struct FolderIndex {
   explicit FolderIndex(std::string directory);
   fs::FolderListing names;  // Directory(): the folder, ending in a separator
   PortfolioIndex index;
-  LibResult code;  // what ReadPortfolioIndex gave
+  LibResult code;                          // what ReadPortfolioIndex gave
   std::pair<uint64_t, uint64_t> identity;  // fs::FolderIdentity
 };
 
@@ -34,8 +34,7 @@ class SecurityLookup {
   // What LookupMasterRecord finds.
   MasterLookup Find(std::string_view directory, std::string_view query);
   // What LookupByFileNumber finds.
-  MasterLookup FindByFileNumber(std::string_view directory, std::string_view query,
-                                int fileNumber);
+  MasterLookup FindByFileNumber(std::string_view directory, std::string_view query, int fileNumber);
   // The folder, read on first use.
   const FolderIndex& Folder(const std::string& directory);
 

@@ -49,15 +49,18 @@ std::string MasterRecord::DirectoryName() const {
   return TrimTrailingBlanks(name);
 }
 
-bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
-  // Over the stored bytes, without copies: a pass over many securities asks this
-  // of every record before the one it wants.
+std::pair<std::string_view, std::string_view> MatchedTexts(const MasterRecord& record, int blanks) {
   std::string_view name = StoredText(record, kMasterName);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  if (EqualsNoCase(query, name)) return true;
   const std::string_view symbol = StoredText(record, kMasterSymbol);
-  return EqualsNoCase(query,
-                      symbol.substr(0, IndexOfNthChar(symbol, ' ', CountChar(query, ' ') + 1)));
+  return {name, symbol.substr(0, IndexOfNthChar(symbol, ' ', blanks + 1))};
+}
+
+bool MasterRecordMatches(const MasterRecord& record, std::string_view query) {
+  // Over the stored bytes, without copies: a lookup asks this of every record
+  // before the one it wants.
+  const auto [name, symbol] = MatchedTexts(record, CountChar(query, ' '));
+  return EqualsNoCase(query, name) || EqualsNoCase(query, symbol);
 }
 
 LibResult MasterFile::Read(const std::filesystem::path& file, fs::FileSteps& steps) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/base/mbf.h"
@@ -82,6 +83,9 @@ struct MasterRecord {
 // True when the security record matches the query: its trimmed name, or its
 // symbol up to the blank after as many words as the query has, ignoring case.
 bool MasterRecordMatches(const MasterRecord& record, std::string_view query);
+// The two texts MasterRecordMatches compares a query holding that many blanks
+// with: the trimmed name and the symbol's words (views of record's bytes).
+std::pair<std::string_view, std::string_view> MatchedTexts(const MasterRecord& record, int blanks);
 
 // Which date field of a MASTER entry a change sets.
 enum class MasterDate { First = 0, Last = 1 };
@@ -161,8 +165,7 @@ struct MasterLookup {
 // first, in the MASTER files of its <DIR> sub-directories; when none answers, by
 // the text the symbol list shows (MasterRecord::Symbol), so that every listed
 // security can be asked for by its list text. LIB_FILE_NOT_FOUND
-// when no security matches; LIB_FILE_READ when a MASTER cannot be read while
-// following sub-directories.
+// when no security matches.
 MasterLookup LookupMasterRecord(std::string_view directory, std::string_view query);
 // The security of fileNumber (XMASTER's from 256) among those of directory's own
 // index files that answer query as the lookup's rule matches: for the rare

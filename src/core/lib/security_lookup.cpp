@@ -1,17 +1,55 @@
 #include "core/lib/security_lookup.h"
 
+#include <algorithm>
 #include <set>
-#include <vector>
 
 #include "core/base/strings.h"
 #include "core/fs/files.h"
 
 namespace quillet {
+namespace {
+
+// A single lookup asks a folder once or twice: so few queries cost less tried
+// on each security than an index made for them.
+constexpr int kQueriesBeforeIndex = 4;
+
+}  // namespace
 
 FolderIndex::FolderIndex(std::string directory)
     : names(std::move(directory)),
       code(ReadPortfolioIndex(names, index)),
-      identity(fs::FolderIdentity(names.Directory())) {}
+      identity(fs::FolderIdentity(names.Directory())) {
+  if (code != LIB_OK) return;
+  const std::vector<MasterRecord>& records = index.master.Records();
+  const int count = index.master.Count();
+  complete = static_cast<size_t>(std::max(count, 0)) <= records.size();
+  for (size_t k = 0; k < records.size() && k < static_cast<size_t>(std::max(count, 0)); ++k) {
+    if (!records[k].IsDirectory()) securities_.push_back(&records[k]);
+  }
+  for (const MasterRecord& record : index.extended) securities_.push_back(&record);
+}
+
+const MasterRecord* FolderIndex::First(std::string_view query, LookupRule rule) const {
+  if (rule == LookupRule::Words && query.find(' ') == std::string_view::npos &&
+      ++asked_ > kQueriesBeforeIndex) {
+    if (byText_.empty()) {
+      for (size_t i = 0; i < securities_.size(); ++i) {
+        const auto [name, symbol] = MatchedTexts(*securities_[i], 0);
+        byText_.try_emplace(ToUpperAscii(name), i);
+        byText_.try_emplace(ToUpperAscii(symbol), i);
+      }
+    }
+    const auto found = byText_.find(ToUpperAscii(query));
+    return found == byText_.end() ? nullptr : securities_[found->second];
+  }
+  for (const MasterRecord* record : securities_) {
+    if (rule == LookupRule::Words ? MasterRecordMatches(*record, query)
+                                  : EqualsNoCase(record->Symbol(), query)) {
+      return record;
+    }
+  }
+  return nullptr;
+}
 
 const FolderIndex& SecurityLookup::Folder(const std::string& directory) {
   std::string key = fs::WithSeparator(directory);
@@ -24,7 +62,7 @@ namespace {
 
 struct Level {
   std::string path;  // the directory of this level, ending in a separator
-  int resume = 0;    // 0 not yet visited; N + 1 exhausted; else next record to examine
+  int resume = 0;    // 0 not yet searched; else the next MASTER record to step into
 };
 
 // A sub-directory name that stays inside its parent: no separators, no "." or "..".
@@ -33,18 +71,10 @@ bool SafeDirectoryName(const std::string& name) {
          name.find('\\') == std::string::npos;
 }
 
-MasterLookup Found(const MasterRecord& record, const std::string& directory) {
-  MasterLookup lookup;
-  lookup.code = LIB_OK;
-  lookup.record = record;
-  lookup.directory = directory;
-  return lookup;
-}
-
 }  // namespace
 
-MasterLookup SecurityLookup::Walk(std::string_view directory,
-                                  const std::function<bool(const MasterRecord&)>& matches) {
+MasterLookup SecurityLookup::Walk(std::string_view directory, std::string_view query,
+                                  LookupRule rule) {
   MasterLookup lookup;
   std::vector<Level> stack;
   stack.push_back({fs::WithSeparator(directory), 0});
@@ -56,45 +86,24 @@ MasterLookup SecurityLookup::Walk(std::string_view directory,
   while (true) {
     Level& level = stack.back();
     const FolderIndex& folder = Folder(level.path);
-    int count = 0;
     if (folder.code != LIB_OK) {
-      level.resume = 1;
       if (stack.size() == 1) lookup.masterUnreadable = true;
     } else {
-      const MasterFile& master = folder.index.master;
-      count = master.Count();
-      const std::vector<MasterRecord>& records = master.Records();
-      const auto present = [&](int k) { return static_cast<size_t>(k) <= records.size(); };
+      // The folder's own securities first, then its sub-directories depth first.
       if (level.resume == 0) {
-        for (int k = 1; k <= count; ++k) {
-          if (!present(k)) {
-            level.resume = 1;
-            count = 0;
-            break;
-          }
-          const MasterRecord& candidate = records[static_cast<size_t>(k - 1)];
-          if (candidate.IsDirectory()) {
-            if (level.resume == 0) level.resume = k;
-          } else if (matches(candidate)) {
-            return Found(candidate, level.path);
-          }
-        }
-        if (level.resume == 0) level.resume = count + 1;
-        // XMASTER's securities after MASTER's, before any sub-directory.
-        for (const MasterRecord& candidate : folder.index.extended) {
-          if (matches(candidate)) return Found(candidate, level.path);
-        }
-      }
-      // Step into the next sub-directory entry of this level, if any.
-      std::string subPath;
-      while (level.resume <= count && subPath.empty()) {
-        const int k = level.resume;
-        if (!present(k)) {
-          lookup.code = LIB_FILE_READ;
+        if (const MasterRecord* found = folder.First(query, rule)) {
+          lookup.code = LIB_OK;
+          lookup.record = *found;
+          lookup.directory = level.path;
           return lookup;
         }
-        const MasterRecord& entry = records[static_cast<size_t>(k - 1)];
-        ++level.resume;
+        level.resume = 1;
+      }
+      const std::vector<MasterRecord>& records = folder.index.master.Records();
+      const int count = folder.complete ? folder.index.master.Count() : 0;
+      std::string subPath;
+      while (level.resume <= count && subPath.empty()) {
+        const MasterRecord& entry = records[static_cast<size_t>(level.resume++ - 1)];
         if (!entry.IsDirectory()) continue;
         const std::string name = entry.DirectoryName();
         if (!SafeDirectoryName(name) || stack.size() >= static_cast<size_t>(kMasterMaxLevels))
@@ -118,12 +127,11 @@ MasterLookup SecurityLookup::Walk(std::string_view directory,
 }
 
 MasterLookup SecurityLookup::Find(std::string_view directory, std::string_view query) {
-  MasterLookup lookup =
-      Walk(directory, [&](const MasterRecord& r) { return MasterRecordMatches(r, query); });
+  MasterLookup lookup = Walk(directory, query, LookupRule::Words);
   if (lookup.code != LIB_FILE_NOT_FOUND || lookup.masterUnreadable || query.empty()) return lookup;
   // A symbol area cut by a control or non-ASCII byte is listed by the text before
   // that byte: the lookup finds it by that text too, when nothing else answers.
-  return Walk(directory, [&](const MasterRecord& r) { return EqualsNoCase(r.Symbol(), query); });
+  return Walk(directory, query, LookupRule::ListText);
 }
 
 MasterLookup SecurityLookup::FindByFileNumber(std::string_view directory, std::string_view query,
@@ -139,7 +147,10 @@ MasterLookup SecurityLookup::FindByFileNumber(std::string_view directory, std::s
     for (const MasterRecord& r : *records) {
       if (r.IsDirectory() || r.QuoteFileNumber() != fileNumber) continue;
       if (!MasterRecordMatches(r, query) && !EqualsNoCase(r.Symbol(), query)) continue;
-      return Found(r, folder.names.Directory());
+      lookup.code = LIB_OK;
+      lookup.record = r;
+      lookup.directory = folder.names.Directory();
+      return lookup;
     }
   }
   return lookup;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "core/base/result.h"
 #include "core/fs/folder_listing.h"
@@ -14,14 +15,33 @@
 
 namespace quillet {
 
+// How a query names a security: by MasterRecordMatches, or by the symbol
+// list's text (MasterRecord::Symbol), ignoring case.
+enum class LookupRule { Words, ListText };
+
 // A Portfolio folder as the lookup reads it: its names (listed once a name is
 // missing) and its merged index files.
 struct FolderIndex {
   explicit FolderIndex(std::string directory);
+  FolderIndex(const FolderIndex&) = delete;  // holds pointers into itself
+  FolderIndex& operator=(const FolderIndex&) = delete;
   fs::FolderListing names;  // Directory(): the folder, ending in a separator
   PortfolioIndex index;
   LibResult code;                          // what ReadPortfolioIndex gave
   std::pair<uint64_t, uint64_t> identity;  // fs::FolderIdentity
+  // MASTER holds every record its header counts: its <DIR> entries lead on.
+  bool complete = false;
+
+  // The first security of the folder itself that answers query by rule:
+  // MASTER's in file order up to the first record missing, then XMASTER's.
+  const MasterRecord* First(std::string_view query, LookupRule rule) const;
+
+ private:
+  std::vector<const MasterRecord*> securities_;  // in the order First tries them
+  // Once a folder is asked often, a query without blanks (every symbol the list
+  // shows) is looked up by its upper-case text here, not tried on each security.
+  mutable int asked_ = 0;
+  mutable std::unordered_map<std::string, size_t> byText_;  // into securities_: the first wins
 };
 
 // The lookup of securities by symbol or name. Each folder it visits is read
@@ -39,8 +59,7 @@ class SecurityLookup {
   const FolderIndex& Folder(const std::string& directory);
 
  private:
-  MasterLookup Walk(std::string_view directory,
-                    const std::function<bool(const MasterRecord&)>& matches);
+  MasterLookup Walk(std::string_view directory, std::string_view query, LookupRule rule);
 
   std::map<std::string, FolderIndex, std::less<>> folders_;  // by Directory()
 };

@@ -33,10 +33,9 @@ std::string MasterRecord::Symbol() const {
 }
 
 void MasterRecord::SetText(int offset, std::string_view text) {
-  for (int i = 0; i < kMasterTextSize; ++i) {
-    bytes[static_cast<size_t>(offset + i)] = static_cast<uint8_t>(
-        static_cast<size_t>(i) < text.size() ? text[static_cast<size_t>(i)] : ' ');
-  }
+  const size_t n = std::min<size_t>(text.size(), kMasterTextSize);
+  std::memcpy(bytes.data() + offset, text.data(), n);
+  std::memset(bytes.data() + offset + n, ' ', kMasterTextSize - n);
 }
 
 bool MasterRecord::IsDirectory() const {

@@ -7,20 +7,24 @@
 #include "core/fs/files.h"
 #include "core/lib/index_files.h"
 #include "core/lib/master.h"
+#include "core/lib/security_lookup.h"
 #include "core/messages/read.h"
 
 namespace quillet {
 
 LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, SeriesFacts& facts,
                           int fileNumber) {
-  const MasterLookup lookup = fileNumber != 0 ? LookupByFileNumber(directory, query, fileNumber)
-                                              : LookupMasterRecord(directory, query);
+  SecurityLookup lookups;
+  const MasterLookup lookup = fileNumber != 0
+                                  ? lookups.FindByFileNumber(directory, query, fileNumber)
+                                  : lookups.Find(directory, query);
   if (!lookup.ok()) {
     facts.masterUnreadable = lookup.masterUnreadable;
     return lookup.code;
   }
   const MasterRecord& record = lookup.record;
-  const std::string& found = lookup.directory;
+  // The folder's names as the lookup listed them.
+  const fs::FolderListing& found = lookups.Folder(lookup.directory).names;
   FieldLayout layout;
   const int number = record.QuoteFileNumber();
   if (LibResult r = ReadSecurityLayout(found, number, record.RecordLength(), record.fieldMask,
@@ -28,8 +32,7 @@ LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, Se
       r != LIB_OK) {
     return r;
   }
-  fs::InputFile dat(
-      fs::PathNoCase(found, fs::QuoteFileName(number, record.QuoteFileExtension())));
+  fs::InputFile dat(found.PathOf(fs::QuoteFileName(number, record.QuoteFileExtension())));
   if (!dat.IsOpen()) return LIB_FILE_OPEN;
   std::vector<uint8_t> head;
   if (!dat.ReadAt(0, 4, head)) return 1;

@@ -107,7 +107,8 @@ template <size_t N>
 // one permute. Lanes with other months get any value.
 [[maybe_unused]] constexpr std::array<int32_t, 16> kDaysBeforeMonth = [] {
   std::array<int32_t, 16> days{};
-  for (int32_t m = 1; m <= 12; ++m) days[static_cast<size_t>(m)] = (367 * m - 362) / 12 - (m > 2 ? 2 : 0);
+  for (int32_t m = 1; m <= 12; ++m)
+    days[static_cast<size_t>(m)] = (367 * m - 362) / 12 - (m > 2 ? 2 : 0);
   return days;
 }();
 template <size_t N>
@@ -195,8 +196,7 @@ inline constexpr std::array<uint32_t, N> kDateLaneMask = DateLaneMask<N>(J);
 // The lane masks are loaded from plain arrays inside the vector functions: no
 // vector crosses into code built for other processors.
 template <size_t N, size_t J>
-[[gnu::always_inline]] inline void LoadGroupVector(const uint8_t* from,
-                                                   typename Lanes<N>::Words& w,
+[[gnu::always_inline]] inline void LoadGroupVector(const uint8_t* from, typename Lanes<N>::Words& w,
                                                    typename Lanes<N>::Words& dates) {
   typename Lanes<N>::Words lanes;
   std::memcpy(&w, from + J * sizeof w, sizeof w);

@@ -49,8 +49,8 @@ LibResult ReadSeriesFacts(std::string_view directory, std::string_view query, Se
   facts.lastDate = record.LastDate();
   facts.periodicity = messages::PeriodicityText(record.Periodicity());
   facts.symbol = record.SymbolField();
-  facts.indexFacts = record.source != IndexSource::Master || record.fieldMask != 0 ||
-                     !record.longName.empty();
+  facts.indexFacts =
+      record.source != IndexSource::Master || record.fieldMask != 0 || !record.longName.empty();
   facts.longName = record.longName;
   facts.fields = FieldMaskText(record.fieldMask);
   facts.source = IndexSourceText(record.source);

@@ -36,8 +36,8 @@ std::string IndexFileSize(std::string_view file, size_t count, size_t size) {
 }
 
 std::string IndexEntryIgnored(std::string_view file, int record, std::string_view why) {
-  return std::string(file) + " record " + std::to_string(record) + " is ignored: " +
-         std::string(why);
+  return std::string(file) + " record " + std::to_string(record) +
+         " is ignored: " + std::string(why);
 }
 
 std::string JoinLines(std::initializer_list<std::string_view> parts) {

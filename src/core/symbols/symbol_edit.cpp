@@ -118,8 +118,8 @@ Outcome EditSymbol(std::string_view libDir, std::string_view masterPath, std::st
     for (const char* name : {kEmasterFileName, kXmasterFileName}) {
       const fs::path index = fs::FindNoCase(self.directory, name);
       if (result.code == LIB_OK && !index.empty() &&
-          (!guard.Writable({index}) ||
-           !guard.BackupPlace(fs::PathNoCase(self.directory, index.filename().string() + ".BAK")))) {
+          (!guard.Writable({index}) || !guard.BackupPlace(fs::PathNoCase(
+                                           self.directory, index.filename().string() + ".BAK")))) {
         result.code = kWriteRefused;
       }
     }
@@ -218,7 +218,8 @@ bool RemoveIndexEntries(const fs::path& directory, std::string_view symbol,
     if (!file.Present()) continue;
     any = true;
     if (!journal.Remember(file.Path()))
-      return fail(LIB_FILE_READ, messages::CannotRead(file.Path().string(), fs::LastFailureReason()));
+      return fail(LIB_FILE_READ,
+                  messages::CannotRead(file.Path().string(), fs::LastFailureReason()));
     if (UpdateIndexFiles(directory, r, r, IndexChange::Remove, journal.Steps(),
                          IndexSwap::Journaled) != LIB_OK) {
       return fail(LIB_FILE_WRITE,

@@ -38,7 +38,8 @@ struct DeleteResult : Outcome {
 // MASTER through master path + ".~NU" and deletes F<n>.DAT, F<n>.DOP and F<n>.BAK
 // of each removed file number that no remaining security uses; then the EMASTER
 // entries of the removed records, and the XMASTER securities of that symbol with
-// their F<n>.MWD. No match: nothing changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every file as it was.
+// their F<n>.MWD. No match: nothing changes (LIB_RECORD_NOT_FOUND). Any failed step puts back every
+// file as it was.
 DeleteResult DeleteSymbol(std::string_view masterPath, std::string_view symbol,
                           fs::FileSteps& steps = fs::EveryStep());
 

@@ -75,8 +75,8 @@ void TakeQuoteFileDates(const std::string& destDir, MasterRecord& added) {
 // F<n>.MWD under the next number XMASTER has not given, then the entry appended.
 template <class Fail>
 TransferResult AddXmasterEntry(const MasterRecord& record, const fs::path& sourceDir,
-                               const std::string& destDir, IndexFile& xmaster,
-                               FileJournal& journal, const Fail& fail) {
+                               const std::string& destDir, IndexFile& xmaster, FileJournal& journal,
+                               const Fail& fail) {
   MasterRecord added = record;
   added.bytes[kMasterFileNumber] = 0;
   added.source = IndexSource::Xmaster;
@@ -85,9 +85,9 @@ TransferResult AddXmasterEntry(const MasterRecord& record, const fs::path& sourc
   if (added.fieldMask == 0) return fail(messages::LayoutNotForXmaster());
   for (const char* extension : {"MWD", "DOP"}) {
     const bool quotes = extension == std::string_view("MWD");
-    const std::string reason = TransferQuoteFile(
-        sourceDir, record.QuoteFileNumber(), destDir, added.wideFileNumber,
-        quotes ? record.QuoteFileExtension() : extension, journal, extension);
+    const std::string reason =
+        TransferQuoteFile(sourceDir, record.QuoteFileNumber(), destDir, added.wideFileNumber,
+                          quotes ? record.QuoteFileExtension() : extension, journal, extension);
     if (!reason.empty()) return fail(reason);
   }
   TakeQuoteFileDates(destDir, added);
@@ -160,8 +160,7 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
       master.Read(MasterFileOf(masterPath), journal.Steps()) != LIB_OK) {
     return refuse(AddStatus::Failed, LIB_FILE_READ, messages::DestinationUnreadable(masterPath));
   }
-  const bool masterFull = master.Count() >= kMaxSymbols ||
-                          master.SecondCount() == kMaxSymbols ||
+  const bool masterFull = master.Count() >= kMaxSymbols || master.SecondCount() == kMaxSymbols ||
                           master.LowestFreeFileNumber() == 0;
   IndexFile xmaster;
   if (masterFull && xmaster.ReadIn(destDir, IndexKind::Xmaster) != LIB_OK) {
@@ -187,9 +186,8 @@ TransferResult AddMasterEntry(const MasterRecord& record, std::string_view symbo
   for (const char* extension : {"DAT", "DOP"}) {
     const bool quotes = extension == std::string_view("DAT");
     const std::string reason =
-        TransferQuoteFile(sourceDir, record.QuoteFileNumber(),
-                          destDir, number, quotes ? record.QuoteFileExtension() : extension,
-                          journal, extension);
+        TransferQuoteFile(sourceDir, record.QuoteFileNumber(), destDir, number,
+                          quotes ? record.QuoteFileExtension() : extension, journal, extension);
     if (!reason.empty()) return fail(reason);
   }
   master.AddToCounts(+1);
@@ -283,7 +281,8 @@ TransferResult TransferSymbol(std::string_view libDir, std::string_view symbol,
     return result;
   };
   if (record.source == IndexSource::Xmaster) {
-    if (const std::string reason = RemoveFromIndexFiles(sourceDir, record, journal); !reason.empty())
+    if (const std::string reason = RemoveFromIndexFiles(sourceDir, record, journal);
+        !reason.empty())
       return fail(reason);
     return result;
   }

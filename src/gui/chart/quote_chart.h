@@ -86,6 +86,7 @@ class CQuoteChart : public QChartView {
 
  private:
   friend class CPlotItem;
+
  public:
   struct PlotPixels;
 

@@ -42,9 +42,9 @@ TEST(RealData, EverySecurityOfEveryDatabaseReads) {
   const auto root = testing::RealDataDir();
   if (root.empty()) GTEST_SKIP() << "no real data in this checkout";
   const RealCase cases[] = {
-      {"equis_a", 2846, 2846, 2591},   {"equis_b", 4, 4, 2},  {"bbfinance", 40, 40, 0},
-      {"stooq_intraday", 1, 1, 0},     {"emaster_only", 255, 0, 0},
-      {"mixed_index_lowercase", 422, 2, 294},
+      {"equis_a", 2846, 2846, 2591}, {"equis_b", 4, 4, 2},
+      {"bbfinance", 40, 40, 0},      {"stooq_intraday", 1, 1, 0},
+      {"emaster_only", 255, 0, 0},   {"mixed_index_lowercase", 422, 2, 294},
   };
   for (const RealCase& c : cases) {
     SCOPED_TRACE(c.folder);
@@ -102,8 +102,8 @@ TEST(IndexLayouts, LongFilesAndIntradayRecords) {
   const std::vector<testing::DatRow> many(65534, testing::Row28(day, 1, 2, 0.5f, 1.5f, 9, 0));
   testing::PortfolioBuilder b(tmp.root());
   b.AddSeries(1, "LONG", "LONG", many);
-  const std::vector<testing::DatRow> bars = {{static_cast<float>(DateValueFromDay(day)), 93500, 8.5f,
-                                              8.6f, 8.4f, 8.55f, 1713, 44}};
+  const std::vector<testing::DatRow> bars = {
+      {static_cast<float>(DateValueFromDay(day)), 93500, 8.5f, 8.6f, 8.4f, 8.55f, 1713, 44}};
   b.AddSeries(2, "I28", "I28", bars, 28, 7).SetPeriodicity('I');
   b.AddSeries(3, "I32", "I32", bars, 32, 8).SetPeriodicity('I');
   b.WriteMaster();

@@ -552,8 +552,16 @@ void CQuilletView::ShowPortfolioReport() {
   if (!report.unfinished.empty()) lines << Q(report.unfinished);
   for (const std::string& warning : report.warnings) lines << Q(warning);
   m_txtNotice->setPlainText(lines.join('\n'));
-  // Up to four lines high; a longer list scrolls.
-  const int shown = static_cast<int>(std::min<qsizetype>(std::max<qsizetype>(lines.size(), 1), 4));
+  // Up to four lines high, as the lines wrap at the width the bar has; a longer
+  // list scrolls.
+  const QFontMetrics metrics = m_txtNotice->fontMetrics();
+  const int width = m_txtNotice->viewport()->width() -
+                    2 * static_cast<int>(m_txtNotice->document()->documentMargin());
+  qsizetype wrapped = 0;
+  for (const QString& line : lines) {
+    wrapped += width > 0 ? 1 + metrics.horizontalAdvance(line) / width : 1;
+  }
+  const int shown = static_cast<int>(std::min<qsizetype>(std::max<qsizetype>(wrapped, 1), 4));
   m_txtNotice->setFixedHeight(shown * m_txtNotice->fontMetrics().lineSpacing() +
                               2 * static_cast<int>(m_txtNotice->document()->documentMargin()) + 2);
   m_ctlNotice->setVisible(!lines.isEmpty());

@@ -107,6 +107,28 @@ template char* AppendFixed<0>(char* p, float value);
 template char* AppendFixed<2>(char* p, float value);
 template char* AppendFixed<4>(char* p, float value);
 
+namespace {
+
+// The nearest decimal to mantissa / 2^shift (shift >= 1) with as many places as
+// unit (a power of ten) has zeros, ties to even, and its distance from the value
+// in units of 2^-shift / unit. Without branches: the direction is as good as random.
+struct NearestDecimal {
+  uint64_t scaled;
+  uint64_t distance;
+  bool up;  // rounded up
+};
+[[gnu::always_inline]] inline NearestDecimal NearestOf(uint64_t mantissa, uint64_t unit,
+                                                       int shift) {
+  const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
+  const uint64_t mask = (uint64_t{1} << shift) - 1;
+  const uint64_t rest = product & mask;
+  const uint64_t truncated = product >> shift;
+  const bool up = rest + (truncated & 1) > (uint64_t{1} << (shift - 1));
+  return {truncated + up, up ? (mask + 1) - rest : rest, up};
+}
+
+}  // namespace
+
 // Every finite value; AppendShortest takes the usual ones itself.
 char* AppendShortestGeneral(char* p, float value) {
   const uint32_t bits = std::bit_cast<uint32_t>(value);
@@ -131,8 +153,6 @@ char* AppendShortestGeneral(char* p, float value) {
   const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
   const int shift = 150 - static_cast<int>(biased);  // a = mantissa / 2^shift, shift >= 0
   const bool lowerGapHalved = (bits & 0x7FFFFFu) == 0;
-  const uint64_t mask = shift == 0 ? 0 : (uint64_t{1} << shift) - 1;
-  const uint64_t half = shift == 0 ? 0 : uint64_t{1} << (shift - 1);
   // Below 1024 a step of the value is under 10^-4, so a decimal of fewer than
   // five places reads back only when it is the nearest four-place one with its
   // trailing zeros dropped: one try finds the usual prices.
@@ -144,16 +164,13 @@ char* AppendShortestGeneral(char* p, float value) {
     // as those are floats here.
     uint64_t unit = 10;
     for (int decimals = 1;; ++decimals, unit *= 10) {
-      const uint64_t product = mantissa * unit;  // below 2^38
-      const uint64_t rest = product & mask;
-      const uint64_t truncated = product >> shift;
-      const bool up = rest + (truncated & 1) > half;
-      const uint64_t distance = up ? (mask + 1) - rest : rest;
-      if (decimals < 4 && !((2 * distance < unit) | ((2 * distance == unit) & !(mantissa & 1)))) {
+      const NearestDecimal d = NearestOf(mantissa, unit, shift);
+      if (decimals < 4 &&
+          !((2 * d.distance < unit) | ((2 * d.distance == unit) & !(mantissa & 1)))) {
         continue;
       }
       // Whole part and four places; the last of the decimals' digits is not '0'.
-      const uint64_t four = (truncated + up) * kPowersOfTen[static_cast<size_t>(4 - decimals)];
+      const uint64_t four = d.scaled * kPowersOfTen[static_cast<size_t>(4 - decimals)];
       p = WriteWhole(p, static_cast<uint32_t>(four / 10000));
       const uint64_t point = '.' | uint64_t{number_text::kFourDigits[four % 10000]} << 8;
       std::memcpy(p, &point, sizeof point);
@@ -162,18 +179,11 @@ char* AppendShortestGeneral(char* p, float value) {
   }
   uint64_t unit = 10000;
   for (int decimals = 4; decimals <= 12; ++decimals, unit *= 10) {
-    const uint64_t product = mantissa * unit;  // below 2^64 up to 12 decimals
-    const uint64_t rest = product & mask;
-    const uint64_t truncated = product >> shift;
-    // To the nearest, ties to even (shift >= 1: whole values left above). Without
-    // branches, as the direction is as good as random.
-    const bool up = rest + (truncated & 1) > half;
-    const uint64_t scaled = truncated + up;
-    // The decimal's distance from the value, in units of 2^-shift / 10^decimals:
-    // it reads back when within half a step of the value on its side (the step
-    // below a power of two is half as wide).
-    const uint64_t distance = up ? (mask + 1) - rest : rest;
-    const bool narrow = !up & (rest != 0) & lowerGapHalved;
+    // shift >= 1: whole values left above. The decimal reads back when within
+    // half a step of the value on its side (the step below a power of two is half
+    // as wide).
+    const auto [scaled, distance, up] = NearestOf(mantissa, unit, shift);
+    const bool narrow = !up & (distance != 0) & lowerGapHalved;
     const bool back = narrow ? 4 * distance <= unit
                              : (2 * distance < unit) | ((2 * distance == unit) & !(mantissa & 1));
     if (!back) continue;
